@@ -1,0 +1,119 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "app/Host.h"
+#include "platform/Clock.h"
+#include "platform/FileSys.h"
+#include "platform/PowerApi.h"
+#include "platform/ProcessTable.h"
+#include "platform/System.h"
+#include "platform/UdpSocket.h"
+
+namespace qz {
+
+inline constexpr int kVersionMajor = 1;
+inline constexpr int kVersionMinor = 6;
+
+// The 25 configuration values, named by their keys. Flags: 1 = off, 2 = on. Times of day in
+// memory: hh * 100 + mm. Written only by the configuration reader and its check.
+struct Settings {
+    int16_t CMain = 0;    // 1 main station (or stand-alone), 2 slave
+    int16_t ComDelay = 0; // seconds
+    int16_t DName = 0;    // 1 IPAdd is an IP address, 2 a domain name
+    std::string IPAdd;
+    int32_t Port1 = 0;
+    int32_t Port2 = 0;
+    int16_t Del_On = 0;
+    int16_t DelTime = 0; // seconds
+    int16_t LogLevel = 0; // 1 None, 2 Normal, 3 Full
+    std::string LogName;
+    std::string LogPath;
+    std::string Proc1;
+    std::string Proc2;
+    std::string Proc3;
+    int16_t ProcDelay = 0;
+    int16_t RunOnTop = 0;
+    int16_t StartDelay = 0; // seconds (StartTime 1) or a time of day (StartTime 2)
+    int16_t StartMin = 0;
+    int16_t StartTime = 0; // 1 after a delay, 2 at a time of day
+    int16_t StopTime = 0;
+    int16_t Stop_On = 0;
+    int16_t Force = 0;
+    int16_t ShutTime = 0;
+    int16_t ShutType = 0; // 1..6, see power/ShutdownTypes.h
+    int16_t UserExit = 0;
+
+    bool operator==(const Settings&) const = default;
+};
+
+// The program's run-time record, shared by every subsystem on the one event thread.
+struct RunState {
+    // Start-up
+    std::string CommandLine; // the arguments joined with single blanks
+    int16_t CmdLineMode = 0; // 0 none, 1 -InhibitShutdown, 2 -AddErrorMessage, 3 -StartShutdown, 4 -InhibitAdmin
+    std::string AppTitle = "Quenzel";
+    InstanceGuard::Handle MutexHandle = 0;
+
+    // Monitor
+    int16_t MonState = 0; // 0 Initialise, 1 Run, 2 Shutdown
+    int32_t CountSeconds = 0;
+    int16_t IdleTicks = 0;
+    int16_t RunSeconds = 0;
+    int16_t LinkSilence = 0;
+    int16_t LinkIdle = 1;
+    int16_t NoActivity = 0;
+    int16_t ShutTrigger = 0;
+    int16_t ProcDelayWork = 0;
+    int16_t DelTimeWork = 0;
+    int16_t ComDelayWork = 0;
+    int32_t StopSeconds = 0;
+    std::string ShutTypeName;
+    bool TestMode = false;
+    std::string ProcMarks = "-- -- -- ";
+    std::string LinkMark = "-";
+    int16_t TickPhase = 2;
+    bool TimerEnabled = false; // tmrRefresh
+    bool DialogOpen = false;
+    int16_t AboutCloseCount = 60;
+    int16_t ConfigCloseCount = 60;
+    bool SetupFault = false;
+    bool NotConfigured = false;
+    bool ApplyStartMin = true;
+    bool ScanFailing = false; // a failed process scan has been logged and not yet recovered
+
+    // Window
+    bool WindowOverride = false;
+
+    // Link
+    std::string LinkMessage = "<QZC000>";
+    int32_t BoundPort = 0;
+    int32_t PeerPort = 0;
+
+    // Configuration and log
+    bool ConfigSaved = false;
+    std::string ConfigText;
+    std::string LogLine;
+};
+
+// The services the program reaches the world through; the front end or a test supplies them.
+struct Services {
+    Host& host;
+    Clock& clock;
+    FileSys& files;
+    ProcessTable& processes;
+    PowerApi& power;
+    UdpSocket& socket;
+    InstanceGuard& guard;
+    SystemServices& system;
+};
+
+// The program's shared state: one per running program, one per test.
+struct Program {
+    explicit Program(Services s) : svc(s) {}
+    Settings set;
+    RunState rt;
+    Services svc;
+};
+
+} // namespace qz

@@ -1,0 +1,87 @@
+#include "tests/support/Fakes.h"
+
+#include <algorithm>
+
+namespace qz::test {
+
+Answer FakeHost::ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string& title,
+                             const std::string& text) {
+    messages.push_back({icon, buttons, title, text});
+    if (!answers.empty()) {
+        Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    switch (buttons) {
+    case MsgButtons::Ok: return Answer::Ok;
+    case MsgButtons::YesNo: return Answer::No;
+    case MsgButtons::YesNoCancel: return Answer::Cancel;
+    }
+    return Answer::Ok;
+}
+
+void FakeHost::EndProgram(int status) {
+    endedWith = status;
+    throw ProgramEnded{status};
+}
+
+bool FakeProcessTable::ForEachName(const std::function<void(std::string_view)>& visit) {
+    ++scans;
+    if (fails) return false;
+    for (const auto& n : names) visit(n);
+    return true;
+}
+
+PowerApi::PrivilegeResult FakePower::EnableShutdownPrivilege() {
+    ++privilegeCalls;
+    return privilege;
+}
+
+bool FakePower::ExitWindows(int flags, std::string& systemText) {
+    exitCalls.push_back(flags);
+    if (!exitAccepted) systemText = exitRefusal;
+    return exitAccepted;
+}
+
+bool FakeSocket::Bind(int port) {
+    binds.push_back(port);
+    if (std::find(takenPorts.begin(), takenPorts.end(), port) != takenPorts.end()) return false;
+    bound = port;
+    return true;
+}
+
+bool FakeSocket::SendTo(const std::string& ipv4, int port, const std::string& data) {
+    if (sendFails) return false;
+    sent.push_back({ipv4, port, data});
+    return true;
+}
+
+std::optional<std::string> FakeSocket::Receive() {
+    if (incoming.empty()) return std::nullopt;
+    auto d = incoming.front();
+    incoming.pop_front();
+    return d;
+}
+
+InstanceGuard::Handle FakeGuard::Create(const std::string&, bool, bool& existed) {
+    existed = otherHolds;
+    Handle h = next++;
+    created.push_back(h);
+    return h;
+}
+
+int FakeSystem::OpenAddress(const std::string& address) {
+    opened.push_back(address);
+    return openResult;
+}
+
+bool FakeSystem::StartViewer(const std::string& path) {
+    viewed.push_back(path);
+    return viewerStarts;
+}
+
+FakeWorld::FakeWorld(const std::filesystem::path& folder)
+    : files(folder),
+      program(Services{host, clock, files, processes, power, socket, guard, system}) {}
+
+} // namespace qz::test
