@@ -51,6 +51,7 @@ struct Settings {
 struct RunState {
     // Start-up
     std::string CommandLine; // the arguments joined with single blanks
+    std::string ExeName = "quenzel"; // the executable's name without extension
     int16_t CmdLineMode = 0; // 0 none, 1 -InhibitShutdown, 2 -AddErrorMessage, 3 -StartShutdown, 4 -InhibitAdmin
     std::string AppTitle = "Quenzel";
     InstanceGuard::Handle MutexHandle = 0;
@@ -104,6 +105,7 @@ struct Services {
     ProcessTable& processes;
     PowerApi& power;
     UdpSocket& socket;
+    NameResolver& resolver;
     InstanceGuard& guard;
     SystemServices& system;
 };

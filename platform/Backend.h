@@ -12,6 +12,7 @@ namespace qz {
 std::unique_ptr<ProcessTable> MakeProcessTable();
 std::unique_ptr<PowerApi> MakePowerApi();
 std::unique_ptr<UdpSocket> MakeUdpSocket();
+std::unique_ptr<NameResolver> MakeNameResolver();
 std::unique_ptr<InstanceGuard> MakeInstanceGuard();
 std::unique_ptr<SystemServices> MakeSystemServices();
 

@@ -21,3 +21,18 @@ public:
 };
 
 } // namespace qz
+
+namespace qz {
+
+// Turns the peer's name into an IPv4 address without ever blocking the event loop: a lookup
+// that is not yet answered starts one in the background and returns nullopt; answers are cached
+// and a failed lookup is retried at the next ask.
+class NameResolver {
+public:
+    virtual ~NameResolver() = default;
+    virtual std::optional<std::string> Lookup(const std::string& host) = 0;
+    // Forgets the cached answer for host, so the next Lookup asks again (after a failed send).
+    virtual void Forget(const std::string& host) = 0;
+};
+
+} // namespace qz

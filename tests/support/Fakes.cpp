@@ -63,6 +63,13 @@ std::optional<std::string> FakeSocket::Receive() {
     return d;
 }
 
+std::optional<std::string> FakeResolver::Lookup(const std::string& host) {
+    if (auto it = answers.find(host); it != answers.end()) return it->second;
+    bool numeric = !host.empty() && host.find_first_not_of("0123456789.") == std::string::npos;
+    if (numeric) return host;
+    return std::nullopt;
+}
+
 InstanceGuard::Handle FakeGuard::Create(const std::string&, bool, bool& existed) {
     existed = otherHolds;
     Handle h = next++;
@@ -82,6 +89,6 @@ bool FakeSystem::StartViewer(const std::string& path) {
 
 FakeWorld::FakeWorld(const std::filesystem::path& folder)
     : files(folder),
-      program(Services{host, clock, files, processes, power, socket, guard, system}) {}
+      program(Services{host, clock, files, processes, power, socket, resolver, guard, system}) {}
 
 } // namespace qz::test

@@ -83,6 +83,14 @@ public:
     std::deque<std::optional<std::string>> incoming;
 };
 
+class FakeResolver : public NameResolver {
+public:
+    std::optional<std::string> Lookup(const std::string& host) override;
+    void Forget(const std::string& host) override { forgotten.push_back(host); }
+    std::map<std::string, std::string> answers; // host -> address; numeric addresses answer themselves
+    std::vector<std::string> forgotten;
+};
+
 class FakeGuard : public InstanceGuard {
 public:
     Handle Create(const std::string& name, bool initialOwner, bool& existed) override;
@@ -116,6 +124,7 @@ struct FakeWorld {
     FakeProcessTable processes;
     FakePower power;
     FakeSocket socket;
+    FakeResolver resolver;
     FakeGuard guard;
     FakeSystem system;
     Program program;

@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "app/Program.h"
+
+namespace qz {
+
+// Ends the program after a fatal condition: stops tmrRefresh, shows the box (OK button), removes
+// the tray icon and ends with status 1.
+[[noreturn]] void EndWithMessage(Program& p, MsgIcon icon, const std::string& title, const std::string& text);
+
+// Each returns only when its folder or file exists; otherwise it reports and ends the program.
+void CheckDataDir(Program& p, std::string_view name);                  // always "data"
+void CheckConfigFile(Program& p, std::string_view kind, std::string_view dir, std::string_view file);
+void CheckLogDir(Program& p, std::string_view path);                  // LogPath
+void CheckLogFile(Program& p, std::string_view kind, std::string_view dir, std::string_view file);
+
+} // namespace qz
