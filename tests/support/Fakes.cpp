@@ -32,8 +32,9 @@ bool FakeProcessTable::ForEachName(const std::function<void(std::string_view)>& 
     return true;
 }
 
-PowerApi::PrivilegeResult FakePower::EnableShutdownPrivilege() {
+PowerApi::PrivilegeResult FakePower::EnableShutdownPrivilege(PowerAction action) {
     ++privilegeCalls;
+    privilegeActions.push_back(action);
     return privilege;
 }
 
@@ -41,6 +42,12 @@ bool FakePower::ExitWindows(int flags, std::string& systemText) {
     exitCalls.push_back(flags);
     if (!exitAccepted) systemText = exitRefusal;
     return exitAccepted;
+}
+
+bool FakePower::SetSuspendState(bool hibernate, std::string& systemText) {
+    suspends.push_back(hibernate);
+    if (!suspendAccepted) systemText = suspendRefusal;
+    return suspendAccepted;
 }
 
 bool FakeSocket::Bind(int port) {

@@ -50,9 +50,9 @@ public:
 
 class FakePower : public PowerApi {
 public:
-    PrivilegeResult EnableShutdownPrivilege() override;
+    PrivilegeResult EnableShutdownPrivilege(PowerAction action) override;
     bool ExitWindows(int flags, std::string& systemText) override;
-    void SetSuspendState(bool hibernate) override { suspends.push_back(hibernate); }
+    bool SetSuspendState(bool hibernate, std::string& systemText) override;
 
     PrivilegeResult privilege;      // what EnableShutdownPrivilege answers
     bool exitAccepted = true;
@@ -60,6 +60,9 @@ public:
     std::vector<int> exitCalls;     // flags of every exit call
     std::vector<bool> suspends;     // true = hibernate
     int privilegeCalls = 0;
+    std::vector<PowerAction> privilegeActions; // the action of every privilege request
+    bool suspendAccepted = true;
+    std::string suspendRefusal;     // the system text of a refused suspend
 };
 
 class FakeSocket : public UdpSocket {
