@@ -1,0 +1,97 @@
+#include "logging/Log.h"
+
+#include <array>
+#include <cstdio>
+
+#include "logging/LogFile.h"
+#include "screens/StartupChecks.h"
+
+namespace qz {
+
+namespace {
+
+constexpr size_t kColumnWidth = 10;
+constexpr size_t kCountWidth = 5;
+
+// Padded with blanks and cut to exactly the width.
+std::string Column(std::string text, size_t width) {
+    text.resize(width, ' ');
+    return text;
+}
+
+std::string CountText(int32_t count) {
+    std::string text = std::string(kCountWidth + 1, ' ') + std::to_string(count);
+    return text.substr(text.size() - kCountWidth);
+}
+
+void AppendOrEnd(Program& p, const std::string& block) {
+    if (p.svc.files.AppendLine(LogFilePath(p.set), block)) return;
+    EndWithMessage(p, MsgIcon::Exclamation, p.rt.AppTitle + " Log File Write Error",
+                   "Unable to write to the log file " + p.set.LogName +
+                       ".\r\nThis may be a permissions problem.\r\nThe program will now terminate.");
+}
+
+} // namespace
+
+void CheckLogExists(Program& p) {
+    CheckLogDir(p, p.set.LogPath);
+    CheckLogFile(p, "log", p.set.LogPath, p.set.LogName);
+}
+
+std::string TimeStamp(const LocalTime& t) {
+    static constexpr std::array<const char*, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const char* month = (t.month >= 1 && t.month <= 12) ? kMonths[static_cast<size_t>(t.month - 1)] : "???";
+    char text[48];
+    std::snprintf(text, sizeof text, "%02d-%s-%02d %02d:%02d:%02d", t.day, month, t.year % 100, t.hour,
+                  t.minute, t.second);
+    return text;
+}
+
+void CreateLogFile(Program& p) {
+    if (p.set.LogLevel < kLogNormal) return;
+    CheckLogDir(p, p.set.LogPath);
+    const std::string path = LogFilePath(p.set);
+    if (p.svc.files.FileExists(path)) return;
+    const std::string header =
+        p.rt.AppTitle + "\n" + VersionText() + "\nFile Created\n" + TimeStamp(p.svc.clock.Now());
+    if (p.svc.files.CreateEmpty(path) && p.svc.files.AppendLine(path, header)) return;
+    EndWithMessage(p, MsgIcon::Exclamation, p.rt.AppTitle + " Log File Error",
+                   "Unable to create the log file " + p.set.LogName +
+                       ".\r\nThis may be a permissions problem.\r\nThe program will now terminate.");
+}
+
+void WriteLogHeader(Program& p, int mode) {
+    if (p.set.LogLevel < kLogNormal) return;
+    std::string block;
+    if (mode == 0) {
+        block = p.rt.AppTitle + "\n" + VersionText() + "\n";
+        if (p.set.LogLevel == kLogFull) block += p.rt.ConfigText + "\n";
+    } else {
+        block = "\n" + p.rt.ConfigText + "\n";
+    }
+    CheckLogExists(p);
+    AppendOrEnd(p, block);
+}
+
+void WriteLog(Program& p, std::string_view event, std::string_view detail) {
+    if (p.set.LogLevel < kLogNormal) return;
+    if (event.empty() && detail.empty()) {
+        // Only made once at start-up, while LogLine is still empty: it separates the runs in the file.
+        p.rt.LogLine += "\n";
+    } else {
+        const std::string marker = p.rt.TestMode ? "*" : " ";
+        std::string line =
+            TimeStamp(p.svc.clock.Now()) + ", " + Column(marker + std::string(event), kColumnWidth) + ", " +
+            Column(std::string(detail), kColumnWidth) + ", Count:" + CountText(p.rt.CountSeconds);
+        if (p.set.LogLevel == kLogFull) {
+            line += ", " + p.rt.ProcMarks;
+            if (p.set.IPAdd.size() > 3) line += p.rt.LinkMark;
+        }
+        p.rt.LogLine = std::move(line);
+    }
+    CheckLogExists(p);
+    AppendOrEnd(p, p.rt.LogLine);
+}
+
+} // namespace qz
