@@ -17,13 +17,13 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kLineEnd = "\n";
 #endif
 
+#ifndef _WIN32
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
         return std::tolower(x) == std::tolower(y);
     });
 }
 
-#ifndef _WIN32
 // The entry of folder whose name equals name without regard to case, or name itself.
 std::string MatchInFolder(const fs::path& folder, const std::string& name) {
     std::error_code ec;
