@@ -98,11 +98,11 @@ std::string_view ProgramBaseName(int procFd, const char* pid, std::span<char> bu
 
 void VisitProcess(int procFd, const char* pid, const std::function<void(std::string_view)>& visit) {
     char comm[128];
+    char cmdline[4096]; // holds the name visited when argv[0] completes comm
     ssize_t commLength = ReadComm(procFd, pid, comm);
     if (commLength < 0) return; // ended while we walked
     std::string_view name(comm, static_cast<size_t>(commLength));
     if (name.size() == kCommLimit) {
-        char cmdline[4096];
         std::string_view full = ProgramBaseName(procFd, pid, cmdline);
         if (full.size() > name.size() && full.starts_with(name)) name = full;
     }
