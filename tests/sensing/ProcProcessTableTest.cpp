@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -136,7 +137,7 @@ class Child {
     // arguments are in place, neither its name nor its command line are final.
     void WaitForArguments(const std::string& argv0) const {
         const std::string path = "/proc/" + std::to_string(pid_) + "/cmdline";
-        for (int attempt = 0; attempt < 1000; ++attempt) {
+        for (int attempt = 0; attempt < 5000; ++attempt) {
             std::ifstream in(path, std::ios::binary);
             std::string cmdline((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
             if (cmdline.compare(0, argv0.size() + 1, argv0 + '\0') == 0) return;
