@@ -1,6 +1,11 @@
 #pragma once
 #include <string>
 
+// <windows.h> defines ExitWindows as a macro, which would rewrite the method below.
+#ifdef ExitWindows
+#undef ExitWindows
+#endif
+
 namespace qz {
 
 // The bits of an exit request, as the window system defines them.
