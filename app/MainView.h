@@ -7,9 +7,9 @@ namespace qz {
 // Colours are the platform's colour numbers: blue-green-red from the high to the low byte; a value
 // with the top bit set names a system colour (0x80000000 + index).
 using Colour = uint32_t;
-inline constexpr Colour kOrange = 33023;       // 0x0080FF
-inline constexpr Colour kDarkGreen = 26112;    // 0x006600
-inline constexpr Colour kWhite = 16777215;     // 0xFFFFFF
+inline constexpr Colour kOrange = 33023;    // 0x0080FF
+inline constexpr Colour kDarkGreen = 26112; // 0x006600
+inline constexpr Colour kWhite = 16777215;  // 0xFFFFFF
 inline constexpr Colour kBlue = 0xFF0000;
 inline constexpr Colour kButtonFace = 0x8000000F;
 inline constexpr Colour kButtonText = 0x80000012;
@@ -41,30 +41,33 @@ struct MainView {
     std::string caption = "Quenzel";
     LabelView Title, Counter, CPULoad;
     ButtonView Update{"&Update", "Look on the Quenzel web site for the latest version of Quenzel"};
-    ButtonView Config{"&Configure"};
-    ButtonView Reset{"&Reset"};
-    ButtonView About{"&About"};
-    ButtonView Exit{"&Exit"};
-    ButtonView TestS{"&Test"};
+    ButtonView Config{"&Configure", ""};
+    ButtonView Reset{"&Reset", ""};
+    ButtonView About{"&About", ""};
+    ButtonView Exit{"&Exit", ""};
+    ButtonView TestS{"&Test", ""};
 
-    MenuItemView mPopUpAbout{"About Quenzel"};
-    MenuItemView mPopUpCancel{"Cancel", false};
-    MenuItemView mPopUpConfig{"Configure"};
-    MenuItemView mPopUpMin{"Minimise"};
-    MenuItemView mPopUpReset{"Reset"};
-    MenuItemView mPopUpRestore{"Restore"};
-    MenuItemView mPopUpTest{"Test"};
-    MenuItemView mPopUpUpdate{"Update"};
-    MenuItemView mPopUpExit{"Close Quenzel"};
+    MenuItemView mPopUpAbout{"About Quenzel", true, true};
+    MenuItemView mPopUpCancel{"Cancel", false, true}; // shown only during the countdown
+    MenuItemView mPopUpConfig{"Configure", true, true};
+    MenuItemView mPopUpMin{"Minimise", true, true};
+    MenuItemView mPopUpReset{"Reset", true, true};
+    MenuItemView mPopUpRestore{"Restore", true, true};
+    MenuItemView mPopUpTest{"Test", true, true};
+    MenuItemView mPopUpUpdate{"Update", true, true};
+    MenuItemView mPopUpExit{"Close Quenzel", true, true};
 
     WindowState state = WindowState::Normal;
-    bool hidden = false;       // minimised into the tray
+    bool hidden = false; // minimised into the tray
     bool topMost = false;
-    bool closeAllowed = true;  // the window menu's Close command
-    int centreRequests = 0;    // raised each time the window is to be centred on the screen
+    bool closeAllowed = true; // the window menu's Close command
+    int centreRequests = 0;   // raised each time the window is to be centred on the screen
 
-    std::string trayKey;       // "Start", "Activate", "Activity", "NoActivity", "Shutdown"; empty = no icon
+    std::string trayKey; // "Start", "Activate", "Activity", "NoActivity", "Shutdown"; empty = no icon
     std::string trayTip = "Quenzel";
+    // The front end clears this where the desktop has no tray: minimising then does not hide the
+    // window, which could not be found again.
+    bool trayAvailable = true;
 };
 
 } // namespace qz

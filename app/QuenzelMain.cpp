@@ -1,0 +1,113 @@
+#include "app/QuenzelMain.h"
+
+#include "app/mdMain.h"
+#include "link/Link.h"
+#include "logging/Log.h"
+#include "screens/AdminTest.h"
+#include "screens/StartupChecks.h"
+
+namespace qz {
+
+QuenzelMain::QuenzelMain(Program& program, WindowHost& host) : p(program), window(host) {}
+
+void QuenzelMain::Form_Load() {
+    p.rt.AppTitle = "Quenzel";
+    CheckDataDir(p, "data");
+    LoadSettings(p);
+    view.caption = "Quenzel";
+    p.rt.CmdLineMode = ReadCmdLineMode(p.rt.CommandLine);
+    p.svc.system.RaisePriority();
+    ResetMonitor();
+    CheckLogDir(p, p.set.LogPath);
+    CreateLogFile(p);
+    p.rt.WindowOverride = false;
+    WriteLog(p, "", ""); // the empty line between the program's runs
+    WriteLogHeader(p, 0);
+    if (p.rt.NotConfigured) WriteLog(p, "UnConfig", "********");
+    ShowStatus();
+    SetTrayIcon("Start");
+    p.rt.DialogOpen = false;
+    if (view.state == WindowState::Minimised && view.trayAvailable) view.hidden = true;
+    Form_Resize(); // the window is shown
+}
+
+void QuenzelMain::Form_Activate() {
+    view.topMost = p.set.RunOnTop == 2;
+    if (view.state == WindowState::Minimised && view.trayAvailable) view.hidden = true;
+    if (p.rt.NotConfigured || p.rt.SetupFault) {
+        view.mPopUpReset.enabled = false;
+        view.mPopUpTest.enabled = false;
+    }
+    view.mPopUpExit.enabled = ExitPermitted(p);
+}
+
+void QuenzelMain::Exit_Click() {
+    Form_Unload();
+}
+
+void QuenzelMain::Form_Unload() {
+    p.rt.TimerEnabled = false;
+    if (!p.rt.NotConfigured) WriteLog(p, "Exit", StateWord());
+    window.UnloadAbout();
+    window.UnloadConfig();
+    p.svc.host.RemoveTrayIcon();
+    p.svc.host.EndProgram(0);
+}
+
+std::string QuenzelMain::StateWord() const {
+    switch (p.rt.MonState) {
+    case 2:
+        return p.rt.ShutTypeName;
+    case 1:
+        return "Run";
+    default:
+        return "Initialise";
+    }
+}
+
+bool QuenzelMain::MonitorMayStep(int16_t state) const {
+    return !stepMessageOpen && p.rt.MonState == state && !p.rt.DialogOpen && !p.rt.NotConfigured &&
+           !p.rt.SetupFault;
+}
+
+void QuenzelMain::tmrRefresh_Timer() {
+    RunState& rt = p.rt;
+    if (!rt.TimerEnabled) return;
+    if (rt.TickPhase == 1) {
+        // Each test reads the state afresh: a Run step that decides the shutdown is followed by
+        // the first countdown step in the same tick.
+        if (MonitorMayStep(1)) RunStep();
+        if (MonitorMayStep(0)) ActivationStep();
+        if (MonitorMayStep(2)) ShutdownStep();
+        rt.LinkMark = p.set.IPAdd.size() > 3 ? "." : "";
+        rt.TickPhase = 3;
+        if (rt.AboutCloseCount < 1 && rt.DialogOpen) window.UnloadAbout();
+        if (rt.ConfigCloseCount < 1 && rt.DialogOpen) window.UnloadConfig();
+    }
+    rt.TickPhase = static_cast<int16_t>(rt.TickPhase - 1);
+    // A main station tells its slaves it is alive while it monitors and in the last second of
+    // the activation delay.
+    if (p.set.CMain == 1 && !rt.NotConfigured && !rt.SetupFault && !p.set.IPAdd.empty() &&
+        (rt.MonState == 1 || (rt.MonState == 0 && rt.CountSeconds == 1)))
+        SendLinkMessage(p);
+}
+
+void QuenzelMain::udpServ_DataArrival() {
+    qz::udpServ_DataArrival(p, *this);
+}
+
+void QuenzelMain::RemoteReset() {
+    Reset_Click();
+}
+
+void QuenzelMain::RemoteTest() {
+    TestS_Click();
+}
+
+void QuenzelMain::ShowLinkError(const std::string& text) {
+    view.Counter.bold = true;
+    view.Counter.fore = kOrange;
+    view.Counter.text = text;
+}
+
+} // namespace qz

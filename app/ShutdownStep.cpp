@@ -1,0 +1,144 @@
+#include <cstdio>
+#include <string>
+
+#include "app/QuenzelMain.h"
+#include "logging/Log.h"
+#include "power/PowerControl.h"
+#include "power/ShutdownTypes.h"
+
+namespace qz {
+namespace {
+
+// "0x8004062B (-2147219925)"
+std::string ErrorNumberText(int32_t number) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(number));
+    return std::string(hex) + " (" + std::to_string(number) + ")";
+}
+
+std::string WithoutTrailingLineEnds(std::string text) {
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+bool QuenzelMain::StepMessage(MsgIcon icon, const std::string& title, const std::string& text) {
+    const unsigned resetsBefore = resets;
+    stepMessageOpen = true;
+    struct Closed {
+        bool& open;
+        ~Closed() { open = false; }
+    } closed{stepMessageOpen};
+    p.svc.host.ShowMessage(icon, MsgButtons::Ok, title, text);
+    return resets == resetsBefore;
+}
+
+void QuenzelMain::ShutdownStep() {
+    RunState& rt = p.rt;
+    const Settings& s = p.set;
+    view.CPULoad.text = "";
+    if (rt.CountSeconds == 0) {
+        BringToFront();
+        SetTrayIcon("Shutdown");
+    }
+    if (rt.TestMode) {
+        if (!rt.NotConfigured) WriteLog(p, "Simulate", rt.ShutTypeName);
+        if (!StepMessage(MsgIcon::None, rt.AppTitle + " Test", "Test " + rt.ShutTypeName)) return;
+        rt.ApplyStartMin = false;
+        ResetMonitor();
+        ShowStatus();
+        SetTrayIcon("Activate");
+        return;
+    }
+
+    if (rt.CountSeconds == 0 && !rt.NotConfigured) WriteLog(p, "Enter", rt.ShutTypeName);
+    const ShutdownType* type = FindShutdownType(s.ShutType);
+    for (ButtonView* button : {&view.Config, &view.About, &view.TestS, &view.Exit, &view.Update})
+        button->enabled = false;
+    view.CPULoad.fore = kWhite;
+    view.CPULoad.back = kOrange;
+    view.Counter.fore = kWhite;
+    view.Counter.back = kOrange;
+    view.Counter.bold = true;
+    view.Counter.text =
+        std::string(type ? type->countdownText : "") + std::to_string(s.ShutTime - rt.CountSeconds) + "s";
+    view.CPULoad.text = "";
+    view.Reset.caption = "&Cancel";
+    view.Reset.tooltip = "Cancel " + rt.AppTitle + " " + rt.ShutTypeName;
+    for (MenuItemView* item : {&view.mPopUpAbout, &view.mPopUpConfig, &view.mPopUpMin, &view.mPopUpRestore,
+                               &view.mPopUpTest, &view.mPopUpUpdate, &view.mPopUpExit})
+        item->enabled = false;
+    view.mPopUpReset.visible = false;
+    view.mPopUpCancel.visible = true;
+
+    if (rt.CountSeconds < s.ShutTime) {
+        if (rt.CountSeconds > 0 && s.LogLevel == 3) WriteLog(p, rt.ShutTypeName, "");
+    } else if (!CompleteCountdown()) {
+        return;
+    }
+    rt.CountSeconds += 1;
+}
+
+// The end of the countdown: the power action, or only its simulation under a start option.
+// False when the step ends here.
+bool QuenzelMain::CompleteCountdown() {
+    RunState& rt = p.rt;
+    const Settings& s = p.set;
+    const int16_t shutType = s.ShutType;
+    const bool normal = s.Force == 1 && rt.ShutTrigger == 0;
+    const bool forced = s.Force == 2 || rt.ShutTrigger == 1;
+    const bool real = rt.CmdLineMode == 0;
+    // Any other Force value with no trigger makes no power action and the program still closes.
+    if (normal || forced) {
+        if (shutType < 4) WriteLog(p, forced ? "Start(F)" : "Start", rt.ShutTypeName);
+        if (real && shutType < 4 && !RunPowerAction(shutType, forced)) return false;
+    }
+    if (shutType > 3) WriteLog(p, "Start", rt.ShutTypeName);
+    if (!real) {
+        WriteLog(p, "Simulate", rt.ShutTypeName);
+        if (!StepMessage(MsgIcon::None, rt.AppTitle + " Simulate " + rt.ShutTypeName,
+                         "Test Real " + rt.ShutTypeName))
+            return false;
+    }
+    if (shutType > 4) {
+        RestartMonitor(); // monitoring starts again from the activation countdown on waking
+        if (real && !RunPowerAction(shutType, false)) return false;
+        WriteLog(p, "Restart", rt.ShutTypeName);
+        WriteLog(p, "----------", "----------");
+        WriteLog(p, "----------", "----------");
+        return true;
+    }
+    WriteLog(p, "Close", rt.ShutTypeName);
+    p.svc.host.RemoveTrayIcon();
+    p.svc.host.EndProgram(0);
+    return false;
+}
+
+// Runs the power action of the type. A refused action is logged and shown, and the monitor
+// starts over instead of closing as if it had worked; then false.
+bool QuenzelMain::RunPowerAction(int16_t shutType, bool forced) {
+    RunState& rt = p.rt;
+    try {
+        if (shutType == 5) {
+            HibernateSystem(p);
+        } else if (shutType == 6) {
+            StandbySystem(p);
+        } else if (const ShutdownType* type = FindShutdownType(shutType)) {
+            ShutdownSystem(p, forced ? type->forcedFlags : type->normalFlags);
+        }
+        return true;
+    } catch (const PowerError& error) {
+        WriteLog(p, "PowerFail", rt.ShutTypeName);
+        StepMessage(MsgIcon::Exclamation, rt.AppTitle + " Shutdown Error",
+                    "Unable to " + rt.ShutTypeName +
+                        " the computer.\r\nError Number: " + ErrorNumberText(error.number) +
+                        "\r\nError description: " + WithoutTrailingLineEnds(error.what()) +
+                        "\r\nMonitoring starts again.");
+        if (rt.MonState == 2) RestartMonitor();
+        return false;
+    }
+}
+
+} // namespace qz

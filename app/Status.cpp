@@ -1,0 +1,131 @@
+#include <string>
+
+#include "app/QuenzelMain.h"
+#include "config/Numbers.h"
+#include "logging/Log.h"
+#include "power/ShutdownTypes.h"
+#include "screens/AdminTest.h"
+
+namespace qz {
+namespace {
+
+// A time of day hh * 100 + mm as the program writes it: "0000" + the number, its last four
+// characters, the first two the hours and the last two the minutes.
+std::string FourDigits(int16_t time) {
+    const std::string text = "0000" + std::to_string(time);
+    return text.substr(text.size() - 4);
+}
+
+int SecondsOfDay(int16_t time) {
+    const std::string t = FourDigits(time);
+    const auto hours = static_cast<int>(LeadingNumber(t.substr(0, 2)));
+    const auto minutes = static_cast<int>(LeadingNumber(t.substr(2)));
+    return (hours * 60 + minutes) * 60;
+}
+
+// "22:30"
+std::string ClockText(int16_t time) {
+    const std::string minutes = "0" + std::to_string(time);
+    return FourDigits(time).substr(0, 2) + ":" + minutes.substr(minutes.size() - 2);
+}
+
+} // namespace
+
+void QuenzelMain::ResetMonitor() {
+    RunState& rt = p.rt;
+    Settings& s = p.set;
+    ++resets;
+    rt.TimerEnabled = false;
+    rt.TestMode = false;
+    rt.CountSeconds = s.StartDelay;
+    rt.MonState = 0;
+    if (rt.CmdLineMode == 1 || rt.CmdLineMode == 3) {
+        s.ProcDelay = 6;
+        s.ComDelay = 6;
+    }
+    if (rt.CmdLineMode == 1) s.ShutTime = 6;
+    rt.ProcMarks = "-- -- -- ";
+    if (s.StartTime == 2) {
+        const LocalTime now = p.svc.clock.Now();
+        // The seconds of the present minute are ignored; a time passed today activates at once.
+        rt.CountSeconds = SecondsOfDay(s.StartDelay) - (now.hour * 60 + now.minute) * 60;
+        if (rt.CountSeconds < 0) rt.CountSeconds = 1;
+    }
+    rt.ShutTrigger = 0;
+    if (s.Stop_On == 2) rt.StopSeconds = SecondsOfDay(s.StopTime);
+    rt.ProcDelayWork = s.ProcDelay;
+    rt.DelTimeWork = s.DelTime;
+    rt.ComDelayWork = s.ComDelay;
+    view.CPULoad.text = "";
+    rt.LinkMark = "-";
+    rt.LinkIdle = 1;
+    if (const ShutdownType* type = FindShutdownType(s.ShutType)) rt.ShutTypeName = type->name;
+
+    view.CPULoad.back = kButtonFace;
+    view.Counter.back = kButtonFace;
+    view.CPULoad.fore = kButtonText;
+    view.Counter.fore = kBlue;
+    view.Title.fore = kButtonText;
+    view.Title.bold = false;
+    view.Counter.bold = false;
+    for (ButtonView* button : {&view.Config, &view.About, &view.TestS, &view.Reset, &view.Update})
+        button->enabled = true;
+
+    const bool allowed = ExitPermitted(p);
+    view.Exit.enabled = allowed;
+    SetCloseAllowed(allowed);
+    view.mPopUpExit.enabled = allowed;
+}
+
+void QuenzelMain::ShowStatus() {
+    RunState& rt = p.rt;
+    const Settings& s = p.set;
+    const bool slave = s.CMain == 2;
+    const bool monitorOnly = s.ShutType == 4;
+
+    int delay = rt.ProcDelayWork > 0 ? rt.ProcDelayWork : 0;
+    if (slave && rt.ComDelayWork > delay) delay = rt.ComDelayWork;
+    if (rt.CmdLineMode == 3) delay = s.CMain == 1 ? 600 : 60;
+    const std::string condition = slave && !monitorOnly ? "are no communications" : "is no activity";
+
+    view.Reset.tooltip = "Reset " + rt.AppTitle;
+    view.Exit.tooltip = "Close " + rt.AppTitle;
+    view.About.tooltip = "About " + rt.AppTitle;
+    view.Config.tooltip = "Configure " + rt.AppTitle;
+    view.TestS.tooltip = "Enables/Restarts " + rt.AppTitle + " Test Mode";
+    view.caption = rt.AppTitle;
+
+    std::string sentence =
+        monitorOnly ? rt.ShutTypeName + " until no activity" : rt.ShutTypeName + " if there " + condition;
+    sentence += " for " + std::to_string(delay) + "s";
+    if (s.Stop_On == 2) sentence += (monitorOnly ? " or until " : " or at ") + ClockText(s.StopTime);
+    if (s.Del_On == 2)
+        sentence +=
+            std::string(" or") + (monitorOnly ? " for " : " after ") + std::to_string(rt.DelTimeWork) + "s";
+    view.Title.text = sentence;
+
+    if (s.StartTime == 1)
+        view.Counter.text = "Program Activation In " + std::to_string(rt.CountSeconds) + "s";
+    if (s.StartTime == 2) view.Counter.text = "Program Activation At " + ClockText(s.StartDelay);
+
+    const bool usable = !rt.NotConfigured && !rt.SetupFault;
+    if (!usable) {
+        view.Counter.text = "";
+        view.Title.fore = kOrange;
+        view.Title.bold = true;
+        view.Title.text = "Click Configure To Set Up Quenzel";
+        view.Reset.enabled = false;
+        view.TestS.enabled = false;
+    }
+
+    if (rt.ApplyStartMin && usable &&
+        ((s.StartMin == 2 && !rt.WindowOverride) || (s.StartMin == 1 && rt.WindowOverride)))
+        MinimiseWindow();
+    rt.ApplyStartMin = true;
+    if (s.RunOnTop == 1) view.topMost = false;
+    if (usable) WriteLog(p, "Start", "Initialise");
+    rt.LinkMessage = "<QZA100>"; // the first message after a start is an ordinary alive message
+    rt.TimerEnabled = true;
+}
+
+} // namespace qz

@@ -1,0 +1,152 @@
+#include <string>
+
+#include "app/QuenzelMain.h"
+
+namespace qz {
+namespace {
+
+constexpr int kTrayDoubleClick = 515;
+constexpr int kTrayRightClick = 516;
+
+bool IsTrayKey(const std::string& key) {
+    return key == "Start" || key == "Activate" || key == "Activity" || key == "NoActivity" ||
+           key == "Shutdown";
+}
+
+} // namespace
+
+void QuenzelMain::BringToFront() {
+    if (view.state == WindowState::Minimised) {
+        view.state = WindowState::Normal;
+        view.hidden = false;
+        ++view.centreRequests;
+        Form_Resize();
+    }
+    view.topMost = p.set.RunOnTop == 2 || p.rt.MonState == 2;
+}
+
+void QuenzelMain::SetTrayIcon(const std::string& key) {
+    if (IsTrayKey(key)) view.trayKey = key;
+    view.trayTip = "Quenzel";
+}
+
+void QuenzelMain::SetCloseAllowed(bool allow) {
+    view.closeAllowed = allow;
+}
+
+void QuenzelMain::MinimiseWindow() {
+    view.state = WindowState::Minimised;
+    Form_Resize();
+}
+
+// The user put the window into the other state than StartMin asks for.
+bool QuenzelMain::OverrideRule() const {
+    const bool minimised = view.state == WindowState::Minimised;
+    return (minimised && p.set.StartMin == 1) || (!minimised && p.set.StartMin == 2 && p.rt.MonState != 2);
+}
+
+void QuenzelMain::ApplyOverrideRule() {
+    p.rt.WindowOverride = false;
+    if (OverrideRule()) p.rt.WindowOverride = true;
+}
+
+void QuenzelMain::Form_Resize() {
+    if (view.state == WindowState::Minimised) {
+        if (view.trayAvailable) view.hidden = true;
+        view.mPopUpRestore.visible = true;
+        view.mPopUpMin.visible = false;
+    } else {
+        view.mPopUpRestore.visible = false;
+        view.mPopUpMin.visible = true;
+    }
+    // The countdown restores the window by force; that is no choice of the user's.
+    if (OverrideRule())
+        p.rt.WindowOverride = true;
+    else if (p.rt.MonState != 2)
+        p.rt.WindowOverride = false;
+}
+
+void QuenzelMain::Form_MouseMove(int, int, int x, int) {
+    if (x == kTrayDoubleClick) {
+        BringToFront();
+        ApplyOverrideRule();
+    } else if (x == kTrayRightClick) {
+        if (!p.rt.WindowOverride) window.SetForeground();
+        window.ShowPopupMenu();
+    }
+}
+
+void QuenzelMain::About_Click() {
+    DisableMainControls();
+    window.ShowAbout();
+}
+
+void QuenzelMain::Config_Click() {
+    DisableMainControls();
+    window.ShowConfig();
+}
+
+void QuenzelMain::Logo_Click() {
+    window.OpenWebPage("index.htm");
+}
+
+void QuenzelMain::Update_Click() {
+    window.OpenWebPage("software/misc/update.htm?ID=15&Ver=" + std::to_string(kVersionMajor) + "." +
+                       std::to_string(kVersionMinor));
+}
+
+namespace {
+
+void SetMainControls(MainView& view, bool countdown, bool enabled) {
+    for (ButtonView* button : {&view.TestS, &view.Config, &view.About})
+        button->enabled = enabled;
+    if (countdown)
+        view.mPopUpCancel.enabled = enabled;
+    else
+        view.Reset.enabled = enabled;
+    for (MenuItemView* item : {&view.mPopUpAbout, &view.mPopUpConfig, &view.mPopUpReset, &view.mPopUpTest})
+        item->enabled = enabled;
+}
+
+} // namespace
+
+void QuenzelMain::DisableMainControls() {
+    SetMainControls(view, p.rt.MonState == 2, false);
+}
+
+void QuenzelMain::EnableMainControls() {
+    SetMainControls(view, p.rt.MonState == 2, true);
+}
+
+void QuenzelMain::mPopUpAbout_Click() {
+    About_Click();
+}
+void QuenzelMain::mPopUpCancel_Click() {
+    Reset_Click();
+}
+void QuenzelMain::mPopUpConfig_Click() {
+    Config_Click();
+}
+void QuenzelMain::mPopUpExit_Click() {
+    Form_Unload();
+}
+void QuenzelMain::mPopUpMin_Click() {
+    MinimiseWindow();
+}
+void QuenzelMain::mPopUpReset_Click() {
+    Reset_Click();
+}
+void QuenzelMain::mPopUpTest_Click() {
+    TestS_Click();
+}
+void QuenzelMain::mPopUpUpdate_Click() {
+    Update_Click();
+}
+
+void QuenzelMain::mPopUpRestore_Click() {
+    p.rt.WindowOverride = false;
+    BringToFront();
+    ApplyOverrideRule();
+}
+
+} // namespace qz

@@ -1,0 +1,33 @@
+#pragma once
+#include <string>
+
+namespace qz {
+
+// Opens a page of the product's web site ("index.htm", "software/misc/update.htm?ID=15&Ver=1.6")
+// in the user's browser, reporting a failure itself.
+class PageOpener {
+  public:
+    virtual ~PageOpener() = default;
+    virtual void OpenWebPage(const std::string& page) = 0;
+};
+
+// What only a real main window can do. The Qt front end implements it; quenzeld and the tests
+// supply their own.
+class WindowHost : public PageOpener {
+  public:
+    // Show the About or the configuration screen, not modal. The screen sets DialogOpen (and its
+    // close count) when it loads; when it unloads it runs QuenzelMain::EnableMainControls and
+    // clears DialogOpen.
+    virtual void ShowAbout() = 0;
+    virtual void ShowConfig() = 0;
+    // Unload the screen if it is open; nothing otherwise.
+    virtual void UnloadAbout() = 0;
+    virtual void UnloadConfig() = 0;
+    // Bring the main window to the foreground (a right click on the tray icon while hidden).
+    virtual void SetForeground() = 0;
+    // Activate the program's process and show the popup menu at the mouse position; the menu's
+    // items are the mPopUp* entries of MainView and run the mPopUp*_Click handlers.
+    virtual void ShowPopupMenu() = 0;
+};
+
+} // namespace qz

@@ -1,0 +1,24 @@
+#pragma once
+#include <string>
+
+#include "app/Program.h"
+
+namespace qz {
+
+// The window the front end shows after Main.
+enum class StartWindow { MultiInst, Main };
+
+// The program's entry: decides, through the single-instance guard "Quenzel", whether this copy
+// may run. A copy may always run when p.rt.CommandLine ends in "-AllowMulti". The front end then
+// creates MultiInst or QuenzelMain (and runs its Form_Load).
+StartWindow Main(Program& p);
+
+// Takes the guard named name into p.rt.MutexHandle, or with release gives it back. True when
+// another process already holds it.
+bool CheckPrevInstance(Program& p, const std::string& name, bool release);
+
+// The start option of the command line: 1 "-InhibitShutdown", 2 "-AddErrorMessage",
+// 3 "-StartShutdown", 4 "-InhibitAdmin" at its very start, compared with case; 0 for none.
+int16_t ReadCmdLineMode(const std::string& commandLine);
+
+} // namespace qz

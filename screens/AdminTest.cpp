@@ -1,0 +1,14 @@
+#include "screens/AdminTest.h"
+
+namespace qz {
+
+bool IsAdministrator(Program& p) {
+    const bool member = p.svc.system.UserIsAdministrator();
+    return member && p.rt.CmdLineMode != 4;
+}
+
+bool ExitPermitted(Program& p) {
+    return IsAdministrator(p) || p.set.UserExit == 1;
+}
+
+} // namespace qz
