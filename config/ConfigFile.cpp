@@ -1,0 +1,128 @@
+#include "config/ConfigFile.h"
+
+#include <array>
+#include <limits>
+#include <string_view>
+#include <variant>
+
+#include "config/Numbers.h"
+#include "platform/FileSys.h"
+#include "screens/StartupChecks.h"
+
+namespace qz {
+namespace {
+
+using Field = std::variant<int16_t Settings::*, int32_t Settings::*, std::string Settings::*>;
+
+struct Key {
+    std::string_view prefix;
+    Field field;
+};
+
+// In the order the reader tests them; no prefix begins another.
+const std::array<Key, 25> kKeys{{
+    {"ComDelay=", &Settings::ComDelay}, {"CMain=", &Settings::CMain},
+    {"Del_On=", &Settings::Del_On},     {"DelTime=", &Settings::DelTime},
+    {"DName=", &Settings::DName},       {"Force=", &Settings::Force},
+    {"IPAdd=", &Settings::IPAdd},       {"LogLevel=", &Settings::LogLevel},
+    {"LogName=", &Settings::LogName},   {"LogPath=", &Settings::LogPath},
+    {"Port1=", &Settings::Port1},       {"Port2=", &Settings::Port2},
+    {"Proc1=", &Settings::Proc1},       {"Proc2=", &Settings::Proc2},
+    {"Proc3=", &Settings::Proc3},       {"ProcDelay=", &Settings::ProcDelay},
+    {"RunOnTop=", &Settings::RunOnTop}, {"ShutTime=", &Settings::ShutTime},
+    {"ShutType=", &Settings::ShutType}, {"StartDelay=", &Settings::StartDelay},
+    {"StartMin=", &Settings::StartMin}, {"StartTime=", &Settings::StartTime},
+    {"StopTime=", &Settings::StopTime}, {"Stop_On=", &Settings::Stop_On},
+    {"UserExit=", &Settings::UserExit},
+}};
+
+constexpr std::array<std::string_view, 3> kSections{"[Comms]", "[Run]", "[Shutdown]"};
+constexpr int16_t kTimeOffset = 10000;
+
+template <typename Int> bool StoreNumber(Int& field, std::string_view value) {
+    auto number = ReadFileNumber(value, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max());
+    if (number) field = static_cast<Int>(*number);
+    return number.has_value();
+}
+
+// Stores the value into its field; false when a number does not fit the field.
+bool Store(Settings& s, const Field& field, std::string_view value) {
+    return std::visit(
+        [&](auto member) {
+            auto& target = s.*member;
+            if constexpr (std::is_same_v<std::decay_t<decltype(target)>, std::string>) {
+                target = std::string(value);
+                return true;
+            } else {
+                return StoreNumber(target, value);
+            }
+        },
+        field);
+}
+
+std::string_view TrimBlanks(std::string_view line) {
+    size_t first = line.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return line.substr(first, line.find_last_not_of(' ') - first + 1);
+}
+
+// Removes the file form's offset from a time; false when the result no longer fits its field.
+bool RemoveTimeOffset(int16_t& time) {
+    int value = time - kTimeOffset;
+    if (value < std::numeric_limits<int16_t>::min()) return false;
+    time = static_cast<int16_t>(value);
+    return true;
+}
+
+// The settings and ConfigText a file's text holds, or nullopt when the text is corrupt.
+std::optional<std::pair<Settings, std::string>> Parse(std::string_view content, Settings s) {
+    // A text file holds no NUL; one means a binary or wide-character file.
+    if (content.find('\0') != std::string_view::npos) return std::nullopt;
+    std::string configText = "\nConfiguration\n-------------";
+    long keysLeft = static_cast<long>(kKeys.size());
+    long sectionsLeft = static_cast<long>(kSections.size());
+    for (const std::string& read : SplitLines(content)) {
+        if (read.empty() || read.front() == '#') continue;
+        std::string_view line = TrimBlanks(read);
+        for (const Key& key : kKeys) {
+            if (line.starts_with(key.prefix)) {
+                if (!Store(s, key.field, line.substr(key.prefix.size()))) return std::nullopt;
+                --keysLeft;
+                break;
+            }
+        }
+        for (std::string_view section : kSections) {
+            if (line == section) --sectionsLeft;
+        }
+        if (line.starts_with('[')) configText += '\n';
+        if (!line.starts_with("CMain=")) {
+            configText += '\n';
+            configText += line;
+        }
+    }
+    if (!RemoveTimeOffset(s.StopTime)) return std::nullopt;
+    if (s.StartTime == 2 && !RemoveTimeOffset(s.StartDelay)) return std::nullopt;
+    if (keysLeft != 0 || sectionsLeft != 0) return std::nullopt;
+    return std::pair{std::move(s), std::move(configText)};
+}
+
+} // namespace
+
+void ReadConfigFile(Program& p) {
+    CheckDataDir(p, "data");
+    CheckConfigFile(p, "configuration", kConfigDir, kConfigName);
+    std::optional<std::string> content = p.svc.files.ReadText(kConfigPath);
+    if (!content) ConfigCorrupted(p);
+    auto parsed = Parse(*content, p.set);
+    if (!parsed) ConfigCorrupted(p);
+    p.set = std::move(parsed->first);
+    p.rt.ConfigText = std::move(parsed->second);
+}
+
+void ConfigCorrupted(Program& p) {
+    EndWithMessage(p, MsgIcon::Critical, p.rt.AppTitle + " Configuration File Error",
+                   "The configuration file is corrupted.\r\nReinstall the program to restore the file.\r\n"
+                   "The program will now terminate.");
+}
+
+} // namespace qz
