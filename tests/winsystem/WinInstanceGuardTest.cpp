@@ -33,8 +33,7 @@ class Holder {
         startup.hStdInput = childIn;
         startup.hStdOutput = childOut;
         startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-        std::string commandLine;
-        commandLine.append(1, '"').append(BesideTest("guard_holder.exe")).append("\" ").append(guardName);
+        std::string commandLine = "\"" + BesideTest("guard_holder.exe") + "\" " + guardName;
         started_ = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                                   &startup, &process_) != 0;
         CloseHandle(childIn);

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, prepares the working folder run/ and starts the program in it:
+# the desktop program where there is a display, quenzeld where there is none. Arguments go to the
+# program; "-InhibitShutdown" tries it without any power action at the end of a countdown.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+./scripts/install-deps.sh
+cmake --preset default
+cmake --build --preset default
+
+# A fresh working folder holds the configuration screen's defaults. With no process to watch the
+# program starts unconfigured and waits for its configuration screen (or an edit of the file).
+# An existing configuration is kept; remove run/ to start over.
+mkdir -p run/Data run/Log
+if [ ! -f run/Data/Quenzel.ini ]; then
+    created=$(LC_ALL=C date '+%d-%b-%y %H:%M:%S')
+    sed "s/@CREATED@/$created/" scripts/Quenzel.ini.in >run/Data/Quenzel.ini
+fi
+
+program=build/default/console/quenzeld
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x build/default/gui/quenzel ]; then
+    program=build/default/gui/quenzel
+fi
+if [ ! -x "$program" ]; then
+    echo "would start $program $* in $root/run (not built yet)"
+    exit 0
+fi
+cd run
+exec "$root/$program" "$@"

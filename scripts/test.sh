@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and tests every configuration in turn, stopping at the
+# first failure: Linux with warnings as errors, the Windows cross build with its tests under wine,
+# and Linux with the address and undefined-behaviour sanitizers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+export CTEST_OUTPUT_ON_FAILURE=1
+export QT_QPA_PLATFORM=offscreen
+
+timings=()
+stage() {
+    local name=$1 started=$SECONDS
+    shift
+    echo "==> $name"
+    "$@"
+    timings+=("$(printf '%-28s %5ds' "$name" $((SECONDS - started)))")
+}
+
+build_and_test() {
+    local preset=$1
+    stage "$preset: configure" cmake --preset "$preset"
+    stage "$preset: build" cmake --build --preset "$preset"
+    if [ "$preset" = mingw ]; then
+        stage "mingw: wine prefix" cmake/wine-run.sh "build/mingw/wine"
+    fi
+    stage "$preset: test" ctest --preset "$preset"
+}
+
+stage "install" ./scripts/install-deps.sh
+presets=$(cmake --list-presets=configure)
+for preset in default mingw sanitize; do
+    if grep -q "\"$preset\"" <<<"$presets"; then
+        build_and_test "$preset"
+    fi
+done
+
+echo "==> timings"
+printf '%s\n' "${timings[@]}"
+echo "all stages passed in $((SECONDS / 60))m $((SECONDS % 60))s"
