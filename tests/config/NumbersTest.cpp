@@ -98,9 +98,9 @@ TEST(ReadFileNumber, AgreesWithBinaryRoundingOnRandomDecimals) {
     for (int i = 0; i < 20000; ++i) {
         int n = thousandths(gen);
         if (i % 4 == 0) n = n / 500 * 500; // plenty of exact halves
-        char fraction[8];
-        std::snprintf(fraction, sizeof fraction, ".%03d", std::abs(n) % 1000);
-        std::string text = (n < 0 ? "-" : "") + std::to_string(std::abs(n) / 1000) + fraction;
+        char text[32];
+        std::snprintf(text, sizeof text, "%s%d.%03d", n < 0 ? "-" : "", std::abs(n) / 1000,
+                      std::abs(n) % 1000);
         double rounded = std::nearbyint(n / 1000.0);
         std::optional<int64_t> expected;
         if (rounded >= static_cast<double>(kInt16Min) && rounded <= static_cast<double>(kInt16Max)) {
