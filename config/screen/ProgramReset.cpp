@@ -1,0 +1,20 @@
+#include "config/screen/ProgramReset.h"
+
+#include "link/Link.h"
+#include "logging/Log.h"
+
+namespace qz {
+
+void ResetProgram(Program& p, MonitorWindow& window) {
+    LoadSettings(p);
+    window.ResetMonitor();
+    CreateLogFile(p);
+    // Incomplete settings are not an update the log should announce.
+    if (!p.rt.NotConfigured) {
+        WriteLog(p, "Config", "Updated");
+        if (p.set.LogLevel == 3) WriteLogHeader(p, 1);
+    }
+    window.ShowStatus();
+}
+
+} // namespace qz

@@ -1,0 +1,304 @@
+#include "config/screen/frmConfig.h"
+
+#include "config/Validation.h"
+#include "config/screen/ListItems.h"
+#include "logging/LogArchive.h"
+#include "screens/AdminTest.h"
+
+namespace qz {
+
+void frmConfig::Form_Load() {
+    view.open = true;
+    loading = true;
+    UpdateTooltips();
+    p_.rt.DialogOpen = true;
+    Data_Load();
+    EnableFields();
+    UpdateLabels();
+    view.caption = p_.rt.AppTitle + " Configuration";
+    if (SlaveMode()) {
+        view.Port1L.text = "Rx Port";
+        view.Port2L.text = "Tx Port";
+    }
+    const bool admin = IsAdministrator(p_);
+    view.Save.enabled = admin;
+    view.Restore.enabled = admin;
+    view.Archive.enabled = admin && workingLogLevel != 1;
+    view.ViewL.enabled = view.Archive.enabled;
+    p_.rt.ConfigCloseCount = p_.rt.CmdLineMode == 1 ? 4 : 600;
+    view.TMessage.text.clear();
+    loading = false;
+
+    int16_t count = ValidateFields();
+    if (count != 0) {
+        view.Status.text = std::to_string(count) + " Item(s) Highlighted Contain Out Of Range Values";
+    } else {
+        p_.rt.ConfigSaved = false;
+    }
+}
+
+void frmConfig::Form_Activate() {
+    if (p_.set.RunOnTop == 2) host_.SetTopMost(true);
+}
+
+void frmConfig::Form_Unload() {
+    if (!view.open) return;
+    view.open = false;
+    timer1Enabled = false;
+    timer2Enabled = false;
+    host_.EnableMainControls();
+    p_.rt.DialogOpen = false;
+}
+
+void frmConfig::Data_Load() {
+    const Settings& s = p_.set;
+    ConfigView& v = view;
+    v.ComDelayT.text = std::to_string(s.ComDelay);
+    v.DNameT.checked = s.DName == 2;
+    v.IPAddT.text = s.IPAdd;
+    v.Port1T.text = std::to_string(s.Port1);
+    v.Port2T.text = std::to_string(s.Port2);
+    v.Del_OnT.checked = s.Del_On == 2;
+    v.DelTimeT.text = std::to_string(s.DelTime);
+    v.LogNameT.text = s.LogName;
+    v.LogPathT.text = s.LogPath;
+    v.Proc1T.text = s.Proc1;
+    v.Proc2T.text = s.Proc2;
+    v.Proc3T.text = s.Proc3;
+    v.ProcDelayT.text = std::to_string(s.ProcDelay);
+    SetRunOnTopTick(s.RunOnTop == 2);
+    v.StartDelayT.text = s.StartTime == 2 ? TimeText(s.StartDelay) : std::to_string(s.StartDelay);
+    v.StartMinT.checked = s.StartMin == 2;
+    v.StartTimeT.checked = s.StartTime == 2;
+    v.StopTimeT.text = TimeText(s.StopTime);
+    v.Stop_OnT.checked = s.Stop_On == 2;
+    v.ForceT.checked = s.Force == 2;
+    v.ShutTimeT.text = std::to_string(s.ShutTime);
+    v.UExitT.checked = s.UserExit == 2;
+
+    workingLogLevel = 0;
+    if (auto item = TextOf(kLogLevelItems, s.LogLevel)) {
+        workingLogLevel = s.LogLevel;
+        v.LogLevelT.text = *item;
+    }
+    workingShutType = 0;
+    if (auto item = TextOf(kShutNameItems, s.ShutType)) {
+        workingShutType = s.ShutType;
+        v.ShutNameT.text = *item;
+        if (s.ShutType >= 5) v.ShutTypeM.text.clear();
+    }
+    referenceSnapshot = FieldSnapshot();
+}
+
+// Data_Load outside the screen's load: the controls that follow the fields follow them at once.
+void frmConfig::ShowDataLoad() {
+    Data_Load();
+    EnableFields();
+    UpdateLabels();
+    ApplyLogButtonRule();
+}
+
+ConfigInput frmConfig::Input() const {
+    const ConfigView& v = view;
+    ConfigInput in;
+    in.ComDelay = v.ComDelayT.text;
+    in.IPAdd = v.IPAddT.text;
+    in.Port1 = v.Port1T.text;
+    in.Port2 = v.Port2T.text;
+    in.DelTime = v.DelTimeT.text;
+    in.LogName = v.LogNameT.text;
+    in.LogPath = v.LogPathT.text;
+    in.Proc1 = v.Proc1T.text;
+    in.Proc2 = v.Proc2T.text;
+    in.Proc3 = v.Proc3T.text;
+    in.ProcDelay = v.ProcDelayT.text;
+    in.StartDelay = v.StartDelayT.text;
+    in.StopTime = v.StopTimeT.text;
+    in.ShutTime = v.ShutTimeT.text;
+    in.DName = v.DNameT.checked;
+    in.Del_On = v.Del_OnT.checked;
+    in.RunOnTop = v.RunOnTopT.checked;
+    in.StartMin = v.StartMinT.checked;
+    in.StartTime = v.StartTimeT.checked;
+    in.Stop_On = v.Stop_OnT.checked;
+    in.Force = v.ForceT.checked;
+    in.UserExit = v.UExitT.checked;
+    in.LogLevel = workingLogLevel;
+    in.ShutType = workingShutType;
+    return in;
+}
+
+void frmConfig::Save_Click() {
+    if (!view.Save.enabled) return;
+    view.Status.text.clear();
+    view.ExitConfig.caption = "&Exit";
+    UpdateTooltips();
+    reportSetupFault_ = false;
+
+    int16_t count = ValidateFields();
+    if (count != 0) {
+        view.Status.text =
+            std::to_string(count) + " Item(s) Highlighted Contain Out Of Range Values - Changes Not Saved";
+        return;
+    }
+    const bool changed = FieldSnapshot() != referenceSnapshot;
+    // A window state chosen by hand must not outlast a changed tray setting.
+    if ((view.StartMinT.checked ? 2 : 1) != p_.set.StartMin) p_.rt.WindowOverride = false;
+    if (!changed) {
+        view.Status.text = "No Changes To Save";
+    } else {
+        if (!WriteConfigFile(p_, ConfigFileText(Input(), p_.set.CMain, p_.svc.clock.Now()))) {
+            ShowDataLoad();
+            return;
+        }
+        view.Status.text = "Changes Saved - Click Exit To Activate The Changes";
+        p_.rt.ConfigSaved = true;
+    }
+    referenceSnapshot = FieldSnapshot();
+    timer2Enabled = true;
+}
+
+void frmConfig::Restore_Click() {
+    if (!view.Restore.enabled) return;
+    ConfigView& v = view;
+    v.ComDelayT.text = "60";
+    v.Del_OnT.checked = false;
+    v.DelTimeT.text = "90";
+    v.ForceT.checked = true;
+    v.LogLevelT.text = "Normal";
+    v.LogNameT.text = "Quenzel.log";
+    v.LogPathT.text = "Log\\";
+    v.Port1T.text = "10001";
+    v.Port2T.text = "10000";
+    v.ProcDelayT.text = "60";
+    SetRunOnTopTick(false);
+    v.ShutTimeT.text = "60";
+    v.StartMinT.checked = false;
+    v.ShutNameT.text = "Power Off";
+    v.StartDelayT.text = "2";
+    v.StartTimeT.checked = false;
+    v.StopTimeT.text = "00:00";
+    v.Stop_OnT.checked = false;
+    v.UExitT.checked = false;
+    // The working codes follow the lists at once, so Force, the hints and Exit's change test see the
+    // defaults.
+    ReadShutType();
+    ReadLogLevel();
+
+    ClearHighlights();
+    EnableFields();
+    UpdateLabels();
+    v.Status.text = "Defaults Restored - Click Save To Keep";
+    timer2Enabled = true;
+}
+
+void frmConfig::ExitConfig_Click() {
+    // Someone who may not save never has unsaved changes.
+    if (!IsAdministrator(p_)) referenceSnapshot = FieldSnapshot();
+    if (FieldSnapshot() == referenceSnapshot || view.ExitConfig.caption == "&Cancel") {
+        if (p_.rt.ConfigSaved || p_.rt.NotConfigured || p_.rt.SetupFault) ResetProgram(p_, host_);
+        Form_Unload();
+        return;
+    }
+    view.ExitConfig.caption = "&Cancel";
+    view.Status.text = "Click Cancel to exit without saving changes";
+    UpdateTooltips();
+}
+
+void frmConfig::Archive_Click() {
+    if (!view.Archive.enabled) return;
+    ArchiveOutcome outcome = qz::Archive_Click(p_);
+    if (!outcome.status.empty()) view.Status.text = outcome.status;
+    if (outcome.enableTimer1) timer1Enabled = true;
+}
+
+void frmConfig::ViewL_Click() {
+    if (view.ViewL.enabled) qz::ViewL_Click(p_);
+}
+
+void frmConfig::Logo_Click() {
+    host_.OpenWebPage("index.htm");
+}
+
+void frmConfig::Timer1_Timer() {
+    if (!timer1Enabled) return;
+    int16_t& count = p_.rt.ConfigCloseCount;
+    if (count < 91)
+        view.TMessage.text = "The Configuration Screen will close in " + std::to_string(count) + " sec";
+    if (count > INT16_MIN) --count;
+}
+
+void frmConfig::Timer2_Timer() {
+    view.Status.text.clear();
+    timer2Enabled = false;
+}
+
+void frmConfig::Del_OnT_Click(bool ticked) {
+    view.Del_OnT.checked = ticked;
+    if (!loading) EnableFields();
+}
+
+void frmConfig::Stop_OnT_Click(bool ticked) {
+    view.Stop_OnT.checked = ticked;
+    if (!loading) EnableFields();
+}
+
+void frmConfig::ForceT_Click(bool ticked) {
+    view.ForceT.checked = ticked;
+    if (loading) return;
+    EnableFields();
+    UpdateLabels();
+}
+
+void frmConfig::DNameT_Click(bool ticked) {
+    view.DNameT.checked = ticked;
+    if (loading) return;
+    ReadShutType();
+    EnableFields();
+    UpdateLabels();
+}
+
+void frmConfig::ShutNameT_Click(const std::string& item) {
+    if (!CodeOf(kShutNameItems, item)) return;
+    view.ShutNameT.text = item;
+    if (loading) return;
+    ReadShutType();
+    EnableFields();
+    UpdateLabels();
+}
+
+void frmConfig::StartTimeT_Click(bool ticked) {
+    view.StartTimeT.checked = ticked;
+    EnableFields();
+    UpdateLabels();
+    // A seconds value never becomes a time of day, nor the reverse.
+    const std::string& value = view.StartDelayT.text;
+    const bool holdsTime = value.size() >= 3 && value[2] == ':';
+    if (ticked != holdsTime) view.StartDelayT.text.clear();
+}
+
+void frmConfig::LogLevelT_Click(const std::string& item) {
+    if (!CodeOf(kLogLevelItems, item)) return;
+    view.LogLevelT.text = item;
+    if (loading) return;
+    ReadLogLevel();
+    ApplyLogButtonRule();
+}
+
+void frmConfig::ApplyLogButtonRule() {
+    const bool enable = view.LogLevelT.text != "None" && IsAdministrator(p_);
+    view.Archive.enabled = enable;
+    view.ViewL.enabled = enable;
+}
+
+void frmConfig::RunOnTopT_Click(bool ticked) {
+    view.RunOnTopT.checked = ticked;
+    if (!loading) host_.SetTopMost(ticked);
+}
+
+// Setting the box by program acts like a click on it, as the window placement follows the box.
+void frmConfig::SetRunOnTopTick(bool ticked) {
+    if (view.RunOnTopT.checked != ticked) RunOnTopT_Click(ticked);
+}
+
+} // namespace qz
