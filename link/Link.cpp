@@ -1,0 +1,145 @@
+#include "link/Link.h"
+
+#include "config/CheckSettings.h"
+#include "config/ConfigFile.h"
+#include "link/LinkMessage.h"
+
+namespace qz {
+namespace {
+
+// The notifier fires again while datagrams wait, so a flood cannot starve the timer.
+constexpr int kMaxDatagramsPerEvent = 256;
+
+bool IsSlave(const Program& p) {
+    return p.set.CMain == 2;
+}
+
+void ReportPortInUse(Program& p, int port) {
+    std::string text = "The RX Port " + std::to_string(port) +
+                       " Is Already In Use\r\n"
+                       "This Error Must Be Resolved Before\r\n"
+                       "You Can Use Quenzel.\r\n"
+                       "Use The Configuration Screen\r\n"
+                       "To Change The RX Port.\r\n"
+                       "Do You Want To End The Program?";
+    Answer answer =
+        p.svc.host.ShowMessage(MsgIcon::Exclamation, MsgButtons::YesNo, p.rt.AppTitle + " Port Error", text);
+    if (answer == Answer::Yes) {
+        p.svc.host.RemoveTrayIcon();
+        p.svc.host.EndProgram(1);
+    }
+    p.rt.SetupFault = true;
+}
+
+// Binds the link socket to the port this role listens on, unless it is bound there already.
+void OpenLink(Program& p) {
+    bool slave = IsSlave(p);
+    p.rt.PeerPort = slave ? p.set.Port2 : p.set.Port1;
+    int wanted = slave ? p.set.Port1 : p.set.Port2;
+    if (p.rt.BoundPort == wanted) return;
+
+    p.svc.socket.Close();
+    // Recorded only once bound, so that a reload asking for the same port tries again.
+    p.rt.BoundPort = 0;
+    if (p.svc.socket.Bind(wanted)) {
+        p.rt.BoundPort = wanted;
+        return;
+    }
+    ReportPortInUse(p, wanted);
+}
+
+void HandleValid(Program& p, LinkEvents& events, const std::string& command) {
+    p.rt.LinkMark = "C";
+    if (!IsSlave(p)) return;
+    p.rt.LinkIdle = 0;
+    if (command == "A1")
+        SendLinkMessage(p);
+    else if (command == "C0")
+        events.RemoteReset();
+    else if (command == "T0")
+        events.RemoteTest();
+}
+
+void HandleInvalid(Program& p, LinkEvents& events) {
+    p.rt.LinkMark = "E";
+    if (!IsSlave(p)) return;
+    events.ShowLinkError("Connection Error");
+    p.rt.LinkIdle = 0;
+}
+
+void HandleUnreadable(Program& p, LinkEvents& events) {
+    p.rt.LinkMark = p.set.IPAdd.size() > 3 ? "." : "";
+    if (!IsSlave(p)) return;
+    p.rt.LinkMark = ".";
+    events.ShowLinkError("Not connexted");
+    p.rt.LinkIdle = 0;
+}
+
+void HandleDatagram(Program& p, LinkEvents& events, const std::string& datagram) {
+    ReadMessage message = ReadLinkMessage(datagram);
+    switch (message.verdict) {
+    case LinkVerdict::Valid:
+        HandleValid(p, events, message.command);
+        break;
+    case LinkVerdict::Invalid:
+        HandleInvalid(p, events);
+        break;
+    case LinkVerdict::Unreadable:
+        HandleUnreadable(p, events);
+        break;
+    }
+}
+
+} // namespace
+
+void LoadSettings(Program& p) {
+    RunState& rt = p.rt;
+    rt.DialogOpen = false;
+    rt.TimerEnabled = false;
+    rt.NotConfigured = false;
+    rt.SetupFault = false;
+
+    ReadConfigFile(p);
+    CheckSettings(p);
+    // A reload back into main mode must not keep the slave's title.
+    rt.AppTitle = IsSlave(p) ? "Quenzel Slave" : "Quenzel";
+
+    rt.TickPhase = 2;
+    rt.AboutCloseCount = 60;
+    rt.ConfigCloseCount = 60;
+    rt.ConfigSaved = false;
+    rt.ApplyStartMin = true;
+    rt.LinkMessage = kResetMessage;
+
+    if (!p.set.IPAdd.empty()) OpenLink(p);
+}
+
+void SendLinkMessage(Program& p) {
+    const std::string& host = p.set.IPAdd;
+    if (host.empty()) return;
+    // A name still being looked up counts as a failed send: the message waits for the next one.
+    std::optional<std::string> address = p.svc.resolver.Lookup(host);
+    if (!address) return;
+    if (!p.svc.socket.SendTo(*address, p.rt.PeerPort, p.rt.LinkMessage)) {
+        // The peer may have moved; look its name up afresh.
+        p.svc.resolver.Forget(host);
+        return;
+    }
+    p.rt.LinkMessage = kAliveMessage;
+}
+
+void udpServ_DataArrival(Program& p, LinkEvents& events) {
+    std::optional<std::string> datagram = p.svc.socket.Receive();
+    if (!datagram) {
+        HandleUnreadable(p, events);
+        return;
+    }
+    for (int handled = 1;; ++handled) {
+        HandleDatagram(p, events, *datagram);
+        if (handled == kMaxDatagramsPerEvent) return;
+        datagram = p.svc.socket.Receive();
+        if (!datagram) return;
+    }
+}
+
+} // namespace qz
