@@ -7,7 +7,7 @@
 namespace qz {
 namespace {
 
-// The notifier fires again while datagrams wait, so a flood cannot starve the timer.
+// A flood cannot starve the timer this way; the notifier fires again while more wait.
 constexpr int kMaxDatagramsPerEvent = 256;
 
 bool IsSlave(const Program& p) {

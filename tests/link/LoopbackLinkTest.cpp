@@ -59,16 +59,5 @@ TEST(LoopbackLink, MainAndSlaveTalkThroughRealSockets) {
     EXPECT_TRUE(main.events.calls.empty());
 }
 
-TEST(LoopbackLink, ASecondStationOnTheSamePortsGetsThePortError) {
-    int port1 = FreeUdpPort();
-    int port2 = FreeUdpPort();
-    RealStation first("1", port1, port2);
-    RealStation second("1", port1, port2);
-    EXPECT_FALSE(first.program.rt.SetupFault);
-    EXPECT_TRUE(second.program.rt.SetupFault);
-    ASSERT_EQ(second.world.host.messages.size(), 1u);
-    EXPECT_EQ(second.world.host.messages[0].title, "Quenzel Port Error");
-}
-
 } // namespace
 } // namespace qz::test
