@@ -64,7 +64,6 @@ void QuenzelMain::ShutdownStep() {
     view.Counter.bold = true;
     view.Counter.text =
         std::string(type ? type->countdownText : "") + std::to_string(s.ShutTime - rt.CountSeconds) + "s";
-    view.CPULoad.text = "";
     view.Reset.caption = "&Cancel";
     view.Reset.tooltip = "Cancel " + rt.AppTitle + " " + rt.ShutTypeName;
     for (MenuItemView* item : {&view.mPopUpAbout, &view.mPopUpConfig, &view.mPopUpMin, &view.mPopUpRestore,
