@@ -1,0 +1,50 @@
+#pragma once
+#include <string>
+
+#include "app/MainView.h"
+#include "app/Program.h"
+#include "app/WindowHost.h"
+
+namespace qz {
+
+// What the About screen shows.
+struct AboutView {
+    std::string caption = "About";
+    LabelView ProgName{"", kButtonText, kButtonFace, true};
+    LabelView ProgVersion;
+    LabelView WebSite{"", kBlue};
+    LabelView TMessage;
+    ButtonView ExitAbout{"&Exit", "Close Quenzel About Screen"};
+    bool open = false; // the window exists; false once it has been unloaded
+    bool topMost = false;
+};
+
+// What the About screen needs from the main window that opened it; pages open with the screen as
+// their owner.
+class AboutScreenHost : public PageOpener {
+  public:
+    virtual void EnableMainControls() = 0;
+};
+
+// The About screen's logic. The front end creates it when the screen opens, calls Form_Load, runs
+// Timer1_Timer every second while view.open, renders `view` after every event and closes the
+// window once view.open is false. The main window's timer unloads it when AboutCloseCount runs out.
+class frmAbout {
+  public:
+    frmAbout(Program& program, AboutScreenHost& host) : p(program), host_(host) {}
+
+    AboutView view;
+
+    void Form_Load();
+    void Form_Activate();
+    void Form_Unload(); // also what closing the window by its title bar or the auto-close does
+    void Timer1_Timer();
+    void ExitAbout_Click();
+    void WebSite_Click();
+
+  private:
+    Program& p;
+    AboutScreenHost& host_;
+};
+
+} // namespace qz
