@@ -1,0 +1,44 @@
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "console/Session.h"
+#include "console/TickSchedule.h"
+
+namespace qz {
+
+// The main window's timer interval.
+inline constexpr std::chrono::milliseconds kTimerPeriod{500};
+
+// What woke the event loop.
+struct Wakeup {
+    bool socketReadable = false;
+    std::vector<Command> commands; // in the order they came
+};
+
+// The platform's side of the event loop: the clock and a blocking wait for the link socket, the
+// operator's commands and the timer's deadline.
+class EventSource {
+  public:
+    virtual ~EventSource() = default;
+    virtual SteadyTime Now() const = 0;
+    // Blocks until the socket (unless it is -1) is readable, a command arrives or the deadline
+    // (when there is one) has come.
+    virtual Wakeup Wait(std::intptr_t socket, std::optional<SteadyTime> deadline) = 0;
+};
+
+// The command a key of the terminal gives: r Reset, t Test, q Exit, in either case.
+std::optional<Command> CommandForKey(char key);
+
+// Starts the session and runs it until the program ends; returns the exit status.
+int RunEventLoop(Session& session, EventSource& events);
+
+// The platform's event source (it takes the terminal's keys while it lives) and whether standard
+// output is a terminal.
+std::unique_ptr<EventSource> MakeEventSource();
+bool StdoutIsTerminal();
+
+} // namespace qz

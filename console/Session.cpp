@@ -1,0 +1,94 @@
+#include "console/Session.h"
+
+#include "app/MultiInst.h"
+#include "app/mdMain.h"
+#include "config/screen/ProgramReset.h"
+
+namespace qz {
+namespace {
+
+class WindowReset final : public MonitorWindow {
+  public:
+    explicit WindowReset(QuenzelMain& main) : window(main) {}
+    void ResetMonitor() override { window.ResetMonitor(); }
+    void ShowStatus() override { window.ShowStatus(); }
+
+  private:
+    QuenzelMain& window;
+};
+
+} // namespace
+
+std::string JoinArguments(int argc, const char* const* argv) {
+    std::string line;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) line += ' ';
+        line += argv[i];
+    }
+    return line;
+}
+
+Session::Session(Program& program, ConsoleHost& consoleHost, StatusPrinter& printer)
+    : p(program), host(consoleHost), status(printer), window(program, consoleHost) {
+    host.SetRefresh([this] { Render(); });
+}
+
+void Session::Start() {
+    if (Main(p) == StartWindow::MultiInst) {
+        Refuse();
+        return;
+    }
+    window.Form_Load();
+    window.Form_Activate();
+    shown = true;
+    Render();
+}
+
+void Session::Refuse() {
+    MultiInst refusal(p, host);
+    refusal.Form_Load();
+    refusal.Form_Activate();
+    host.ShowMessage(MsgIcon::Critical, MsgButtons::Ok, refusal.view.caption, refusal.view.ErrorMess);
+    refusal.Exit_Click();
+}
+
+void Session::Tick() {
+    window.tmrRefresh_Timer();
+    Render();
+}
+
+void Session::DataArrival() {
+    window.udpServ_DataArrival();
+    Render();
+}
+
+void Session::Do(Command command) {
+    const MainView& view = window.view;
+    switch (command) {
+    case Command::Reset:
+        if (view.Reset.enabled) window.Reset_Click();
+        break;
+    case Command::Test:
+        if (view.TestS.enabled) window.TestS_Click();
+        break;
+    case Command::Reload:
+        if (view.Config.enabled) Reload();
+        break;
+    case Command::Exit:
+        window.Exit_Click();
+        break;
+    }
+    Render();
+}
+
+// As after a saved configuration: the file is read again and the monitor starts over.
+void Session::Reload() {
+    WindowReset reset(window);
+    ResetProgram(p, reset);
+}
+
+void Session::Render() {
+    if (shown) status.Show(window.view);
+}
+
+} // namespace qz

@@ -1,0 +1,21 @@
+#include "console/StatusPrinter.h"
+
+namespace qz {
+namespace {
+
+// Remembers text as shown; true when it differs from what was shown before and is worth a line.
+bool Changed(std::string& shown, const std::string& text) {
+    if (shown == text) return false;
+    shown = text;
+    return !text.empty();
+}
+
+} // namespace
+
+void StatusPrinter::Show(const MainView& view) {
+    if (Changed(caption, view.caption)) out.Line(caption);
+    if (Changed(title, view.Title.text)) out.Line(title);
+    if (Changed(counter, view.Counter.text)) out.Counter(counter);
+}
+
+} // namespace qz

@@ -1,0 +1,142 @@
+// The event source of Windows: one wait over the link socket's network event, an event that the
+// console's control handler sets, and the console's input.
+#include "console/EventLoop.h"
+
+#include <windows.h>
+#include <winsock2.h>
+
+#include <io.h>
+
+#include <atomic>
+#include <cstdio>
+#include <system_error>
+
+namespace qz {
+namespace {
+
+// The control handler runs on a thread of its own and is given no context.
+HANDLE exitEvent = nullptr;
+
+BOOL WINAPI OnConsoleControl(DWORD type) {
+    SetEvent(exitEvent);
+    // Windows ends the process when the handler returns from these; give the loop time to log.
+    if (type == CTRL_CLOSE_EVENT || type == CTRL_LOGOFF_EVENT || type == CTRL_SHUTDOWN_EVENT) Sleep(5000);
+    return TRUE;
+}
+
+std::system_error SystemError(const char* what) {
+    return std::system_error(static_cast<int>(GetLastError()), std::system_category(), what);
+}
+
+// The console's keys, one at a time without echo, while this program lives.
+class Keyboard {
+  public:
+    Keyboard() : input_(GetStdHandle(STD_INPUT_HANDLE)) {
+        console_ = input_ != INVALID_HANDLE_VALUE && input_ != nullptr && GetConsoleMode(input_, &saved_);
+        if (console_)
+            SetConsoleMode(input_,
+                           (saved_ | ENABLE_PROCESSED_INPUT) & ~(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT));
+    }
+    ~Keyboard() {
+        if (console_) SetConsoleMode(input_, saved_);
+    }
+    Keyboard(const Keyboard&) = delete;
+    Keyboard& operator=(const Keyboard&) = delete;
+
+    HANDLE Handle() const { return console_ ? input_ : nullptr; }
+
+    void Read(std::vector<Command>& commands) {
+        INPUT_RECORD records[32];
+        DWORD waiting = 0;
+        if (!GetNumberOfConsoleInputEvents(input_, &waiting) || waiting == 0) return;
+        DWORD got = 0;
+        if (!ReadConsoleInputA(input_, records, 32, &got)) return;
+        for (DWORD i = 0; i < got; ++i) {
+            const INPUT_RECORD& record = records[i];
+            if (record.EventType != KEY_EVENT || !record.Event.KeyEvent.bKeyDown) continue;
+            if (auto command = CommandForKey(record.Event.KeyEvent.uChar.AsciiChar))
+                commands.push_back(*command);
+        }
+    }
+
+  private:
+    HANDLE input_;
+    DWORD saved_ = 0;
+    bool console_ = false;
+};
+
+class WinEvents final : public EventSource {
+  public:
+    WinEvents() {
+        exitEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        socketEvent_ = WSACreateEvent();
+        if (exitEvent == nullptr || socketEvent_ == WSA_INVALID_EVENT) throw SystemError("CreateEvent");
+        SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+    }
+
+    ~WinEvents() override {
+        SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+        WSACloseEvent(socketEvent_);
+        CloseHandle(exitEvent);
+        exitEvent = nullptr;
+    }
+
+    WinEvents(const WinEvents&) = delete;
+    WinEvents& operator=(const WinEvents&) = delete;
+
+    SteadyTime Now() const override { return std::chrono::steady_clock::now(); }
+
+    Wakeup Wait(std::intptr_t socket, std::optional<SteadyTime> deadline) override {
+        Follow(socket);
+        HANDLE handles[3];
+        DWORD count = 0;
+        handles[count++] = exitEvent;
+        if (socket >= 0) handles[count++] = socketEvent_;
+        if (HANDLE keys = keyboard_.Handle()) handles[count++] = keys;
+
+        Wakeup wakeup;
+        const DWORD result = WaitForMultipleObjects(count, handles, FALSE, Timeout(deadline));
+        if (result == WAIT_FAILED) throw SystemError("WaitForMultipleObjects");
+        if (result == WAIT_TIMEOUT) return wakeup;
+        if (WaitForSingleObject(exitEvent, 0) == WAIT_OBJECT_0) wakeup.commands.push_back(Command::Exit);
+        if (socket >= 0) {
+            WSANETWORKEVENTS happened{};
+            // Also resets the event; a receive that leaves data waiting sets it again.
+            if (WSAEnumNetworkEvents(static_cast<SOCKET>(socket), socketEvent_, &happened) == 0 &&
+                (happened.lNetworkEvents & FD_READ) != 0)
+                wakeup.socketReadable = true;
+        }
+        if (keyboard_.Handle() != nullptr) keyboard_.Read(wakeup.commands);
+        return wakeup;
+    }
+
+  private:
+    // Ties the network event to the socket the program now uses.
+    void Follow(std::intptr_t socket) {
+        if (socket == watched_) return;
+        watched_ = socket;
+        if (socket >= 0) WSAEventSelect(static_cast<SOCKET>(socket), socketEvent_, FD_READ);
+    }
+
+    DWORD Timeout(std::optional<SteadyTime> deadline) const {
+        if (!deadline) return INFINITE;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Now()).count();
+        return left < 0 ? 0 : static_cast<DWORD>(left);
+    }
+
+    WSAEVENT socketEvent_ = WSA_INVALID_EVENT;
+    std::intptr_t watched_ = -1;
+    Keyboard keyboard_;
+};
+
+} // namespace
+
+std::unique_ptr<EventSource> MakeEventSource() {
+    return std::make_unique<WinEvents>();
+}
+
+bool StdoutIsTerminal() {
+    return _isatty(_fileno(stdout)) != 0;
+}
+
+} // namespace qz
