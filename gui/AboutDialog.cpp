@@ -1,0 +1,128 @@
+#include "gui/AboutDialog.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/QuenzelMain.h"
+#include "gui/Pictures.h"
+#include "gui/config/LogoPicture.h"
+#include "gui/config/ViewWidgets.h"
+#include "screens/WebLauncher.h"
+
+namespace qz {
+namespace {
+
+// A label that acts on a click, as the site's address does.
+class ClickLabel final : public QLabel {
+  public:
+    ClickLabel(std::function<void()> onClick, QWidget* parent)
+        : QLabel(parent), onClick_(std::move(onClick)) {
+        setCursor(Qt::PointingHandCursor);
+    }
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+            onClick_();
+            return;
+        }
+        QLabel::mouseReleaseEvent(event);
+    }
+
+  private:
+    std::function<void()> onClick_;
+};
+
+QLabel* NamedLabel(QLabel* label, const char* name) {
+    label->setObjectName(name);
+    return label;
+}
+
+} // namespace
+
+AboutDialog::AboutDialog(Program& p, QuenzelMain& main, Runner run, QWidget* parent)
+    : QDialog(parent), p_(p), main_(main), run_(std::move(run)), screen_(p, *this) {
+    setObjectName("frmAbout");
+    setWindowIcon(WindowIcon());
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    auto* logo = new QLabel(this);
+    logo->setPixmap(DrawLogo(48));
+    progName_ = NamedLabel(new QLabel(this), "ProgName");
+    QFont large = progName_->font();
+    large.setPointSizeF(large.pointSizeF() * 1.5);
+    progName_->setFont(large);
+    progVersion_ = NamedLabel(new QLabel(this), "ProgVersion");
+    webSite_ =
+        NamedLabel(new ClickLabel([this] { run_([this] { screen_.WebSite_Click(); }); }, this), "WebSite");
+    QFont underlined = webSite_->font();
+    underlined.setUnderline(true);
+    webSite_->setFont(underlined);
+    message_ = NamedLabel(new QLabel(this), "TMessage");
+    message_->setMinimumWidth(message_->fontMetrics().horizontalAdvance("About will close in 60 sec") + 8);
+    exit_ = new QPushButton(this);
+    exit_->setObjectName("ExitAbout");
+    connect(exit_, &QPushButton::clicked, this, [this] { run_([this] { screen_.ExitAbout_Click(); }); });
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(logo, 0, 0, 3, 1, Qt::AlignTop);
+    grid->addWidget(progName_, 0, 1);
+    grid->addWidget(progVersion_, 1, 1);
+    grid->addWidget(webSite_, 2, 1);
+    grid->addWidget(message_, 3, 0, 1, 2);
+    grid->addWidget(exit_, 4, 0, 1, 2, Qt::AlignRight);
+    grid->setHorizontalSpacing(16);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName("Timer1");
+    timer1_->setInterval(1000);
+    connect(timer1_, &QTimer::timeout, this, [this] { Timer1Tick(); });
+}
+
+void AboutDialog::Timer1Tick() {
+    run_([this] { screen_.Timer1_Timer(); });
+}
+
+void AboutDialog::Render() {
+    const AboutView& v = screen_.view;
+    setWindowTitle(FromViewText(v.caption));
+    Show(*progName_, v.ProgName);
+    Show(*progVersion_, v.ProgVersion);
+    Show(*webSite_, v.WebSite);
+    Show(*message_, v.TMessage);
+    Show(*exit_, v.ExitAbout);
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != v.topMost) {
+        const bool shown = isVisible();
+        setWindowFlag(Qt::WindowStaysOnTopHint, v.topMost); // hides a shown window
+        if (shown && v.open) show();
+    }
+    if (v.open && !timer1_->isActive()) timer1_->start();
+    if (!v.open) {
+        timer1_->stop();
+        hide();
+    }
+}
+
+bool AboutDialog::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && screen_.view.open)
+        run_([this] { screen_.Form_Activate(); });
+    return QDialog::event(event);
+}
+
+void AboutDialog::done(int) {
+    if (screen_.view.open) run_([this] { screen_.Form_Unload(); });
+}
+
+void AboutDialog::EnableMainControls() {
+    main_.EnableMainControls();
+}
+
+void AboutDialog::OpenWebPage(const std::string& page) {
+    qz::OpenWebPage(p_, page);
+}
+
+} // namespace qz

@@ -1,0 +1,22 @@
+#pragma once
+#include <memory>
+
+#include "app/Program.h"
+#include "gui/MainWindow.h"
+#include "gui/MultiInstWindow.h"
+
+namespace qz {
+
+class Tray;
+
+// The windows of a started desktop program: exactly one of the two exists.
+struct Desktop {
+    std::unique_ptr<MultiInstWindow> multiInst;
+    std::unique_ptr<MainWindow> main;
+};
+
+// The program's start: decides through the single-instance guard whether this copy runs, then
+// loads and shows the "already running" window or the main window with the tray icon.
+Desktop StartDesktop(Program& p, Tray& tray);
+
+} // namespace qz

@@ -1,0 +1,296 @@
+#include "gui/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include "gui/AboutDialog.h"
+#include "gui/Pictures.h"
+#include "gui/Tray.h"
+#include "gui/config/ConfigDialog.h"
+#include "gui/config/LogoPicture.h"
+#include "gui/config/ViewWidgets.h"
+#include "screens/WebLauncher.h"
+
+namespace qz {
+namespace {
+
+constexpr int kTrayDoubleClick = 515;
+constexpr int kTrayRightClick = 516;
+
+} // namespace
+
+MainWindow::MainWindow(Program& p, Tray& tray)
+    : p_(p), tray_(tray), main_(p, *this),
+      gate_([this] { Render(); }, [this](int status) { Ended(status); }) {
+    setObjectName("QuenzelMain");
+    setWindowIcon(WindowIcon());
+    main_.view.trayAvailable = tray_.Available();
+    BuildControls();
+    BuildPopupMenu();
+
+    timer_ = new QTimer(this);
+    timer_->setObjectName("tmrRefresh");
+    timer_->setInterval(500);
+    connect(timer_, &QTimer::timeout, this, [this] { Tick(); });
+
+    connect(&tray_.Icon(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
+        if (why == QSystemTrayIcon::DoubleClick)
+            Run([this] { main_.Form_MouseMove(0, 0, kTrayDoubleClick, 0); });
+        if (why == QSystemTrayIcon::Context) Run([this] { main_.Form_MouseMove(0, 0, kTrayRightClick, 0); });
+    });
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildControls() {
+    auto label = [this](const char* name, LabelView MainView::*part) {
+        auto* widget = new QLabel(this);
+        widget->setObjectName(name);
+        widget->setMargin(2);
+        renderers_.push_back([this, widget, part] { Show(*widget, main_.view.*part); });
+        return widget;
+    };
+    auto button = [this](const char* name, ButtonView MainView::*part, void (QuenzelMain::*handler)()) {
+        auto* widget = new QPushButton(this);
+        widget->setObjectName(name);
+        connect(widget, &QPushButton::clicked, this, [this, handler] { Run([&] { (main_.*handler)(); }); });
+        renderers_.push_back([this, widget, part] { Show(*widget, main_.view.*part); });
+        return widget;
+    };
+
+    auto* logo = new LogoPicture([this] { Run([this] { main_.Logo_Click(); }); }, this);
+    logo->setObjectName("Logo");
+    QLabel* title = label("Title", &MainView::Title);
+    title->setWordWrap(true);
+    // Room for the longest status sentence on two lines, so the window never changes its size.
+    title->setFixedHeight(title->fontMetrics().lineSpacing() * 2 + 6);
+    QLabel* counter = label("Counter", &MainView::Counter);
+    QLabel* cpuLoad = label("CPULoad", &MainView::CPULoad);
+    cpuLoad->setAlignment(Qt::AlignCenter);
+    cpuLoad->setFixedWidth(cpuLoad->fontMetrics().horizontalAdvance("P1 P2 P3  .") + 12);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(button("Reset", &MainView::Reset, &QuenzelMain::Reset_Click));
+    buttons->addWidget(button("TestS", &MainView::TestS, &QuenzelMain::TestS_Click));
+    buttons->addWidget(button("Config", &MainView::Config, &QuenzelMain::Config_Click));
+    buttons->addWidget(button("About", &MainView::About, &QuenzelMain::About_Click));
+    buttons->addWidget(button("Update", &MainView::Update, &QuenzelMain::Update_Click));
+    buttons->addWidget(button("Exit", &MainView::Exit, &QuenzelMain::Exit_Click));
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(logo, 0, 0, 2, 1, Qt::AlignTop);
+    grid->addWidget(title, 0, 1, 1, 2);
+    grid->addWidget(counter, 1, 1);
+    grid->addWidget(cpuLoad, 1, 2);
+    grid->addLayout(buttons, 2, 0, 1, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnMinimumWidth(
+        1,
+        title->fontMetrics().horizontalAdvance("Shutdown if there is no activity for 3600s or at 22:30") + 8);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void MainWindow::BuildPopupMenu() {
+    menu_ = new QMenu(this);
+    menu_->setObjectName("MenuPopUp");
+    menu_->setTitle("Quenzel");
+    auto item = [this](const char* name, MenuItemView MainView::*part, void (QuenzelMain::*handler)()) {
+        QAction* action = menu_->addAction(QString());
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, [this, handler] { Run([&] { (main_.*handler)(); }); });
+        renderers_.push_back([this, action, part] {
+            const MenuItemView& view = main_.view.*part;
+            action->setText(FromViewText(view.caption));
+            action->setVisible(view.visible);
+            action->setEnabled(view.enabled);
+        });
+    };
+    auto line = [this](const char* name) { menu_->addSeparator()->setObjectName(name); };
+    item("mPopUpAbout", &MainView::mPopUpAbout, &QuenzelMain::mPopUpAbout_Click);
+    line("mPopUpLine1");
+    item("mPopUpCancel", &MainView::mPopUpCancel, &QuenzelMain::mPopUpCancel_Click);
+    item("mPopUpConfig", &MainView::mPopUpConfig, &QuenzelMain::mPopUpConfig_Click);
+    item("mPopUpMin", &MainView::mPopUpMin, &QuenzelMain::mPopUpMin_Click);
+    item("mPopUpReset", &MainView::mPopUpReset, &QuenzelMain::mPopUpReset_Click);
+    item("mPopUpRestore", &MainView::mPopUpRestore, &QuenzelMain::mPopUpRestore_Click);
+    item("mPopUpTest", &MainView::mPopUpTest, &QuenzelMain::mPopUpTest_Click);
+    item("mPopUpUpdate", &MainView::mPopUpUpdate, &QuenzelMain::mPopUpUpdate_Click);
+    line("mPopUpLine2");
+    item("mPopUpExit", &MainView::mPopUpExit, &QuenzelMain::mPopUpExit_Click);
+}
+
+void MainWindow::Load() {
+    Run([this] { main_.Form_Load(); });
+    Centre();
+}
+
+void MainWindow::Run(const EventGate::Handler& handler) {
+    gate_.Run(handler);
+}
+
+void MainWindow::Tick() {
+    Run([this] { main_.tmrRefresh_Timer(); });
+}
+
+void MainWindow::DataArrival() {
+    Run([this] { main_.udpServ_DataArrival(); });
+}
+
+void MainWindow::RenderControls() {
+    for (const auto& render : renderers_)
+        render();
+}
+
+void MainWindow::Render() {
+    const MainView& v = main_.view;
+    RenderControls();
+    setWindowTitle(FromViewText(v.caption));
+    tray_.Show(v.trayKey, v.trayTip);
+    RenderWindow();
+    FollowTimer();
+    FollowSocket();
+    if (about_) {
+        about_->Render();
+        if (!about_->Screen().view.open) {
+            about_->deleteLater();
+            about_ = nullptr;
+        }
+    }
+}
+
+void MainWindow::RenderWindow() {
+    const MainView& v = main_.view;
+    rendering_ = true;
+    Qt::WindowFlags flags =
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint;
+    // Without the close command the title bar has no close box.
+    if (v.closeAllowed) flags |= Qt::WindowCloseButtonHint;
+    if (v.topMost) flags |= Qt::WindowStaysOnTopHint;
+    if (windowFlags() != flags) setWindowFlags(flags); // hides the window; it is shown again below
+
+    if (v.hidden) {
+        hide();
+    } else if (v.state == WindowState::Minimised) {
+        if (!isVisible() || !isMinimized()) showMinimized();
+    } else if (!isVisible() || isMinimized()) {
+        showNormal();
+    }
+    if (v.centreRequests != centred_) {
+        centred_ = v.centreRequests;
+        Centre();
+    }
+    rendering_ = false;
+}
+
+void MainWindow::Centre() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->geometry().center());
+    move(frame.topLeft());
+}
+
+void MainWindow::FollowTimer() {
+    if (p_.rt.TimerEnabled && !timer_->isActive()) timer_->start();
+    if (!p_.rt.TimerEnabled && timer_->isActive()) timer_->stop();
+}
+
+// A reload of the settings may have closed the socket or bound a new one.
+void MainWindow::FollowSocket() {
+    const std::intptr_t handle = p_.svc.socket.NativeHandle();
+    if (handle == watchedSocket_ && notifier_) return;
+    notifier_.reset();
+    watchedSocket_ = handle;
+    if (handle < 0) return;
+    notifier_ = std::make_unique<QSocketNotifier>(static_cast<qintptr>(handle), QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { DataArrival(); });
+}
+
+void MainWindow::ShowAbout() {
+    about_ = new AboutDialog(
+        p_, main_, [this](const EventGate::Handler& handler) { Run(handler); }, this);
+    about_->Screen().Form_Load();
+    about_->Render();
+    about_->show();
+}
+
+void MainWindow::UnloadAbout() {
+    if (about_) about_->Screen().Form_Unload();
+}
+
+void MainWindow::ShowConfig() {
+    config_ = OpenConfigDialog(p_, main_, *this, this);
+    // The screen has given the main window its controls back, and may have reset the program.
+    connect(config_, &QDialog::finished, this, [this] { Run([] {}); });
+}
+
+void MainWindow::UnloadConfig() {
+    if (config_) config_->close();
+}
+
+void MainWindow::SetForeground() {
+    if (!isVisible()) return;
+    raise();
+    activateWindow();
+}
+
+void MainWindow::ShowPopupMenu() {
+    RenderControls(); // the menu opens before the handler's end shows the rest
+    menu_->popup(QCursor::pos());
+}
+
+void MainWindow::OpenWebPage(const std::string& page) {
+    qz::OpenWebPage(p_, page);
+}
+
+bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) Run([this] { main_.Form_Activate(); });
+    return QWidget::event(event);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The window system's own minimise and restore; the window's own changes are the view's already.
+    if (event->type() == QEvent::WindowStateChange && !rendering_)
+        QMetaObject::invokeMethod(
+            this, [this] { WindowStateChanged(); }, Qt::QueuedConnection);
+}
+
+void MainWindow::WindowStateChanged() {
+    const WindowState now = isMinimized() ? WindowState::Minimised : WindowState::Normal;
+    if (now == main_.view.state) return;
+    Run([this, now] {
+        main_.view.state = now;
+        main_.Form_Resize();
+    });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (EndedWith() || !main_.view.closeAllowed) return;
+    Run([this] { main_.Form_Unload(); });
+}
+
+// The host handed control back after the end of the program: close down as if the process ended.
+void MainWindow::Ended(int status) {
+    timer_->stop();
+    notifier_.reset();
+    tray_.Remove();
+    if (about_) about_->hide();
+    if (config_) config_->hide();
+    hide();
+    QCoreApplication::exit(status);
+}
+
+} // namespace qz

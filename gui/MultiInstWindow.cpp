@@ -1,0 +1,81 @@
+#include "gui/MultiInstWindow.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+#include "gui/Pictures.h"
+#include "gui/config/LogoPicture.h"
+#include "gui/config/ViewWidgets.h"
+#include "screens/WebLauncher.h"
+
+namespace qz {
+
+MultiInstWindow::MultiInstWindow(Program& p)
+    : p_(p), logic_(p, *this), gate_([this] { Render(); },
+                                     [this](int status) {
+                                         hide();
+                                         QCoreApplication::exit(status);
+                                     }) {
+    setObjectName("MultiInst");
+    setWindowIcon(WindowIcon());
+    auto* image = new QLabel(this);
+    image->setObjectName("Image1");
+    image->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
+    message_ = new QLabel(this);
+    message_->setObjectName("ErrorMess");
+    auto* logo = new LogoPicture([this] { gate_.Run([this] { logic_.Logo_Click(); }); }, this);
+    logo->setObjectName("Logo");
+    exit_ = new QPushButton(this);
+    exit_->setObjectName("Exit");
+    exit_->setDefault(true);
+    connect(exit_, &QPushButton::clicked, this, [this] { gate_.Run([this] { logic_.Exit_Click(); }); });
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(image, 0, 0, Qt::AlignTop);
+    grid->addWidget(message_, 0, 1);
+    grid->addWidget(logo, 0, 2, Qt::AlignTop);
+    grid->addWidget(exit_, 1, 0, 1, 3, Qt::AlignHCenter);
+    grid->setHorizontalSpacing(16);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void MultiInstWindow::Load() {
+    gate_.Run([this] { logic_.Form_Load(); });
+    show();
+    gate_.Run([this] { logic_.Form_Activate(); });
+}
+
+void MultiInstWindow::Render() {
+    const MultiInstView& v = logic_.view;
+    setWindowTitle(FromViewText(v.caption));
+    QString text = FromViewText(v.ErrorMess);
+    text.replace("\r\n", "\n");
+    message_->setText(text);
+    Show(*exit_, v.Exit);
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != v.topMost) {
+        const bool shown = isVisible();
+        setWindowFlag(Qt::WindowStaysOnTopHint, v.topMost); // hides a shown window
+        if (shown) show();
+    }
+}
+
+bool MultiInstWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) gate_.Run([this] { logic_.Form_Activate(); });
+    return QWidget::event(event);
+}
+
+// This window is all that is left of the program: closing it ends the program as its button does.
+void MultiInstWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    gate_.Run([this] { logic_.Exit_Click(); });
+}
+
+void MultiInstWindow::OpenWebPage(const std::string& page) {
+    qz::OpenWebPage(p_, page);
+}
+
+} // namespace qz
