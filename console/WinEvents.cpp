@@ -1,13 +1,13 @@
 // The event source of Windows: one wait over the link socket's network event, an event that the
 // console's control handler sets, and the console's input.
-#include "console/EventLoop.h"
-
-#include <windows.h>
+// Winsock must come before anything that brings in <windows.h>.
 #include <winsock2.h>
 
 #include <io.h>
+#include <windows.h>
 
-#include <atomic>
+#include "console/EventLoop.h"
+
 #include <cstdio>
 #include <system_error>
 
