@@ -9,6 +9,7 @@ pkgs=(
   mingw-w64 wine wine64
   clang-14 libclang-rt-14-dev
   python3-psutil procps
+  python3 dpkg-dev desktop-file-utils groff-base systemd
 )
 missing=()
 for p in "${pkgs[@]}"; do

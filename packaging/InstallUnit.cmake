@@ -1,0 +1,10 @@
+# Runs at install time: writes quenzeld.service with the programs' paths under the prefix in use.
+if(IS_ABSOLUTE "${QZ_INSTALL_BINDIR}")
+  set(QZ_BINDIR "${QZ_INSTALL_BINDIR}")
+else()
+  set(QZ_BINDIR "${CMAKE_INSTALL_PREFIX}/${QZ_INSTALL_BINDIR}")
+endif()
+set(unit "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/lib/systemd/system/quenzeld.service")
+message(STATUS "Installing: ${unit}")
+configure_file("${QZ_UNIT_TEMPLATE}" "${unit}" @ONLY NO_SOURCE_PERMISSIONS)
+list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${unit}")
