@@ -33,7 +33,7 @@ const TempDir& Folder() {
     return folder;
 }
 
-enum class Outcome { Ended, ReadOnly, Accepted };
+enum class Outcome { ReaderEnded, CheckEnded, Accepted };
 
 // The settings half of LoadSettings.
 Outcome Load(FakeWorld& world) {
@@ -43,11 +43,11 @@ Outcome Load(FakeWorld& world) {
         try {
             CheckSettings(world.program);
         } catch (const ProgramEnded&) {
-            return Outcome::ReadOnly;
+            return Outcome::CheckEnded;
         }
         return Outcome::Accepted;
     } catch (const ProgramEnded&) {
-        return Outcome::Ended;
+        return Outcome::ReaderEnded;
     }
 }
 
@@ -233,13 +233,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Folder().Write("Data/Quenzel.ini", std::string_view(reinterpret_cast<const char*>(data), size));
     test::FakeWorld world(Folder().path());
     Outcome outcome = Load(world);
-    if (outcome == Outcome::Ended || outcome == Outcome::ReadOnly) {
+    if (outcome != Outcome::Accepted) {
         RequireCorruptEnd(world);
     } else {
         Require(world.host.messages.empty() && world.host.trayRemovals == 0,
                 "accepted settings show nothing");
     }
-    if (outcome != Outcome::Ended) {
+    if (outcome != Outcome::ReaderEnded) {
         const std::string& text = world.program.rt.ConfigText;
         Require(text.starts_with(kConfigTextHeading), "ConfigText begins with its heading");
         Require(text.find("\nCMain=") == std::string::npos, "ConfigText never holds the CMain line");
