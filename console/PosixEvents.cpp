@@ -53,7 +53,10 @@ constexpr std::array<int, 7> kCaughtSignals{SIGINT, SIGTERM, SIGUSR1, SIGUSR2, S
 // that touched it would be stopped.
 class Keyboard {
   public:
-    Keyboard() : terminal_(isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &saved_) == 0) { Resume(); }
+    Keyboard() {
+        terminal_ = isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &saved_) == 0;
+        Resume();
+    }
     ~Keyboard() { Suspend(); }
     Keyboard(const Keyboard&) = delete;
     Keyboard& operator=(const Keyboard&) = delete;
@@ -102,7 +105,7 @@ class Keyboard {
         return owner < 0 || owner == getpgrp();
     }
 
-    bool terminal_;
+    bool terminal_ = false;
     bool raw_ = false;
     termios saved_{};
 };
