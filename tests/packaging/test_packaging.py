@@ -93,6 +93,7 @@ class Quenzeld:
     def __init__(self, program, workdir, runtime):
         env = dict(os.environ, XDG_RUNTIME_DIR=str(runtime))
         self.log = workdir / "Log" / "Quenzel.log"
+        self.stdout = self.stderr = ""
         self.process = subprocess.Popen(
             [str(program), "-InhibitShutdown"], cwd=workdir, env=env, stdin=subprocess.DEVNULL,
             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
@@ -119,7 +120,7 @@ class Quenzeld:
 
     def output(self):
         log = self.log.read_text() if self.log.exists() else "(no log)"
-        return f"log:\n{log}\nstdout:\n{getattr(self, 'stdout', '')}\nstderr:\n{getattr(self, 'stderr', '')}"
+        return f"log:\n{log}\nstdout:\n{self.stdout}\nstderr:\n{self.stderr}"
 
 
 class TempCase(unittest.TestCase):
