@@ -53,9 +53,10 @@ TEST(Quenzeld, ASecondCopyIsRefusedWhileTheFirstRunsUnlessItEndsInAllowMulti) {
     Quenzeld running(world, first, kInhibit);
     ASSERT_TRUE(Eventually([&] { return first.Logged(kStarted); }));
 
-    for (const auto& arguments : std::vector<std::vector<std::string>>{{"-InhibitShutdown"},
-                                                                       {"-AllowMulti", "-InhibitShutdown"},
-                                                                       {"-InhibitShutdown", "-allowmulti"}}) {
+    for (const auto& arguments :
+         std::vector<std::vector<std::string>>{{"-InhibitShutdown"},
+                                               {"-InhibitShutdown", "-AllowMulti", "now"},
+                                               {"-InhibitShutdown", "-allowmulti"}}) {
         Station second(kWaiting);
         Quenzeld refused(world, second, arguments);
         EXPECT_EQ(refused.WaitExit(), 1) << arguments.back();

@@ -122,6 +122,9 @@ size_t Station::CountLogged(const LogEntry& entry) const {
 Quenzeld::Quenzeld(const TestWorld& world, const Station& station, const std::vector<std::string>& arguments,
                    int stdinFd)
     : station_(station) {
+    // The start option that leaves out every power action must lead the command line to count.
+    if (arguments.empty() || arguments.front() != "-InhibitShutdown")
+        throw std::invalid_argument("quenzeld is started only with -InhibitShutdown first");
     const fs::path folder = station.Folder();
     std::vector<std::string> argv{QZ_QUENZELD};
     argv.insert(argv.end(), arguments.begin(), arguments.end());

@@ -41,8 +41,8 @@ class Station {
 };
 
 // quenzeld started as a child process in a station's folder, standard output and error going to
-// files there. It never reaches a power action: every test passes "-InhibitShutdown", and its
-// system bus address leads nowhere.
+// files there. It never reaches a power action: its command line must begin with
+// "-InhibitShutdown", and its system bus address leads nowhere.
 class Quenzeld {
   public:
     // stdinFd: a descriptor for the child's standard input (a terminal it takes as its
