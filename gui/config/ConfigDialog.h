@@ -1,0 +1,79 @@
+#pragma once
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/Program.h"
+#include "config/screen/frmConfig.h"
+#include "gui/config/MainWindowSide.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace qz {
+
+class PageOpener;
+class QuenzelMain;
+
+// The configuration screen as a dialog: it shows the screen's view after every event and passes
+// the user's actions, its two timers and its activation to the screen's handlers. Closing it by the
+// title bar, by close() or by done() unloads the screen; so does the screen itself (Exit, Cancel),
+// after which the dialog hides. Its controls are named after the screen's controls ("Proc1T", "Save").
+class ConfigDialog : public QDialog {
+  public:
+    ConfigDialog(Program& p, std::unique_ptr<MainWindowSide> main, QWidget* parent = nullptr);
+    // Does not unload the screen: the main window may already be gone. Close the dialog first.
+    ~ConfigDialog() override;
+
+    const frmConfig& Screen() const { return screen_; }
+    // Delete the dialog once it has closed and none of its handlers is still running (one may be
+    // waiting in a message box while the main window closes the dialog).
+    void SetDeleteWhenClosed(bool on) { deleteWhenClosed_ = on; }
+
+    void done(int result) override;
+
+  protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    class ScreenHost;
+    template <class View> using Part = View ConfigView::*;
+
+    void BuildControls();
+    QLabel* AddLabel(const char* name, Part<LabelView> part);
+    QLineEdit* AddText(const char* name, Part<TextFieldView> part);
+    QCheckBox* AddCheck(const char* name, Part<CheckBoxView> part, void (frmConfig::*handler)(bool));
+    QComboBox* AddList(const char* name, Part<ListView> part, void (frmConfig::*handler)(const std::string&));
+    QPushButton* AddButton(const char* name, Part<ButtonView> part, void (frmConfig::*handler)());
+
+    // Runs one event of the screen, then brings the window up to date with it.
+    void Handle(const std::function<void()>& action);
+    void Refresh();
+    void FollowTimers();
+    void SetStaysOnTop(bool on);
+
+    std::unique_ptr<MainWindowSide> main_;
+    std::unique_ptr<ScreenHost> host_;
+    frmConfig screen_;
+    QTimer* timer1_ = nullptr;
+    QTimer* timer2_ = nullptr;
+    std::vector<std::function<void()>> renderers_;
+    int running_ = 0; // handlers of this dialog on the stack
+    bool deleteWhenClosed_ = false;
+    bool deleteScheduled_ = false;
+};
+
+// Opens the configuration screen for the main window, not modal. The dialog deletes itself after it
+// has closed; keep it in a QPointer and close it with close() (the auto-close of the main window's
+// timer too). When it emits finished() the main window's controls are enabled again and any reset of
+// the program has run, so the main window should show its view again then.
+QDialog* OpenConfigDialog(Program& p, QuenzelMain& main, PageOpener& pages, QWidget* parent);
+
+} // namespace qz
