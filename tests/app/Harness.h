@@ -6,21 +6,10 @@
 
 #include "app/QuenzelMain.h"
 #include "tests/support/Fakes.h"
+#include "tests/support/IniFile.h"
 #include "tests/support/TempDir.h"
 
 namespace qz::test {
-
-// The configuration file's text from key values as the file holds them (times of day in file
-// form, 10000 + hh * 100 + mm). Keys left alone describe a working stand-alone main station.
-class IniFile {
-  public:
-    IniFile& Set(const std::string& key, const std::string& value);
-    IniFile& Set(const std::string& key, int value) { return Set(key, std::to_string(value)); }
-    std::string Text() const;
-
-  private:
-    std::map<std::string, std::string> values_;
-};
 
 // A host whose message boxes can run other events while they are open, as a real modal box does.
 class HookHost : public FakeHost {
