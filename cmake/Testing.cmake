@@ -15,10 +15,12 @@ else()
 endif()
 include(GoogleTest)
 
-# qz_add_test(name SOURCES ... LIBS ...): one test program, its cases registered with CTest.
+# qz_add_test(name SOURCES ... LIBS ... [ENVIRONMENT VAR=value ...]): one test program, its cases
+# registered with CTest, each run with the given environment.
 function(qz_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main qz_warnings qz_test_support)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120
+                       ENVIRONMENT "${T_ENVIRONMENT}")
 endfunction()

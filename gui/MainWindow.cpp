@@ -31,9 +31,10 @@ constexpr int kTrayRightClick = 516;
 } // namespace
 
 MainWindow::MainWindow(Program& p, Tray& tray)
-    : p_(p), tray_(tray), main_(p, *this),
-      gate_([this] { Render(); }, [this](int status) { Ended(status); }) {
+    : p_(p), tray_(tray), main_(p, *this), gate_([this] { Render(); }, [this](int) { Ended(); }) {
     setObjectName("QuenzelMain");
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(WindowIcon());
     main_.view.trayAvailable = tray_.Available();
     BuildControls();
@@ -172,12 +173,16 @@ void MainWindow::Render() {
 void MainWindow::RenderWindow() {
     const MainView& v = main_.view;
     rendering_ = true;
-    Qt::WindowFlags flags =
-        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint;
-    // Without the close command the title bar has no close box.
-    if (v.closeAllowed) flags |= Qt::WindowCloseButtonHint;
-    if (v.topMost) flags |= Qt::WindowStaysOnTopHint;
-    if (windowFlags() != flags) setWindowFlags(flags); // hides the window; it is shown again below
+    const Qt::WindowFlags current = windowFlags();
+    // Without the close command the title bar has no close box. Qt adds flags of its own, so only
+    // these two are compared; setting the flags hides the window, which is shown again below.
+    if (current.testFlag(Qt::WindowCloseButtonHint) != v.closeAllowed ||
+        current.testFlag(Qt::WindowStaysOnTopHint) != v.topMost) {
+        Qt::WindowFlags flags = current;
+        flags.setFlag(Qt::WindowCloseButtonHint, v.closeAllowed);
+        flags.setFlag(Qt::WindowStaysOnTopHint, v.topMost);
+        setWindowFlags(flags);
+    }
 
     if (v.hidden) {
         hide();
@@ -206,12 +211,17 @@ void MainWindow::FollowTimer() {
     if (!p_.rt.TimerEnabled && timer_->isActive()) timer_->stop();
 }
 
-// A reload of the settings may have closed the socket or bound a new one.
+// A reload of the settings may have closed the socket or bound a new one, possibly under the old
+// descriptor's number; a notifier that saw its descriptor closed meanwhile has switched itself off.
 void MainWindow::FollowSocket() {
     const std::intptr_t handle = p_.svc.socket.NativeHandle();
-    if (handle == watchedSocket_ && notifier_) return;
+    const int port = p_.rt.BoundPort;
+    if (handle == watchedSocket_ && port == watchedPort_ &&
+        (handle < 0 || (notifier_ && notifier_->isEnabled())))
+        return;
     notifier_.reset();
     watchedSocket_ = handle;
+    watchedPort_ = port;
     if (handle < 0) return;
     notifier_ = std::make_unique<QSocketNotifier>(static_cast<qintptr>(handle), QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { DataArrival(); });
@@ -283,14 +293,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 // The host handed control back after the end of the program: close down as if the process ended.
-void MainWindow::Ended(int status) {
+void MainWindow::Ended() {
     timer_->stop();
     notifier_.reset();
     tray_.Remove();
     if (about_) about_->hide();
     if (config_) config_->hide();
     hide();
-    QCoreApplication::exit(status);
 }
 
 } // namespace qz

@@ -68,7 +68,7 @@ class MainWindow final : public QWidget, public WindowHost {
     void FollowSocket();
     void Centre();
     void WindowStateChanged();
-    void Ended(int status);
+    void Ended();
 
     Program& p_;
     Tray& tray_;
@@ -79,6 +79,7 @@ class MainWindow final : public QWidget, public WindowHost {
     QTimer* timer_ = nullptr;
     std::unique_ptr<QSocketNotifier> notifier_;
     std::intptr_t watchedSocket_ = -1;
+    int watchedPort_ = 0;
     AboutDialog* about_ = nullptr;
     QPointer<QDialog> config_;
     int centred_ = 0; // the view's centre requests already carried out

@@ -1,7 +1,6 @@
 #include "gui/MultiInstWindow.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -15,11 +14,7 @@
 namespace qz {
 
 MultiInstWindow::MultiInstWindow(Program& p)
-    : p_(p), logic_(p, *this), gate_([this] { Render(); },
-                                     [this](int status) {
-                                         hide();
-                                         QCoreApplication::exit(status);
-                                     }) {
+    : p_(p), logic_(p, *this), gate_([this] { Render(); }, [this](int) { hide(); }) {
     setObjectName("MultiInst");
     setWindowIcon(WindowIcon());
     auto* image = new QLabel(this);
