@@ -4,17 +4,23 @@
 #   wine-run.sh PREFIX                              only makes sure the prefix is initialised
 set -uo pipefail
 
-export WINEPREFIX="${WINEPREFIX:-$1}"
+# Wine wants an absolute prefix.
+WINEPREFIX=$(realpath -m "${WINEPREFIX:-$1}")
+export WINEPREFIX
 shift
 export WINEDEBUG=-all
 # No Mono or Gecko installers: they would ask for a download.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+# A new prefix is ready once wineboot's server has ended (it writes the registry then); a mark of
+# our own records that. Two tests may start at once on a new prefix: one initialises it, the other
+# waits. The server that follows is started below with a persistence of its own.
+ready="$WINEPREFIX/.initialised"
+if [ ! -f "$ready" ]; then
     mkdir -p "$WINEPREFIX"
-    # Two tests may start at once on a new prefix; one initialises it, the other waits.
-    flock "$WINEPREFIX.lock" bash -c '[ -f "$WINEPREFIX/system.reg" ] || wineboot -i' </dev/null >/dev/null 2>&1
+    flock "$WINEPREFIX.lock" bash -c '[ -f "$1" ] || { wineboot -i && wineserver -w && touch "$1"; }' init "$ready" \
+        </dev/null >/dev/null 2>&1
 fi
 # Keep wine's server (and with it its background services) warm between the many short test runs;
 # it ends by itself a minute after the last one.
@@ -30,6 +36,9 @@ err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
 wine "$@" >"$out" 2>"$err"
 status=$?
+if ((status != 0)) && [ ! -s "$out" ] && [ ! -s "$err" ]; then
+    echo "wine-run: wine ended with status $status before $1 said anything" >&2
+fi
 tr -d '\r' <"$out"
 tr -d '\r' <"$err" >&2
 exit $status
