@@ -13,9 +13,9 @@
 #include <optional>
 
 #include "gui/Pictures.h"
-#include "tests/app/Harness.h"
 #include "tests/gui/TrayWatcher.h"
 #include "tests/link/Loopback.h"
+#include "tests/support/IniFile.h"
 #include "tests/support/TempDir.h"
 
 namespace qz::test {
