@@ -449,6 +449,25 @@ TEST(MainWindow, AboutScreenClosesItselfWhenItsCountRunsOut) {
     }
 }
 
+TEST(MainWindow, MainTimerClosesTheConfigurationScreenWhenItsCountRunsOut) {
+    GuiWorld w;
+    w.Start(IniFile(), "-InhibitShutdown");
+    w.Click("Config");
+    ASSERT_NE(w.window->Config(), nullptr);
+    EXPECT_EQ(w.p.rt.ConfigCloseCount, 4);
+    w.p.rt.ConfigCloseCount = 1;
+    w.Seconds(1);
+    ASSERT_NE(w.window->Config(), nullptr);
+    EXPECT_TRUE(w.window->Config()->isVisible());
+    w.p.rt.ConfigCloseCount = 0;
+    w.Seconds(1);
+    SettleEvents();
+    EXPECT_EQ(w.window->Config(), nullptr);
+    EXPECT_FALSE(w.p.rt.DialogOpen);
+    for (const char* button : {"TestS", "Config", "About", "Reset"})
+        EXPECT_TRUE(w.Button(button).isEnabled()) << button;
+}
+
 TEST(MainWindow, AboutScreenShowsTheProgramAndLinksToTheSite) {
     GuiWorld w;
     w.Start(IniFile());
