@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "tests/e2e/Quenzeld.h"
+#include "tests/faults/SaveTexts.h"
+#include "tests/power/PrivateBus.h"
+#include "tests/support/TempDir.h"
+
+namespace qz::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kRandomKills = 200;
+constexpr int kMidWriteKills = 3;
+constexpr uintmax_t kFileSizeLimit = 64 * 1024; // well inside the large text
+
+// Starts the rewriter on the folder; true once its first save is done, false when it ended first.
+bool StartRewriter(Child& writer, const fs::path& folder, const std::string& fileSizeLimit = "") {
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) return false;
+    std::vector<std::string> argv{QZ_CONFIG_REWRITER, folder.string()};
+    if (!fileSizeLimit.empty()) argv.push_back(fileSizeLimit);
+    const bool started = writer.Start(argv, out[1]);
+    close(out[1]);
+    pollfd p{out[0], POLLIN, 0};
+    char byte = 0;
+    const bool saved = started && poll(&p, 1, 20000) == 1 && read(out[0], &byte, 1) == 1;
+    close(out[0]);
+    return saved;
+}
+
+std::vector<fs::path> EntriesBesideTheFile(const fs::path& data) {
+    std::vector<fs::path> entries;
+    for (const auto& entry : fs::directory_iterator(data))
+        if (entry.path().filename() != "Quenzel.ini") entries.push_back(entry.path());
+    return entries;
+}
+
+TEST(KilledSave, AtRandomMomentsLeavesTheOldOrTheNewFileWhole) {
+    TempDir dir;
+    const std::string small = SmallSaveText(), large = LargeSaveText();
+    dir.Write("Data/Quenzel.ini", small);
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> pause(0, 20000); // microseconds after the first save
+
+    int foundSmall = 0, foundLarge = 0;
+    for (int trial = 0; trial < kRandomKills; ++trial) {
+        Child writer;
+        ASSERT_TRUE(StartRewriter(writer, dir.path())) << "the rewriter did not begin to save";
+        std::this_thread::sleep_for(std::chrono::microseconds(pause(random)));
+        ASSERT_TRUE(writer.Running()) << "the rewriter ended by itself, trial " << trial;
+        kill(writer.pid(), SIGKILL);
+        writer.Stop();
+
+        const std::string text = dir.Read("Data/Quenzel.ini");
+        ASSERT_TRUE(text == small || text == large)
+            << "trial " << trial << " left " << text.size() << " bytes that are neither text";
+        (text == small ? foundSmall : foundLarge) += 1;
+    }
+    // Both texts seen: the kills landed all over the saving loop, not always at one point of it.
+    EXPECT_GT(foundSmall, 0);
+    EXPECT_GT(foundLarge, 0);
+}
+
+// Kills a save in the middle of writing the large text over the small one, kMidWriteKills times.
+void KillSavesMidWrite(const TempDir& dir) {
+    dir.Write("Data/Quenzel.ini", SmallSaveText());
+    for (int run = 0; run < kMidWriteKills; ++run) {
+        Child writer;
+        EXPECT_FALSE(StartRewriter(writer, dir.path(), std::to_string(kFileSizeLimit)))
+            << "a save completed under the size limit";
+        ASSERT_TRUE(Eventually([&] { return !writer.Running(); }, 10s));
+    }
+}
+
+TEST(KilledSave, InTheMiddleOfWritingLeavesTheOldFileWhole) {
+    TempDir dir;
+    KillSavesMidWrite(dir);
+    EXPECT_EQ(dir.Read("Data/Quenzel.ini"), SmallSaveText());
+    // The kills did land in the middle of writing: what was written was cut at the limit.
+    const std::string large = LargeSaveText();
+    int cut = 0;
+    for (const fs::path& entry : EntriesBesideTheFile(dir.path() / "Data")) {
+        const std::string bytes = dir.Read(fs::relative(entry, dir.path()).string());
+        cut += bytes.size() == kFileSizeLimit && large.starts_with(bytes) ? 1 : 0;
+    }
+    EXPECT_GE(cut, 1);
+}
+
+// Off for now: each killed save leaves its temporary file behind under a new random name, so they
+// pile up, one per kill. Run it with --gtest_also_run_disabled_tests once the save reuses or clears
+// its temporary file.
+TEST(KilledSave, DISABLED_LeavesNoPileOfTemporaryFiles) {
+    TempDir dir;
+    KillSavesMidWrite(dir);
+    const std::vector<fs::path> leftovers = EntriesBesideTheFile(dir.path() / "Data");
+    EXPECT_LE(leftovers.size(), 1u) << leftovers.size() << " files beside the configuration after "
+                                    << kMidWriteKills << " killed saves, for example "
+                                    << (leftovers.empty() ? "" : leftovers.front().filename().string());
+}
+
+} // namespace
+} // namespace qz::test
