@@ -227,7 +227,13 @@ void MainWindow::FollowSocket() {
     connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { DataArrival(); });
 }
 
+// A screen that is open already comes forward instead of a second one: a reset meanwhile (from the
+// main station, say) gives the popup items back while the screen is still open.
 void MainWindow::ShowAbout() {
+    if (about_) {
+        about_->raise();
+        return;
+    }
     about_ = new AboutDialog(
         p_, main_, [this](const EventGate::Handler& handler) { Run(handler); }, this);
     about_->Screen().Form_Load();
@@ -240,6 +246,10 @@ void MainWindow::UnloadAbout() {
 }
 
 void MainWindow::ShowConfig() {
+    if (config_) {
+        config_->raise();
+        return;
+    }
     config_ = OpenConfigDialog(p_, main_, *this, this);
     // The screen has given the main window its controls back, and may have reset the program.
     connect(config_, &QDialog::finished, this, [this] { Run([] {}); });

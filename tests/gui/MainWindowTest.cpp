@@ -449,6 +449,25 @@ TEST(MainWindow, AboutScreenClosesItselfWhenItsCountRunsOut) {
     }
 }
 
+TEST(MainWindow, AnOpenScreenComesForwardInsteadOfASecondOne) {
+    for (const char* item : {"mPopUpAbout", "mPopUpConfig"}) {
+        SCOPED_TRACE(item);
+        GuiWorld w;
+        w.Start(IniFile());
+        w.Item(item).trigger();
+        // A reset from the main station gives the popup items back while the screen is open.
+        w.window->Run([&] { w.window->Logic().RemoteReset(); });
+        ASSERT_TRUE(w.Item(item).isEnabled());
+        w.Item(item).trigger();
+        SettleEvents();
+        int screens = 0;
+        for (const QDialog* dialog : w.window->findChildren<QDialog*>())
+            screens += dialog->isVisible();
+        EXPECT_EQ(screens, 1);
+        EXPECT_TRUE(w.p.rt.DialogOpen);
+    }
+}
+
 TEST(MainWindow, MainTimerClosesTheConfigurationScreenWhenItsCountRunsOut) {
     GuiWorld w;
     w.Start(IniFile(), "-InhibitShutdown");
