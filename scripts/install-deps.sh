@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Quenzel needs on Debian 12.
-# Idempotent: packages already present are skipped by apt.
+# Idempotent: asks apt only when a package is missing.
 set -euo pipefail
 pkgs=(
   build-essential cmake ninja-build pkg-config
@@ -13,10 +13,14 @@ pkgs=(
 )
 missing=()
 for p in "${pkgs[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  # A removed package whose configuration files stay is known to dpkg but not installed.
+  case "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" in
+    *"install ok installed"*) ;;
+    *) missing+=("$p") ;;
+  esac
 done
 if ((${#missing[@]})); then
   SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi
