@@ -15,7 +15,7 @@ namespace {
 
 constexpr DWORD kNameBufferLength = 255;
 
-// The account name of sid on this machine, or nullopt when it cannot be looked up.
+// Looks up the account name of sid on this machine; false when it cannot.
 bool LookupName(PSID sid, std::string& name) {
     char account[kNameBufferLength] = {};
     char domain[kNameBufferLength] = {};
