@@ -1,8 +1,9 @@
 #pragma once
-#include <sys/types.h>
+#include <signal.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,72 +19,62 @@ using namespace std::chrono_literals;
 // Polls until the condition holds; false when it did not within the time.
 bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds within = 20s);
 
-// A UDP port that nothing holds on loopback at the moment of asking; each call gives another.
-int FreeUdpPort();
-
-// The folders a test's programs share: their single-instance lock lives here, so tests running
-// side by side never meet.
+// Where a test's programs keep their single-instance lock, so that tests side by side never meet.
 struct TestWorld {
     TempDir runtime;
 };
 
 // A working folder for quenzeld: Data/Quenzel.ini and Log/.
-class Station {
-  public:
-    explicit Station(const Config& config = {});
-    void WriteConfig(const Config& config) const;
+struct Station {
+    explicit Station(const Config& config = {}) {
+        WriteConfig(config);
+        dir.Write("Log/.keep", "");
+    }
+    void WriteConfig(const Config& config) const { dir.Write("Data/Quenzel.ini", ConfigText(config)); }
     const std::filesystem::path& Folder() const { return dir.path(); }
     std::vector<LogEntry> Log() const { return LogEntries(dir.Read("Log/Quenzel.log")); }
-    bool Logged(const LogEntry& entry) const;
-    size_t CountLogged(const LogEntry& entry) const;
+    long CountLogged(const LogEntry& entry) const { return std::ranges::count(Log(), entry); }
+    bool Logged(const LogEntry& entry) const { return CountLogged(entry) > 0; }
 
     TempDir dir;
 };
 
-// quenzeld started as a child process in a station's folder, standard output and error going to
-// files there. It never reaches a power action: its command line must begin with
-// "-InhibitShutdown", and its system bus address leads nowhere.
-class Quenzeld {
+// A program started from its full path in a session of its own, in the folder, with only the given
+// environment and these files there as its standard streams; killed when dropped unless it ended.
+class Process {
   public:
-    // stdinFd: a descriptor for the child's standard input (a terminal it takes as its
-    // controlling one), or -1 for /dev/null.
-    Quenzeld(const TestWorld& world, const Station& station, const std::vector<std::string>& arguments,
-             int stdinFd = -1);
-    ~Quenzeld();
-    Quenzeld(const Quenzeld&) = delete;
-    Quenzeld& operator=(const Quenzeld&) = delete;
-
-    void Signal(int number) const;
-    // The exit status (128 + the signal when a signal ended it); nothing when it still runs.
+    Process(std::vector<std::string> argv, std::vector<std::string> env, const std::filesystem::path& folder,
+            const std::array<std::string, 3>& streams);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    void Signal(int number) const { kill(pid_, number); }
+    // The exit status (128 + the signal that ended it); nothing while it still runs.
     std::optional<int> WaitExit(std::chrono::milliseconds within = 20s);
-    bool Running();
-    std::string Stdout() const { return station_.dir.Read("stdout.txt"); }
-    std::string Stderr() const { return station_.dir.Read("stderr.txt"); }
+    bool Running() { return !WaitExit(0ms); }
 
   private:
-    const Station& station_;
     pid_t pid_ = -1;
     std::optional<int> status_;
 };
 
-// A program that the monitor watches: a copy of sleep under a name of its own, longer than the
-// 15 characters the kernel keeps.
-class WatchedProcess {
-  public:
-    WatchedProcess(const Station& station, int seconds);
-    ~WatchedProcess();
-    WatchedProcess(const WatchedProcess&) = delete;
-    WatchedProcess& operator=(const WatchedProcess&) = delete;
-
-    const std::string& Name() const { return name_; }
-    bool Ended(); // reaps it when it has ended
-
-  private:
-    std::string name_;
-    pid_t pid_ = -1;
+// quenzeld in a station's folder, writing stdout.txt and stderr.txt there; a terminal as input
+// becomes its controlling one. Never a power action: "-InhibitShutdown" must lead its command
+// line, and its system bus address leads nowhere.
+struct Quenzeld : Process {
+    Quenzeld(const TestWorld& world, const Station& station, const std::vector<std::string>& arguments,
+             const std::string& input = "/dev/null");
+    std::string Stdout() const { return station.dir.Read("stdout.txt"); }
+    std::string Stderr() const { return station.dir.Read("stderr.txt"); }
+    const Station& station;
 };
 
-// A name that is unique among this machine's processes; it has more than 15 characters.
-std::string UniqueProgramName();
+// A copy of sleep for the monitor to watch, under a unique name longer than the 15 characters
+// the kernel keeps.
+struct WatchedProcess {
+    WatchedProcess(const Station& station, int seconds);
+    const std::string name;
+    Process process;
+};
 
 } // namespace qz::test

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+#include "console/EventLoop.h"
+#include "tests/console/RunFolder.h"
+#include "tests/support/Fakes.h"
+#include "tests/support/TempDir.h"
+
+namespace qz::test {
+namespace {
+
+const SteadyTime kStart{std::chrono::hours(1)};
+
+// quenzeld's session in a working folder of its own, with fakes for the world besides its host.
+struct World {
+    explicit World(const Config& config = {}) {
+        dir.Write("Data/Quenzel.ini", ConfigText(config));
+        dir.Write("Log/.keep", "");
+        program.rt.CommandLine = "-InhibitShutdown";
+        program.rt.ExeName = "quenzeld";
+    }
+    std::vector<LogEntry> Log() const { return LogEntries(dir.Read("Log/Quenzel.log")); }
+
+    TempDir dir;
+    std::ostringstream written;
+    ConsoleOutput output{written, written, false};
+    ConsoleHost host{output};
+    FakeWorld fakes{dir.path()};
+    Program program{Services{host, fakes.clock, fakes.files, fakes.processes, fakes.power, fakes.socket,
+                             fakes.resolver, fakes.guard, fakes.system}};
+    StatusPrinter status{output};
+    Session session{program, host, status};
+};
+
+// Time passes only as the script says; when it is over, the operator asks to exit.
+struct ScriptedEvents final : EventSource {
+    struct Step {
+        long lag; // ms late woken by the timer, or -1: woken at once by the wakeup
+        Wakeup wakeup;
+        std::function<void()> meanwhile = {};
+    };
+    SteadyTime Now() const override { return now; }
+    Wakeup Wait(std::intptr_t socket, std::optional<SteadyTime> deadline) override {
+        sockets.push_back(socket);
+        deadlines.push_back(deadline ? (*deadline - kStart) / std::chrono::milliseconds(1) : -1);
+        if (next == steps.size()) return {false, {Command::Exit}};
+        const Step& step = steps[next++];
+        if (step.lag >= 0) now = *deadline + std::chrono::milliseconds(step.lag);
+        if (step.meanwhile) step.meanwhile();
+        return step.wakeup;
+    }
+
+    SteadyTime now = kStart;
+    std::vector<Step> steps;
+    size_t next = 0;
+    std::vector<std::intptr_t> sockets;
+    std::vector<long> deadlines; // ms after the start, -1 for none
+};
+
+TEST(EventLoop, TicksKeepAnAbsoluteScheduleAndSkipWhatIsMoreThanAPeriodLate) {
+    World w(Config{{"StartDelay", "3600"}});
+    ScriptedEvents events;
+    for (long lag : {0, 7, 1750, 500, 7, -1}) // the last, an early wake, runs no tick
+        events.steps.push_back({lag, {}});
+    EXPECT_EQ(RunEventLoop(w.session, events), 0);
+    EXPECT_EQ(events.deadlines, (std::vector<long>{500, 1000, 1500, 3500, 4500, 5000, 5000}));
+    EXPECT_EQ(w.program.rt.CountSeconds, 3600 - 2); // five ticks; one monitor step per two
+}
+
+// A reload while unconfigured makes a slave; a wake's data goes before the commands that came with it.
+TEST(EventLoop, WatchesTheSocketThatAReloadBindsAndHandlesItsDataBeforeTheCommands) {
+    World w(Config{{"Proc1", ""}});
+    w.fakes.socket.incoming.push_back(std::string("<QZT000>")); // the main station's test
+    ScriptedEvents events;
+    events.steps.push_back(
+        {-1, {false, {Command::Reload}}, [&w] {
+             w.dir.Write("Data/Quenzel.ini", ConfigText({{"CMain", "2"}, {"IPAdd", "127.1.1.1"}}));
+         }});
+    events.steps.push_back({-1, {true, {Command::Reset, Command::Test}}});
+    EXPECT_EQ(RunEventLoop(w.session, events), 0);
+    EXPECT_EQ(events.sockets, (std::vector<std::intptr_t>{-1, 3, 3}));
+    const std::vector<LogEntry> log{
+        {"UnConfig", "********"}, {"Config", "Updated"},    {"Start", "Initialise"}, {"*Enter", "Test"},
+        {"*Start", "Initialise"}, {"*Reset", "Initialise"}, {"Start", "Initialise"}, {"*Enter", "Test"},
+        {"*Start", "Initialise"}, {"*Exit", "Initialise"}};
+    EXPECT_EQ(w.Log(), log);
+}
+
+TEST(Session, CommandsDoNothingWhileTheirControlsAreDisabledAndResetCancelsTheCountdown) {
+    const struct {
+        const char* name;
+        Config config;
+        Command command;
+        std::vector<LogEntry> logged; // by the command
+        int status;                   // -1: the program goes on
+    } rows[] = {
+        {"cancel", {}, Command::Reset, {{"Cancel", "Power Off"}, {"Start", "Initialise"}}, -1},
+        {"test in countdown", {}, Command::Test, {}, -1},
+        {"reload in countdown", {}, Command::Reload, {}, -1},
+        {"exit in countdown", {}, Command::Exit, {{"Exit", "Power Off"}}, 0},
+        {"reset unconfigured", {{"Proc1", ""}}, Command::Reset, {}, -1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        World w(row.config);
+        w.session.Start();
+        for (int tick = 0; tick < 14; ++tick) // activation, six idle seconds, the countdown's first step
+            w.session.Tick();
+        const auto before = std::ssize(w.Log());
+        int status = -1;
+        try {
+            w.session.Do(row.command);
+        } catch (const ConsoleExit& end) {
+            status = end.status;
+        }
+        EXPECT_EQ(status, row.status);
+        const std::vector<LogEntry> log = w.Log();
+        EXPECT_EQ(std::vector<LogEntry>(log.begin() + before, log.end()), row.logged);
+    }
+}
+
+TEST(ConsoleOutput, OnATerminalTheCounterRewritesItsLineUntilSomethingElseIsWritten) {
+    std::ostringstream out, err;
+    ConsoleOutput output(out, err, true);
+    output.Counter("No activity for 10s");
+    output.Counter("Activity");
+    output.Counter("No activity for 1s");
+    output.Line("Quenzel - Test Mode");
+    output.Counter("Program Activation In 2s");
+    output.Box("Quenzel Test", "a\r\n\r\nlast line ends\r\n"); // the empty line inside stays
+    output.Counter("x");
+    output.Finish();
+    EXPECT_EQ(out.str(),
+              "\rNo activity for 10s\rActivity           \rNo activity for 1s\nQuenzel - Test Mode\n"
+              "\rProgram Activation In 2s\n\rx\n");
+    EXPECT_EQ(err.str(), "Quenzel Test\na\n\nlast line ends\n\n");
+}
+
+} // namespace
+} // namespace qz::test
