@@ -68,6 +68,11 @@ struct MainView {
     // The front end clears this where the desktop has no tray: minimising then does not hide the
     // window, which could not be found again.
     bool trayAvailable = true;
+
+    // Said once as a countdown begins, beside the window: what will happen, when, and how to stop
+    // it. A front end shows the text each time the serial goes up.
+    std::string notice;
+    unsigned noticeSerial = 0;
 };
 
 } // namespace qz

@@ -1,3 +1,4 @@
+#include <array>
 #include <cstdio>
 #include <string>
 
@@ -20,6 +21,26 @@ std::string WithoutTrailingLineEnds(std::string text) {
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
         text.pop_back();
     return text;
+}
+
+// "22:31:00", the time of day that follows now by the given seconds.
+std::string TimeOfDayAfter(const LocalTime& now, int seconds) {
+    constexpr int kDay = 24 * 60 * 60;
+    const int at = ((now.hour * 60 + now.minute) * 60 + now.second + seconds % kDay + kDay) % kDay;
+    char text[40];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", at / 3600, at / 60 % 60, at % 60);
+    return text;
+}
+
+// What the countdown will end in, when, and how to stop it; empty for an unknown type.
+std::string CountdownNotice(int shutType, const LocalTime& now, int shutTime, bool trayAvailable) {
+    static constexpr std::array<const char*, 6> kWhat{
+        "The computer will power off", "The computer will reboot",    "The computer will shut down",
+        "Quenzel will close",          "The computer will hibernate", "The computer will stand by"};
+    if (shutType < 1 || shutType > static_cast<int>(kWhat.size())) return "";
+    return std::string(kWhat[static_cast<size_t>(shutType - 1)]) + " at " + TimeOfDayAfter(now, shutTime) +
+           " (in " + std::to_string(shutTime) + " s). " +
+           (trayAvailable ? "Click Cancel or use the tray menu to stop it." : "Click Cancel to stop it.");
 }
 
 } // namespace
@@ -53,7 +74,11 @@ void QuenzelMain::ShutdownStep() {
         return;
     }
 
-    if (rt.CountSeconds == 0 && !rt.NotConfigured) WriteLog(p, "Enter", rt.ShutTypeName);
+    if (rt.CountSeconds == 0) {
+        if (!rt.NotConfigured) WriteLog(p, "Enter", rt.ShutTypeName);
+        view.notice = CountdownNotice(s.ShutType, p.svc.clock.Now(), s.ShutTime, view.trayAvailable);
+        if (!view.notice.empty()) ++view.noticeSerial;
+    }
     const ShutdownType* type = FindShutdownType(s.ShutType);
     for (ButtonView* button : {&view.Config, &view.About, &view.TestS, &view.Exit, &view.Update})
         button->enabled = false;

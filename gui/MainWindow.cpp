@@ -158,6 +158,10 @@ void MainWindow::Render() {
     RenderControls();
     setWindowTitle(FromViewText(v.caption));
     tray_.Show(v.trayKey, v.trayTip);
+    if (v.noticeSerial != noticed_) {
+        noticed_ = v.noticeSerial;
+        tray_.Notify(p_.rt.AppTitle, v.notice);
+    }
     RenderWindow();
     FollowTimer();
     FollowSocket();

@@ -82,7 +82,8 @@ class MainWindow final : public QWidget, public WindowHost {
     int watchedPort_ = 0;
     AboutDialog* about_ = nullptr;
     QPointer<QDialog> config_;
-    int centred_ = 0; // the view's centre requests already carried out
+    int centred_ = 0;      // the view's centre requests already carried out
+    unsigned noticed_ = 0; // the view's notices already said
     bool rendering_ = false;
 };
 

@@ -1,6 +1,9 @@
 #pragma once
+#include <QString>
 #include <QSystemTrayIcon>
+#include <functional>
 #include <string>
+#include <utility>
 
 namespace qz {
 
@@ -8,6 +11,8 @@ namespace qz {
 // stays away for good once it has been removed (the program is ending).
 class Tray {
   public:
+    using BalloonSink = std::function<void(const QString& title, const QString& text)>;
+
     explicit Tray(bool available = QSystemTrayIcon::isSystemTrayAvailable());
 
     // Whether the desktop has a notification area to hide the window into.
@@ -18,13 +23,25 @@ class Tray {
     bool Removed() const { return removed_; }
     const std::string& Key() const { return key_; }
 
+    // Says a notice beside the window: in the icon's message balloon while the icon shows,
+    // otherwise through the desktop's notification service, if there is one. Nothing once removed.
+    void Notify(const std::string& title, const std::string& text);
+    // Where the balloons go in place of the icon's own.
+    void SetBalloonSink(BalloonSink sink) { balloon_ = std::move(sink); }
+    // The named connection the notification service is reached on in place of the session bus.
+    void SetNotificationBus(const QString& connectionName) { notificationBus_ = connectionName; }
+
     QSystemTrayIcon& Icon() { return icon_; }
 
   private:
+    void NotifyDesktop(const QString& title, const QString& text) const;
+
     QSystemTrayIcon icon_;
     bool available_;
     bool removed_ = false;
     std::string key_;
+    BalloonSink balloon_;
+    QString notificationBus_;
 };
 
 } // namespace qz
