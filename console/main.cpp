@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "console/EventLoop.h"
+#include "console/Options.h"
 #include "platform/Backend.h"
 #include "platform/FileSys.h"
 
@@ -32,6 +33,8 @@ int RunQuenzeld(int argc, const char* const* argv, qz::ConsoleOutput& output) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before anything else: these touch neither the single-instance lock nor the working folder.
+    if (const auto status = qz::AnswerHelpOrVersion(argc, argv, std::cout)) return *status;
     qz::ConsoleOutput output(std::cout, std::cerr, qz::StdoutIsTerminal());
     int status = 1;
     try {
