@@ -4,54 +4,15 @@
 #include <utility>
 
 namespace qz::test {
-namespace {
-
-std::string RightTrimmed(std::string text) {
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return text;
-}
-
-} // namespace
-
-void FakeWindow::ShowAbout() {
-    calls.push_back("ShowAbout");
-    aboutOpen = true;
-    p.rt.DialogOpen = true;
-    p.rt.AboutCloseCount = 60;
-}
-
-void FakeWindow::ShowConfig() {
-    calls.push_back("ShowConfig");
-    configOpen = true;
-    p.rt.DialogOpen = true;
-    p.rt.ConfigCloseCount = 600;
-}
-
-void FakeWindow::UnloadAbout() {
-    if (!aboutOpen) return;
-    calls.push_back("UnloadAbout");
-    aboutOpen = false;
-    main.EnableMainControls();
-    p.rt.DialogOpen = false;
-}
-
-void FakeWindow::UnloadConfig() {
-    if (!configOpen) return;
-    calls.push_back("UnloadConfig");
-    configOpen = false;
-    main.EnableMainControls();
-    p.rt.DialogOpen = false;
-}
-
 std::vector<std::string> LogEvents(const std::string& logText) {
     // "05-Dec-26 10:30:00,  Enter    , Run       , Count:    0"
+    const auto trimmed = [](std::string text) { return text.erase(text.find_last_not_of(' ') + 1); };
     std::vector<std::string> events;
     for (const std::string& line : SplitLines(logText)) {
         if (line.size() < 55 || line.compare(42, 8, ", Count:") != 0) continue;
-        std::string event = RightTrimmed(line.substr(20, 10));
+        std::string event = trimmed(line.substr(20, 10));
         if (!event.empty() && event.front() == ' ') event.erase(0, 1);
-        events.push_back(event + "/" + RightTrimmed(line.substr(32, 10)));
+        events.push_back(event + "/" + trimmed(line.substr(32, 10)));
     }
     return events;
 }
@@ -64,18 +25,14 @@ Answer HookHost::ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string
 }
 
 Monitor::Monitor()
-    : world(dir.path()), program(Services{host, world.clock, world.files, world.processes, world.power,
-                                          world.socket, world.resolver, world.guard, world.system}),
-      p(program), main(p, window), window(p, main) {
+    : world(dir.path()), p(Services{host, world.clock, world.files, world.processes, world.power,
+                                    world.socket, world.resolver, world.guard, world.system}),
+      main(p, window), window(p, main) {
     std::filesystem::create_directories(dir.path() / "Log");
 }
 
-void Monitor::WriteConfig(const IniFile& ini) const {
-    dir.Write("Data/Quenzel.ini", ini.Text());
-}
-
 void Monitor::Start(const IniFile& ini, const std::string& commandLine) {
-    WriteConfig(ini);
+    dir.Write("Data/Quenzel.ini", ini.Text());
     p.rt.CommandLine = commandLine;
     main.Form_Load();
 }
@@ -85,23 +42,20 @@ void Monitor::Tick(int count) {
         main.tmrRefresh_Timer();
 }
 
-void Monitor::Seconds(int count) {
-    Tick(2 * count);
-}
-
-std::string Monitor::LogText() const {
-    return dir.Read("Log/Quenzel.log");
+int Monitor::Seconds(int count) {
+    try {
+        Tick(2 * count);
+    } catch (const ProgramEnded& end) {
+        return end.status;
+    }
+    return -1;
 }
 
 std::vector<std::string> Monitor::EventsSince(size_t from) const {
-    std::vector<std::string> all = Events();
-    if (from >= all.size()) return {};
-    return {all.begin() + static_cast<std::ptrdiff_t>(from), all.end()};
-}
-
-void Monitor::ProcessRuns(bool runs) {
-    world.processes.names.clear();
-    if (runs) world.processes.names = {"init", "worker.exe"};
+    const std::vector<std::string> all = Events();
+    return from < all.size()
+               ? std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(from), all.end())
+               : std::vector<std::string>{};
 }
 
 } // namespace qz::test

@@ -1,6 +1,5 @@
 #pragma once
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -24,20 +23,28 @@ class HookHost : public FakeHost {
 class FakeWindow : public WindowHost {
   public:
     FakeWindow(Program& program, QuenzelMain& window) : p(program), main(window) {}
-    void ShowAbout() override;
-    void ShowConfig() override;
-    void UnloadAbout() override;
-    void UnloadConfig() override;
-    void OpenWebPage(const std::string& page) override { pages.push_back(page); }
-    void SetForeground() override { calls.push_back("SetForeground"); }
-    void ShowPopupMenu() override { calls.push_back("ShowPopupMenu"); }
+    void ShowAbout() override { Open(aboutOpen, p.rt.AboutCloseCount, 60); }
+    void ShowConfig() override { Open(configOpen, p.rt.ConfigCloseCount, 600); }
+    void UnloadAbout() override { Close(aboutOpen); }
+    void UnloadConfig() override { Close(configOpen); }
+    void OpenWebPage(const std::string&) override {}
+    void SetForeground() override {}
+    void ShowPopupMenu() override {}
 
     bool aboutOpen = false;
     bool configOpen = false;
-    std::vector<std::string> calls;
-    std::vector<std::string> pages;
 
   private:
+    void Open(bool& open, int16_t& closeCount, int16_t count) {
+        open = p.rt.DialogOpen = true;
+        closeCount = count;
+    }
+    void Close(bool& open) {
+        if (!open) return;
+        open = p.rt.DialogOpen = false;
+        main.EnableMainControls();
+    }
+
     Program& p;
     QuenzelMain& main;
 };
@@ -49,22 +56,18 @@ std::vector<std::string> LogEvents(const std::string& logText);
 class Monitor {
   public:
     Monitor();
-    void WriteConfig(const IniFile& ini) const;
     // Writes the configuration and loads the main window as a start with this command line.
     void Start(const IniFile& ini, const std::string& commandLine = "");
     void Tick(int count = 1);
-    void Seconds(int count); // two ticks each: one monitor step per second
-    std::string LogText() const;
-    std::vector<std::string> Events() const { return LogEvents(LogText()); }
-    // The entries written after the first `from` ones.
-    std::vector<std::string> EventsSince(size_t from) const;
-    void ProcessRuns(bool runs); // the watched process "worker.exe"
+    // Two ticks a second. The status the program ended with, or -1 when it carried on.
+    int Seconds(int count);
+    std::vector<std::string> Events() const { return LogEvents(dir.Read("Log/Quenzel.log")); }
+    std::vector<std::string> EventsSince(size_t from) const; // after the first `from` entries
 
     TempDir dir;
     HookHost host;
     FakeWorld world; // the fakes besides the host
-    Program program;
-    Program& p;
+    Program p;
     QuenzelMain main;
     FakeWindow window;
 };
