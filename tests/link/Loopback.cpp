@@ -14,14 +14,12 @@
 namespace qz::test {
 
 int FreeUdpPort() {
-    // Start at a random place so that test programs running side by side rarely meet.
-    std::uniform_int_distribution<int> start(20000, 59999);
+    // A random start, so that test programs running side by side rarely meet.
     std::random_device seed;
-    int port = start(seed);
+    int port = std::uniform_int_distribution<int>(20000, 59999)(seed);
     auto probe = MakeUdpSocket();
-    for (int tries = 0; tries < 1000; ++tries, ++port) {
+    for (int tries = 0; tries < 1000; ++tries, ++port)
         if (probe->Bind(port)) return port;
-    }
     throw std::runtime_error("no free UDP port");
 }
 

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include "link/Link.h"
+#include "tests/support/Fakes.h"
+#include "tests/support/IniFile.h"
+#include "tests/support/TempDir.h"
+
+namespace qz::test {
+namespace {
+
+using Texts = std::vector<std::string>;
+constexpr const char* kPeer = "127.1.1.1";
+
+// A station wired to fakes that records what its receiver asks of the main window.
+struct Station : LinkEvents {
+    explicit Station(int cmain = 1, const std::string& address = kPeer) {
+        p.set.CMain = static_cast<int16_t>(cmain);
+        p.set.IPAdd = address;
+    }
+    void RemoteReset() override { calls.push_back("RemoteReset"); }
+    void RemoteTest() override { calls.push_back("RemoteTest"); }
+    void ShowLinkError(const std::string& text) override { calls.push_back(text); }
+    void Load(int cmain, const char* address, int port1, int port2) {
+        IniFile ini;
+        ini.Set("CMain", cmain).Set("IPAdd", address);
+        dir.Write("Data/Quenzel.ini", ini.Set("Port1", port1).Set("Port2", port2).Text());
+        LoadSettings(p);
+    }
+    TempDir dir;
+    FakeWorld w{dir.path()};
+    Program& p = w.program;
+    Texts calls;
+};
+
+TEST(Receive, BothMarkWhatTheyHearOnlyTheSlaveAnswersAndObeys) {
+    struct Row {
+        std::optional<std::string> datagram; // nullopt: a failed read
+        const char* mark;
+        Texts slaveCalls;
+        bool slaveAnswers;
+    };
+    std::vector<Row> rows = {{"<WVC000>", "C", {"RemoteReset"}, false},
+                             {"<QZT000>", "C", {"RemoteTest"}, false},
+                             {"<QZX100>", "C", {}, false},
+                             {std::nullopt, ".", {"Not connexted"}, false}};
+    for (std::string alive : {"<QZA100>", "<KXA100>", "<QZA199" + std::string(99, 'p') + ">"})
+        rows.push_back({alive, "C", {}, true});
+    for (const char* invalid : {"<QZA101>", "<QZA100x>", "<qzA100>", "<ABA100>", "<QZA100x", "<QZA10"})
+        rows.push_back({invalid, "E", {"Connection Error"}, false});
+    for (const char* unreadable : {"<QZA1ab>", "<QZA1+0>", "<QZA1"})
+        rows.push_back({unreadable, ".", {"Not connexted"}, false});
+    for (const auto& row : rows) {
+        for (int cmain : {1, 2}) {
+            const bool slave = cmain == 2, answers = slave && row.slaveAnswers;
+            SCOPED_TRACE(row.datagram.value_or("(failed read)") + (slave ? " at a slave" : " at a main"));
+            Station s(cmain);
+            s.w.socket.incoming = {row.datagram};
+            udpServ_DataArrival(s.p, s);
+            // At a slave every datagram counts as heard: LinkIdle 0.
+            EXPECT_EQ(std::tuple(s.p.rt.LinkMark, s.p.rt.LinkIdle, s.calls, s.w.socket.sent.size(),
+                                 s.p.rt.LinkMessage),
+                      std::tuple(row.mark, slave ? 0 : 1, slave ? row.slaveCalls : Texts{}, answers ? 1u : 0u,
+                                 answers ? "<QZA100>" : "<QZC000>"));
+        }
+    }
+}
+
+TEST(Send, GoesToTheResolvedPeerAndOnlyASuccessReplacesTheMessage) {
+    struct Row {
+        const char *address, *to; // to: "" when nothing is sent
+        bool resolves, fails;
+        Texts forgotten;
+    } rows[] = {{kPeer, kPeer, false, false, {}},
+                {"peer", "127.2.2.2", true, false, {}},
+                {"peer", "", false, false, {}},
+                {"", "", true, false, {}},
+                {"peer", "", true, true, {"peer"}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE("row " + std::to_string(&row - rows));
+        Station s(1, row.address);
+        s.p.rt.PeerPort = 10001;
+        s.p.rt.LinkMessage = "<QZT000>";
+        if (row.resolves) s.w.resolver.answers[row.address] = "127.2.2.2";
+        s.w.socket.sendFails = row.fails;
+        SendLinkMessage(s.p);
+        ASSERT_EQ(s.w.socket.sent.size(), *row.to ? 1u : 0u);
+        for (const auto& sent : s.w.socket.sent)
+            EXPECT_EQ(sent.to + ":" + std::to_string(sent.port) + sent.data,
+                      row.to + std::string(":10001<QZT000>"));
+        EXPECT_EQ(s.p.rt.LinkMessage, *row.to ? "<QZA100>" : "<QZT000>");
+        EXPECT_EQ(s.w.resolver.forgotten, row.forgotten);
+    }
+}
+
+TEST(LoadSettings, GivesStartValuesBindsOnlyForAnotherOwnPortAndRetriesAPortThatFailed) {
+    struct Step {
+        int cmain, port1, port2;
+        bool linked, taken, binds; // taken: another socket holds the port; the box is answered No
+        int bound;
+    } steps[] = {
+        {1, 10001, 10000, false, false, false, 0},    {2, 10001, 10000, true, true, true, 0},
+        {2, 10001, 10000, true, false, true, 10001},  {1, 10001, 10000, true, false, true, 10000},
+        {1, 10002, 10000, true, false, false, 10000}, {1, 10002, 10005, true, true, true, 0},
+        {1, 10002, 10000, true, false, true, 10000},
+    };
+    Station s;
+    RunState& rt = s.p.rt;
+    size_t binds = 0, boxes = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE("step " + std::to_string(&step - steps));
+        rt.DialogOpen = rt.TimerEnabled = rt.NotConfigured = rt.SetupFault = rt.ConfigSaved = true;
+        rt.ApplyStartMin = false;
+        rt.TickPhase = rt.AboutCloseCount = rt.ConfigCloseCount = 1;
+        rt.LinkMessage = "<QZA100>";
+        const bool slave = step.cmain == 2;
+        const int own = slave ? step.port1 : step.port2, peer = slave ? step.port2 : step.port1;
+        s.w.socket.takenPorts = {step.taken ? own : 0};
+        s.Load(step.cmain, step.linked ? kPeer : "", step.port1, step.port2);
+        EXPECT_EQ(std::tuple(rt.DialogOpen, rt.TimerEnabled, rt.NotConfigured, rt.ConfigSaved,
+                             rt.ApplyStartMin, rt.TickPhase, rt.AboutCloseCount, rt.ConfigCloseCount,
+                             rt.LinkMessage),
+                  std::tuple(false, false, false, false, true, 2, 60, 60, "<QZC000>"));
+        EXPECT_EQ(rt.AppTitle, slave ? "Quenzel Slave" : "Quenzel");
+        EXPECT_EQ(std::tuple(s.w.socket.bound, rt.BoundPort, rt.PeerPort, rt.SetupFault),
+                  std::tuple(step.bound, step.bound, step.linked ? peer : 0, step.taken));
+        EXPECT_EQ(s.w.socket.binds.size(), binds += step.binds);
+        ASSERT_EQ(s.w.host.messages.size(), boxes += step.taken);
+        if (!step.taken) continue;
+        const ShownMessage& box = s.w.host.messages.back();
+        EXPECT_EQ(std::tuple(box.icon, box.buttons, box.title),
+                  std::tuple(MsgIcon::Exclamation, MsgButtons::YesNo, rt.AppTitle + " Port Error"));
+        EXPECT_EQ(box.text, "The RX Port " + std::to_string(own) +
+                                " Is Already In Use\r\nThis Error Must Be Resolved Before\r\nYou Can Use "
+                                "Quenzel.\r\nUse The Configuration Screen\r\nTo Change The RX Port.\r\nDo "
+                                "You Want To End The Program?");
+    }
+    EXPECT_EQ(s.w.host.trayRemovals, 0);
+    s.w.host.answers = {Answer::Yes};
+    s.w.socket.takenPorts = {10005};
+    EXPECT_THROW(s.Load(1, kPeer, 10002, 10005), ProgramEnded);
+    EXPECT_EQ(std::tuple(s.w.host.endedWith, s.w.host.trayRemovals), std::tuple(1, 1));
+}
+
+} // namespace
+} // namespace qz::test
