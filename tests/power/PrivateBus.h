@@ -7,16 +7,15 @@
 
 namespace qz::test {
 
-// A child process started from an argument vector (no shell). It is ended when dropped, and by
-// the kernel when the test process dies first.
+// A child process started from an argument vector (no shell), ended when dropped and by the
+// kernel when the test process dies first.
 class Child {
   public:
     Child() = default;
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
     ~Child() { Stop(); }
-
-    // Starts the program; its standard output goes to outputFd when that is given.
+    // Its standard output goes to outputFd when that is given.
     bool Start(const std::vector<std::string>& argv, int outputFd = -1);
     bool Running();
     void Stop();
@@ -26,29 +25,27 @@ class Child {
     pid_t pid_ = -1;
 };
 
-// A dbus-daemon of our own, listening on a socket in the given folder.
+// A dbus-daemon of our own, listening on a socket in the folder; its address is empty when it
+// did not start.
 class PrivateBus {
   public:
     explicit PrivateBus(const std::filesystem::path& folder);
-    // Empty when the daemon did not start.
     const std::string& address() const { return address_; }
-    // The process that owns the name on this bus, or 0 when nobody does.
-    pid_t OwnerOf(const std::string& name) const;
+    pid_t OwnerOf(const std::string& name) const; // 0 when nobody owns the name
 
   private:
     Child daemon_;
     std::string address_;
 };
 
-// The fake logind on a private bus, writing the calls it receives to a log in the folder.
+// The fake logind on a private bus, writing the calls it receives to a file in the folder.
 class FakeLogind {
   public:
     FakeLogind(const PrivateBus& bus, std::filesystem::path folder) : bus_(bus), folder_(std::move(folder)) {}
     // Starts it with these options and waits until it owns logind's name.
     bool Start(const std::vector<std::string>& options);
     void Stop() { process_.Stop(); }
-    // The calls received since the last time they were taken.
-    std::vector<std::string> TakeCalls();
+    std::vector<std::string> TakeCalls(); // those received since the last time
 
   private:
     const PrivateBus& bus_;
