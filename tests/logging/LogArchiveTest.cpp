@@ -5,255 +5,126 @@
 #include "logging/LogArchive.h"
 #include "tests/logging/LogWorld.h"
 
-namespace qz {
+namespace qz::test {
 namespace {
 
 namespace fs = std::filesystem;
-using test::LogWorld;
-using test::Native;
-using test::ProgramEnded;
 
-const char* const kStartedLog =
-    "Quenzel\nVersion 1.6\nFile Created\n05-Dec-26 10:30:00\n\n\nQuenzel\nVersion 1.6\n\n";
-const char* const kEightLines =
+const std::string kEight =
     "Quenzel\nVersion 1.6\nFile Created\n05-Dec-26 10:30:00\n\n\nQuenzel\nVersion 1.6\n";
-const char* const kFreshLog = "Quenzel Log\nVersion 1.6\nFile Created\n05/12/2026 10:30:00\n\n\n";
-const char* const kQuestion = "Do you want to archive the log file?\r\n"
-                              "To Archive the log file and create a new one click Yes\r\n"
-                              "To Clear the results log file without archiving it click No\r\n"
-                              "Click Cancel to return";
-const char* const kArchiveError =
-    "Unable to archive the log file Quenzel.log.\r\nThis may be a permissions problem.";
+const std::string kNine = kEight + "\n";
+const std::string kFresh = "Quenzel Log\nVersion 1.6\nFile Created\n05/12/2026 10:30:00\n\n\n";
 
-// The files of the log folder other than the log itself.
+// Clicks Archive with the answers given ('Y', 'N', 'C'); the status the screen then shows, "-" first
+// when its timer is not started.
+std::string Archive(LogWorld& t, const std::string& answers) {
+    for (char a : answers)
+        t.w.host.answers.push_back(a == 'Y' ? Answer::Yes : a == 'N' ? Answer::No : Answer::Cancel);
+    const ArchiveOutcome outcome = Archive_Click(t.p);
+    return outcome.enableTimer1 ? outcome.status : "-" + outcome.status;
+}
+
+// The files in the log folder beside the log.
 std::vector<std::string> Archives(const LogWorld& t) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(t.dir.path() / "Log")) {
-        std::string name = entry.path().filename().string();
-        if (name != "Quenzel.log") names.push_back(name);
-    }
+    for (const auto& entry : fs::directory_iterator(t.dir.path() / "Log"))
+        if (entry.path().filename() != t.p.set.LogName) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
-void ExpectOutcome(const ArchiveOutcome& got, const std::string& status, bool timer) {
-    EXPECT_EQ(got.status, status);
-    EXPECT_EQ(got.enableTimer1, timer);
+TEST(Archive, AsksThenArchivesClearsAfterAskingAgainOrLeavesTheLog) {
+    const std::string noData =
+        "Quenzel Log File Error: There is no data to archive!\r\nLog file not archived.";
+    const std::string sure = "Quenzel Create New Log File: Are you sure you want to create a new log file?";
+    struct Row {
+        std::string log, answers, status, logAfter, secondBox = "", archive = "";
+    } rows[] = {
+        {kNine, "Y", "Log File Archived", kFresh, "", "Quenzel_261205_1.log"},
+        {kEight, "Y", "-", kEight, noData},
+        {kEight, "N", "Log File Cleared", kFresh},
+        {kNine, "NN", "-", kNine, sure},
+        {kNine, "NY", "Log File Cleared", kFresh, sure},
+        {kNine, "C", "-", kNine},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.answers + " to a log of " + std::to_string(SplitLines(row.log).size()) + " lines");
+        LogWorld t;
+        t.SetLog(row.log);
+        EXPECT_EQ(Archive(t, row.answers), row.status);
+        const auto& boxes = t.w.host.messages;
+        ASSERT_EQ(boxes.size(), row.secondBox.empty() ? 1u : 2u);
+        EXPECT_EQ(std::tuple(boxes[0].icon, boxes[0].buttons, boxes[0].title),
+                  std::tuple(MsgIcon::Exclamation, MsgButtons::YesNoCancel, "Archive Quenzel Log File"));
+        EXPECT_EQ(boxes[0].text, "Do you want to archive the log file?\r\n"
+                                 "To Archive the log file and create a new one click Yes\r\n"
+                                 "To Clear the results log file without archiving it click No\r\n"
+                                 "Click Cancel to return");
+        EXPECT_EQ(row.secondBox.empty() ? "" : boxes[1].title + ": " + boxes[1].text, row.secondBox);
+        EXPECT_EQ(t.Log(), Native(row.logAfter));
+        EXPECT_EQ(Archives(t), row.archive.empty() ? std::vector<std::string>{} : std::vector{row.archive});
+        EXPECT_TRUE(row.archive.empty() || t.dir.Read("Log/" + row.archive) == Native(row.log));
+    }
 }
 
-TEST(Archive, YesCopiesTheLogAndStartsANewOne) {
-    LogWorld t;
-    t.StartUp();
-    t.w.host.answers = {Answer::Yes};
-    ExpectOutcome(Archive_Click(t.p), "Log File Archived", true);
-
-    ASSERT_EQ(t.w.host.messages.size(), 1u);
-    EXPECT_EQ(t.w.host.messages[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(t.w.host.messages[0].buttons, MsgButtons::YesNoCancel);
-    EXPECT_EQ(t.w.host.messages[0].title, "Archive Quenzel Log File");
-    EXPECT_EQ(t.w.host.messages[0].text, kQuestion);
-    EXPECT_EQ(Archives(t), std::vector<std::string>{"Quenzel_261205_1.log"});
-    EXPECT_EQ(t.dir.Read("Log/Quenzel_261205_1.log"), Native(kStartedLog));
-    EXPECT_EQ(t.Log(), Native(kFreshLog));
-}
-
-TEST(Archive, SequenceNumbersCountWithinADay) {
+TEST(Archive, NamesCountWithinADayAndSplitAtTheFirstDot) {
     LogWorld t;
     t.p.rt.AppTitle = "Quenzel Slave";
-    for (int i = 0; i < 2; ++i) {
-        t.SetLog(kStartedLog);
-        t.w.host.answers = {Answer::Yes};
-        Archive_Click(t.p);
+    EXPECT_THROW(Archive(t, "Y"), ProgramEnded) << "a missing log ends the program";
+    int archived = 0;
+    for (const std::string logName : {"Quenzel.log", "Quenzel.log", "Quenzel.log", "run.2024.txt"}) {
+        if (archived++ == 2) t.w.clock.now = {2027, 1, 2, 0, 0, 1}; // the next day
+        t.p.set.LogName = logName;
+        t.dir.Write("Log/" + logName, Native(kNine));
+        EXPECT_EQ(Archive(t, "Y"), "Log File Archived");
     }
-    t.w.clock.now = {2027, 1, 2, 0, 0, 1};
-    t.SetLog(kStartedLog);
-    t.w.host.answers = {Answer::Yes};
-    Archive_Click(t.p);
-
-    EXPECT_EQ(Archives(t), (std::vector<std::string>{"Quenzel_261205_1.log", "Quenzel_261205_2.log",
-                                                     "Quenzel_270102_1.log"}));
     EXPECT_EQ(t.Log(), Native("Quenzel Slave Log\nVersion 1.6\nFile Created\n02/01/2027 00:00:01\n\n\n"));
-    for (const auto& m : t.w.host.messages)
-        EXPECT_EQ(m.title, "Archive Quenzel Slave Log File");
+    EXPECT_EQ(Archives(t),
+              (std::vector<std::string>{"Quenzel.log", "Quenzel_261205_1.log", "Quenzel_261205_2.log",
+                                        "Quenzel_270102_1.log", "run_270102_1.2024.txt"}));
+    EXPECT_EQ(t.w.host.messages.back().title, "Archive Quenzel Slave Log File");
 }
 
-TEST(Archive, NameSplitsAtTheFirstDot) {
-    struct Row {
-        const char* logName;
-        const char* archive;
-    };
-    for (const Row& r :
-         {Row{"Quenzel.log", "Quenzel_261205_1.log"}, Row{"run.2024.txt", "run_261205_1.2024.txt"},
-          Row{".hidden.log", "_261205_1.hidden.log"}, Row{"Quenzel.", "Quenzel_261205_1."}}) {
-        SCOPED_TRACE(r.logName);
-        LogWorld t;
-        t.p.set.LogName = r.logName;
-        t.dir.Write(std::string("Log/") + r.logName, Native(kStartedLog));
-        t.w.host.answers = {Answer::Yes};
-        ExpectOutcome(Archive_Click(t.p), "Log File Archived", true);
-        EXPECT_EQ(t.dir.Read(std::string("Log/") + r.archive), Native(kStartedLog));
-        EXPECT_EQ(t.dir.Read(std::string("Log/") + r.logName), Native(kFreshLog));
-    }
-}
-
-TEST(Archive, EightLinesHoldNoData) {
-    LogWorld t;
-    t.SetLog(kEightLines);
-    t.w.host.answers = {Answer::Yes};
-    ExpectOutcome(Archive_Click(t.p), "", false);
-    ASSERT_EQ(t.w.host.messages.size(), 2u);
-    EXPECT_EQ(t.w.host.messages[1].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(t.w.host.messages[1].buttons, MsgButtons::Ok);
-    EXPECT_EQ(t.w.host.messages[1].title, "Quenzel Log File Error");
-    EXPECT_EQ(t.w.host.messages[1].text, "There is no data to archive!\r\nLog file not archived.");
-    EXPECT_EQ(t.Log(), Native(kEightLines));
-    EXPECT_TRUE(Archives(t).empty());
-}
-
-TEST(Archive, NoClearsALogWithoutDataWithoutAskingAgain) {
-    LogWorld t;
-    t.SetLog(kEightLines);
-    t.w.host.answers = {Answer::No};
-    ExpectOutcome(Archive_Click(t.p), "Log File Cleared", true);
-    EXPECT_EQ(t.w.host.messages.size(), 1u);
-    EXPECT_EQ(t.Log(), Native(kFreshLog));
-    EXPECT_TRUE(Archives(t).empty());
-}
-
-TEST(Archive, NoAsksAgainBeforeClearingData) {
-    struct Row {
-        const char* what;
-        Answer second;
-        const char* status;
-        bool timer;
-        const char* log;
-    };
-    for (const Row& r : {Row{"no, then no", Answer::No, "", false, kStartedLog},
-                         Row{"no, then box closed", Answer::Cancel, "", false, kStartedLog},
-                         Row{"no, then yes", Answer::Yes, "Log File Cleared", true, kFreshLog}}) {
-        SCOPED_TRACE(r.what);
-        LogWorld t;
-        t.SetLog(kStartedLog);
-        t.w.host.answers = {Answer::No, r.second};
-        ExpectOutcome(Archive_Click(t.p), r.status, r.timer);
-        ASSERT_EQ(t.w.host.messages.size(), 2u);
-        EXPECT_EQ(t.w.host.messages[1].buttons, MsgButtons::YesNo);
-        EXPECT_EQ(t.w.host.messages[1].title, "Quenzel Create New Log File");
-        EXPECT_EQ(t.w.host.messages[1].text, "Are you sure you want to create a new log file?");
-        EXPECT_EQ(t.Log(), Native(r.log));
-        EXPECT_TRUE(Archives(t).empty());
-    }
-}
-
-TEST(Archive, CancelOrClosingTheBoxChangesNothing) {
-    for (Answer a : {Answer::Cancel, Answer::Ok}) {
-        LogWorld t;
-        t.SetLog(kStartedLog);
-        t.w.host.answers = {a};
-        ExpectOutcome(Archive_Click(t.p), "", false);
-        EXPECT_EQ(t.w.host.messages.size(), 1u);
-        EXPECT_EQ(t.Log(), Native(kStartedLog));
-        EXPECT_TRUE(Archives(t).empty());
-    }
-}
-
-TEST(Archive, FailuresShowTheArchiveErrorAndKeepTheLog) {
-    struct Row {
-        const char* what;
-        const char* logName;
-        const char* blocker; // a folder where the archive would go
-        const char* text;
-    };
-    for (const Row& r : {
-             Row{"name without a dot", "QuenzelLog", nullptr,
-                 "Unable to archive the log file QuenzelLog.\r\nThis may be a permissions problem."},
-             Row{"archive cannot be written", "Quenzel.log", "Quenzel_261205_1.log", kArchiveError},
-         }) {
-        SCOPED_TRACE(r.what);
+TEST(Archive, ANameWithoutADotOrAnArchiveThatCannotBeWrittenShowsTheArchiveErrorAndKeepsTheLog) {
+    for (const std::string logName : {"QuenzelLog", "Quenzel.log"}) {
         LogWorld t;
         t.p.rt.AppTitle = "Quenzel Slave";
-        t.p.set.LogName = r.logName;
-        t.dir.Write(std::string("Log/") + r.logName, Native(kStartedLog));
-        if (r.blocker) fs::create_directory(t.dir.path() / "Log" / r.blocker);
-        t.w.host.answers = {Answer::Yes};
-        ExpectOutcome(Archive_Click(t.p), "", false);
+        t.p.set.LogName = logName;
+        t.dir.Write("Log/" + logName, Native(kNine));
+        fs::create_directory(t.dir.path() / "Log" / "Quenzel_261205_1.log"); // in the archive's place
+        EXPECT_EQ(Archive(t, "Y"), "-");
         ASSERT_EQ(t.w.host.messages.size(), 2u);
-        EXPECT_EQ(t.w.host.messages[1].icon, MsgIcon::Exclamation);
-        EXPECT_EQ(t.w.host.messages[1].buttons, MsgButtons::Ok);
-        EXPECT_EQ(t.w.host.messages[1].title, "Quenzel Log File Error");
-        EXPECT_EQ(t.w.host.messages[1].text, r.text);
-        EXPECT_EQ(t.dir.Read(std::string("Log/") + r.logName), Native(kStartedLog));
-        EXPECT_FALSE(t.w.host.endedWith.has_value());
+        const ShownMessage& box = t.w.host.messages[1];
+        EXPECT_EQ(std::tuple(box.icon, box.buttons, box.title, box.text),
+                  std::tuple(MsgIcon::Exclamation, MsgButtons::Ok, "Quenzel Log File Error",
+                             "Unable to archive the log file " + logName +
+                                 ".\r\nThis may be a permissions problem."));
+        EXPECT_EQ(t.dir.Read("Log/" + logName), Native(kNine));
     }
 }
 
-TEST(Archive, NameWithoutADotCanStillBeCleared) {
+TEST(ViewLog, StartsTheViewerOnTheWholePathOrSaysWhyNot) {
     LogWorld t;
-    t.p.set.LogName = "QuenzelLog";
-    t.dir.Write("Log/QuenzelLog", Native(kStartedLog));
-    t.w.host.answers = {Answer::No, Answer::Yes};
-    ExpectOutcome(Archive_Click(t.p), "Log File Cleared", true);
-    EXPECT_EQ(t.dir.Read("Log/QuenzelLog"), Native(kFreshLog));
-}
-
-TEST(Archive, MissingLogEndsTheProgramBeforeAsking) {
-    LogWorld t;
-    EXPECT_THROW(Archive_Click(t.p), ProgramEnded);
-    ASSERT_EQ(t.w.host.messages.size(), 1u);
-    EXPECT_EQ(t.w.host.messages[0].title, "Quenzel Log File Error");
-    EXPECT_EQ(t.w.host.messages[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(t.w.host.endedWith, 1);
-}
-
-TEST(ViewLog, LevelNoneShowsTheInformationBox) {
-    for (const char* title : {"Quenzel", "Quenzel Slave"}) {
-        LogWorld t;
-        t.SetLog(kStartedLog);
-        t.p.set.LogLevel = 1;
-        t.p.rt.AppTitle = title;
-        ViewL_Click(t.p);
-        ASSERT_EQ(t.w.host.messages.size(), 1u);
-        EXPECT_EQ(t.w.host.messages[0].icon, MsgIcon::Information);
-        EXPECT_EQ(t.w.host.messages[0].buttons, MsgButtons::Ok);
-        EXPECT_EQ(t.w.host.messages[0].title, std::string(title) + " Log File Error");
-        EXPECT_EQ(t.w.host.messages[0].text,
-                  "Logging is set to None. There\r\nis no information to display.");
-        EXPECT_TRUE(t.w.system.viewed.empty());
-    }
-}
-
-TEST(ViewLog, PathWithBlanksReachesTheViewerWhole) {
-    LogWorld t;
+    t.p.rt.AppTitle = "Quenzel Slave";
     t.p.set.LogPath = "My Logs\\";
     t.p.set.LogName = "Run Log.txt";
+    EXPECT_THROW(ViewL_Click(t.p), ProgramEnded) << "a missing log ends the program";
     t.dir.Write("My Logs/Run Log.txt", "x\n");
     ViewL_Click(t.p);
-    EXPECT_TRUE(t.w.host.messages.empty());
-    EXPECT_EQ(t.w.system.viewed,
-              std::vector<std::string>{(t.dir.path() / "My Logs" / "Run Log.txt").string()});
-}
-
-TEST(ViewLog, ViewerThatDoesNotStartIsReported) {
-    LogWorld t;
-    t.SetLog(kStartedLog);
-    t.p.rt.AppTitle = "Quenzel Slave";
+    EXPECT_EQ(t.w.system.viewed, std::vector{(t.dir.path() / "My Logs" / "Run Log.txt").string()});
     t.w.system.viewerStarts = false;
     ViewL_Click(t.p);
-    ASSERT_EQ(t.w.host.messages.size(), 1u);
-    EXPECT_EQ(t.w.host.messages[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(t.w.host.messages[0].title, "Quenzel Log File Error");
-    EXPECT_EQ(t.w.host.messages[0].text,
-              "Unable to run Notepad\r\nCheck that it exists and\r\nis working properly.");
-    EXPECT_FALSE(t.w.host.endedWith.has_value());
-}
-
-TEST(ViewLog, MissingLogEndsTheProgramWithoutStartingTheViewer) {
-    LogWorld t;
-    EXPECT_THROW(ViewL_Click(t.p), ProgramEnded);
-    EXPECT_TRUE(t.w.system.viewed.empty());
-    ASSERT_EQ(t.w.host.messages.size(), 1u);
-    EXPECT_EQ(t.w.host.messages[0].title, "Quenzel Log File Error");
+    t.p.set.LogLevel = 1;
+    ViewL_Click(t.p);
+    ASSERT_EQ(t.w.host.messages.size(), 3u);
+    EXPECT_EQ(std::tuple(t.w.host.messages[1].icon, t.w.host.messages[1].title, t.w.host.messages[1].text),
+              std::tuple(MsgIcon::Exclamation, "Quenzel Log File Error",
+                         "Unable to run Notepad\r\nCheck that it exists and\r\nis working properly."));
+    EXPECT_EQ(std::tuple(t.w.host.messages[2].icon, t.w.host.messages[2].title, t.w.host.messages[2].text),
+              std::tuple(MsgIcon::Information, "Quenzel Slave Log File Error",
+                         "Logging is set to None. There\r\nis no information to display."));
+    EXPECT_EQ(t.w.system.viewed.size(), 2u);
 }
 
 } // namespace
-} // namespace qz
+} // namespace qz::test
