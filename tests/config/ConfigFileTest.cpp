@@ -1,314 +1,204 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "config/CheckSettings.h"
 #include "config/ConfigFile.h"
-#include "tests/config/ConfigTestSupport.h"
+#include "tests/support/Fakes.h"
+#include "tests/support/IniFile.h"
 #include "tests/support/TempDir.h"
-
-#ifndef _WIN32
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-#endif
 
 namespace qz {
 namespace {
 
-using test::FakeWorld;
-using test::TempDir;
+using test::IniFile;
+using Edits = std::vector<std::pair<std::string, std::string>>;
+enum class Outcome { Ok, NotConfigured, Corrupt, Other };
 
-struct Reading {
-    TempDir dir;
-    FakeWorld world{dir.path()};
+// A program that read "Data\Quenzel.ini" and checked its settings, as a start does.
+struct Load {
+    // Without bytes nothing is written; a file of another name makes the folder without the file.
+    explicit Load(std::optional<std::string_view> bytes, const char* title = "Quenzel",
+                  const char* name = "Data/Quenzel.ini") {
+        if (bytes) dir.Write(name, *bytes);
+        p.rt.AppTitle = title;
+        try {
+            ReadConfigFile(p);
+            CheckSettings(p);
+        } catch (const test::ProgramEnded&) {
+            ended = true;
+        }
+    }
+    // Corrupt only with the corrupted-configuration box and nothing else.
+    Outcome Result() const {
+        const auto& boxes = world.host.messages;
+        if (boxes.size() != (ended ? 1u : 0u)) return Outcome::Other;
+        if (!ended) return p.rt.NotConfigured ? Outcome::NotConfigured : Outcome::Ok;
+        bool corruptBox = boxes[0].icon == MsgIcon::Critical &&
+                          boxes[0].title == p.rt.AppTitle + " Configuration File Error" &&
+                          boxes[0].text == "The configuration file is corrupted.\r\nReinstall the program to "
+                                           "restore the file.\r\nThe program will now terminate.";
+        return corruptBox ? Outcome::Corrupt : Outcome::Other;
+    }
+    test::TempDir dir;
+    test::FakeWorld world{dir.path()};
     Program& p = world.program;
-
-    void File(std::string_view bytes) const { dir.Write("Data/Quenzel.ini", bytes); }
-    void Read() { ReadConfigFile(p); }
+    bool ended = false;
 };
 
-std::string Replaced(std::string text, const std::vector<std::pair<std::string, std::string>>& edits) {
-    for (const auto& [from, to] : edits) {
-        size_t at = text.find(from);
-        EXPECT_NE(at, std::string::npos) << from;
-        if (at != std::string::npos) text.replace(at, from.size(), to);
-    }
+// The text with each edit's first "from" replaced; a missing one throws.
+std::string Edited(std::string text, const Edits& edits) {
+    for (const auto& [from, to] : edits)
+        text.replace(text.find(from), from.size(), to);
     return text;
 }
 
-const std::string kSampleConfigText =
-    "\nConfiguration\n-------------"
-    "\n\n[Comms]\nComDelay=45\nDName=1\nIPAdd=192.168.1.20\nPort1=10001\nPort2=10000"
-    "\n\n[Run]\nDel_On=2\nDelTime=900\nLogLevel=3\nLogName=Quenzel.log\nLogPath=Log\\"
-    "\nProc1=encoder.exe\nProc2=backup\nProc3=\nProcDelay=120\nRunOnTop=1"
-    "\nStartDelay=10730\nStartMin=2\nStartTime=2\nStopTime=12215\nStop_On=1"
-    "\n\n[Shutdown]\nForce=2\nShutTime=30\nShutType=3\nUserExit=1";
-
-TEST(ReadConfigFile, ReadsEveryKeyAndCopiesTheSignificantLines) {
-    for (bool crlf : {true, false}) {
-        Reading r;
-        std::string file = test::SampleFile();
-        if (!crlf) std::erase(file, '\r');
-        r.File(file);
-        r.Read();
-        EXPECT_EQ(r.p.set, test::SampleSettings());
-        EXPECT_EQ(r.p.rt.ConfigText, kSampleConfigText);
-        EXPECT_TRUE(r.world.host.messages.empty());
-        EXPECT_FALSE(r.world.host.endedWith.has_value());
-    }
+std::string Repeat(const std::string& piece, long count) {
+    std::string text;
+    while (count-- > 0)
+        text += piece;
+    return text;
 }
 
-TEST(ReadConfigFile, FollowsTheLineRules) {
-    struct Row {
-        const char* name;
-        std::vector<std::pair<std::string, std::string>> edits;
-        std::function<void(Settings&, std::string&)>
-            expect; // adjusts the sample's settings and text; null = corrupt
-    };
-    auto corrupt = nullptr;
-    auto same = [](Settings&, std::string&) {};
-    const std::vector<Row> rows = {
-        {"key in the wrong case", {{"Proc1=", "proc1="}}, corrupt},
-        {"key missing", {{"Proc3=\r\n", ""}}, corrupt},
-        {"key twice makes up for a missing one",
-         {{"Proc3=\r\n", "Proc2=backup\r\n"}},
-         [](Settings& s, std::string& t) {
-             s.Proc3 = "earlier";
-             t = Replaced(t, {{"\nProc3=", "\nProc2=backup"}});
-         }},
-        {"key with blanks before the equals sign", {{"CMain=1", "CMain = 1"}}, corrupt},
-        {"commented-out key", {{"Proc2=", "#Proc2="}}, corrupt},
-        {"header twice", {{"[Run]\r\n", "[Run]\r\n[Run]\r\n"}}, corrupt},
-        {"header missing", {{"[Shutdown]\r\n", ""}}, corrupt},
-        {"header with blanks inside", {{"[Run]", "[ Run ]"}}, corrupt},
-        {"header of another name", {{"[Run]", "[Other]"}}, corrupt},
-        {"header with text after it", {{"[Run]", "[Run] and more"}}, corrupt},
-        {"header in a comment", {{"[Comms]", "#[Comms]"}}, corrupt},
-        {"header and key with blanks around",
-         {{"[Run]", "  [Run] "}, {"Proc1=encoder.exe", "  Proc1=encoder.exe  "}},
-         same},
-        {"keys in other sections",
-         {{"[Shutdown]\r\n", ""}, {"[Comms]\r\n", "[Comms]\r\n[Shutdown]\r\n"}},
-         [](Settings&, std::string& t) {
-             t = Replaced(t, {{"\n\n[Shutdown]", ""}, {"[Comms]", "[Comms]\n\n[Shutdown]"}});
-         }},
-        {"comment with leading blanks",
-         {{"# Configuration File", "   # Configuration File"}},
-         [](Settings&, std::string& t) {
-             t = Replaced(t, {{"---\n", "---\n# Configuration File\n"}});
-         }},
-        {"line of blanks",
-         {{"Port2=10000\r\n", "Port2=10000\r\n   \r\n"}},
-         [](Settings&, std::string& t) {
-             t = Replaced(t, {{"Port2=10000\n", "Port2=10000\n\n"}});
-         }},
-        {"unknown line",
-         {{"\r\n[Run]", "\r\nHello there \r\n[Run]"}},
-         [](Settings&, std::string& t) {
-             t = Replaced(t, {{"Port2=10000\n", "Port2=10000\nHello there\n"}});
-         }},
-        {"half below even",
-         {{"ProcDelay=120", "ProcDelay=60.5"}},
-         [](Settings& s, std::string& t) {
-             s.ProcDelay = 60, t = Replaced(t, {{"ProcDelay=120", "ProcDelay=60.5"}});
-         }},
-        {"half above odd",
-         {{"ProcDelay=120", "ProcDelay=61.5"}},
-         [](Settings& s, std::string& t) {
-             s.ProcDelay = 62, t = Replaced(t, {{"ProcDelay=120", "ProcDelay=61.5"}});
-         }},
-        {"number with blanks inside",
-         {{"ProcDelay=120", "ProcDelay=6 0"}},
-         [](Settings& s, std::string& t) {
-             s.ProcDelay = 60, t = Replaced(t, {{"ProcDelay=120", "ProcDelay=6 0"}});
-         }},
-        {"no number",
-         {{"ProcDelay=120", "ProcDelay=soon"}},
-         [](Settings& s, std::string& t) {
-             s.ProcDelay = 0, t = Replaced(t, {{"ProcDelay=120", "ProcDelay=soon"}});
-         }},
-        {"too large for 16 bits", {{"ProcDelay=120", "ProcDelay=70000"}}, corrupt},
-        {"too small for 16 bits", {{"ShutTime=30", "ShutTime=-40000"}}, corrupt},
-        {"fits 32 bits",
-         {{"Port1=10001", "Port1=70000"}},
-         [](Settings& s, std::string& t) {
-             s.Port1 = 70000, t = Replaced(t, {{"Port1=10001", "Port1=70000"}});
-         }},
-        {"too large for 32 bits", {{"Port1=10001", "Port1=3000000000"}}, corrupt},
-        {"text keeps its leading blank",
-         {{"Proc1=encoder.exe", "Proc1= encoder.exe"}},
-         [](Settings& s, std::string& t) {
-             s.Proc1 = " encoder.exe";
-             t = Replaced(t, {{"Proc1=encoder.exe", "Proc1= encoder.exe"}});
-         }},
-        {"tabs are not trimmed",
-         {{"Proc1=encoder.exe", "Proc1=encoder.exe\t"}},
-         [](Settings& s, std::string& t) {
-             s.Proc1 = "encoder.exe\t";
-             t = Replaced(t, {{"Proc1=encoder.exe", "Proc1=encoder.exe\t"}});
-         }},
-        {"single-byte text that is not UTF-8",
-         {{"Proc2=backup", "Proc2=caf\xE9"}},
-         [](Settings& s, std::string& t) {
-             s.Proc2 = "caf\xE9", t = Replaced(t, {{"Proc2=backup", "Proc2=caf\xE9"}});
-         }},
-        {"activation at midnight",
-         {{"StartDelay=10730", "StartDelay=10000"}},
-         [](Settings& s, std::string& t) {
-             s.StartDelay = 0, t = Replaced(t, {{"StartDelay=10730", "StartDelay=10000"}});
-         }},
-        {"shutdown at midnight",
-         {{"StopTime=12215", "StopTime=10000"}},
-         [](Settings& s, std::string& t) {
-             s.StopTime = 0, t = Replaced(t, {{"StopTime=12215", "StopTime=10000"}});
-         }},
-        {"activation after a delay keeps its seconds",
-         {{"StartTime=2", "StartTime=1"}},
-         [](Settings& s, std::string& t) {
-             s.StartTime = 1, s.StartDelay = 10730, t = Replaced(t, {{"StartTime=2", "StartTime=1"}});
-         }},
-        {"shutdown time below the 16-bit range once the offset is removed",
-         {{"StopTime=12215", "StopTime=-30000"}},
-         corrupt},
-        {"slave station's line is not copied",
-         {{"CMain=1", "CMain=2"}},
-         [](Settings& s, std::string&) { s.CMain = 2; }},
-        {"NUL inside a value", {{"Proc2=backup", std::string("Proc2=back\0up", 13)}}, corrupt},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        Reading r;
-        r.p.set.Proc3 = "earlier";
-        r.p.rt.ConfigText = "before";
-        Settings before = r.p.set;
-        r.File(Replaced(test::SampleFile(), row.edits));
-        if (!row.expect) {
-            test::ExpectCorruptEnd(r.world, [&] { r.Read(); });
-            EXPECT_EQ(r.p.set, before);
-            EXPECT_EQ(r.p.rt.ConfigText, "before");
-            continue;
+TEST(CheckSettings, AcceptsEveryRangeUpToItsBoundsAndNoFurther) {
+    // Texts are measured in pieces, a piece of two bytes being one character.
+    auto expectRange = [](const char* key, long low, long high, const IniFile& base, const std::string& piece,
+                          const std::string& suffix) {
+        for (long n : {low - 1, low, high, high + 1}) {
+            if (n < 0) continue;
+            std::string value = piece.empty() ? std::to_string(n) : Repeat(piece, n) + suffix;
+            Outcome outcome = Load(IniFile(base).Set(key, value).Text()).Result();
+            EXPECT_EQ(outcome == Outcome::Corrupt, n < low || n > high) << key << " of " << n;
+            EXPECT_NE(outcome, Outcome::Other) << key << " of " << n;
         }
-        Settings settings = test::SampleSettings();
-        std::string text = kSampleConfigText;
-        row.expect(settings, text);
-        ASSERT_FALSE(test::EndsProgram([&] { r.Read(); }));
-        EXPECT_TRUE(r.world.host.messages.empty());
-        EXPECT_EQ(r.p.set, settings);
-        EXPECT_EQ(r.p.rt.ConfigText, text);
-    }
+    };
+    const struct {
+        const char* key;
+        long low, high;
+    } numbers[] = {{"ComDelay", 5, 600}, {"Del_On", 1, 2},          {"DelTime", 60, 10800},
+                   {"DName", 1, 2},      {"Force", 1, 2},           {"ProcDelay", 5, 3600},
+                   {"LogLevel", 1, 3},   {"Port1", 1024, 65535},    {"Port2", 1024, 65535},
+                   {"RunOnTop", 1, 2},   {"ShutTime", 2, 600},      {"StartMin", 1, 2},
+                   {"ShutType", 1, 6},   {"StartDelay", 1, 3600},   {"Stop_On", 1, 2},
+                   {"UserExit", 1, 2},   {"StopTime", 10000, 12359}};
+    for (const auto& r : numbers)
+        expectRange(r.key, r.low, r.high, IniFile(), "", "");
+    expectRange("CMain", 1, 2, IniFile().Set("IPAdd", "10.1.1.1"), "", ""); // a slave needs its main station
+    expectRange("Proc1", 0, 30, IniFile(), "\xC3\xA9", "");
+    expectRange("Proc2", 0, 30, IniFile(), "p", "");
+    expectRange("Proc3", 0, 30, IniFile().Set("Proc2", "two"), "p", "");
+    expectRange("LogName", 8, 20, IniFile(), "q", "");
+    expectRange("LogPath", 1, 99, IniFile(), "\xC3\xA9", "\\");
+    expectRange("IPAdd", 0, 100, IniFile().Set("DName", 2), "n", "");
 }
 
-std::string RandomBytes(std::mt19937& gen, size_t size) {
-    std::uniform_int_distribution<int> byte(1, 255); // NUL has its own case
-    std::string bytes(size, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(byte(gen));
-    return bytes;
+TEST(ReadConfigFile, ReadsValuesAsTheFileHoldsThem) {
+    auto read = [](const IniFile& file) { return Load(file.Text()).p.set; };
+    const IniFile at = IniFile().Set("StartTime", 2);
+    EXPECT_EQ(read(IniFile().Set("ProcDelay", "60.5")).ProcDelay, 60);
+    EXPECT_EQ(read(IniFile().Set("ProcDelay", "61.5")).ProcDelay, 62);
+    EXPECT_EQ(read(IniFile().Set("ProcDelay", "6 0")).ProcDelay, 60);
+    EXPECT_EQ(read(IniFile().Set("Proc1", " a")).Proc1, " a");
+    EXPECT_EQ(read(IniFile().Set("Proc1", "a\t")).Proc1, "a\t");
+    EXPECT_EQ(read(IniFile().Set("Proc1", "caf\xE9")).Proc1, "caf\xE9");
+    EXPECT_EQ(read(IniFile().Set("StopTime", 12215)).StopTime, 2215);
+    EXPECT_EQ(read(IniFile().Set("StartDelay", 3600)).StartDelay, 3600);
+    EXPECT_EQ(read(IniFile(at).Set("StartDelay", 10730)).StartDelay, 730);
+    EXPECT_EQ(read(IniFile().Set("LogPath", "")).LogPath, "Log\\");
+}
+
+TEST(ReadConfigFile, FollowsTheLineAndCrossFieldRules) {
+    const Outcome ok = Outcome::Ok, bad = Outcome::Corrupt, nc = Outcome::NotConfigured;
+    const IniFile at = IniFile().Set("StartTime", 2), domain = IniFile().Set("DName", 2);
+    const IniFile slave = IniFile().Set("IPAdd", "10.1.1.1").Set("CMain", 2);
+    const struct {
+        const char* name;
+        IniFile file;
+        Outcome outcome;
+        Edits edits = {};
+    } rows[] = {
+        {"key in the wrong case", {}, bad, {{"Proc1=", "proc1="}}},
+        {"key missing", {}, bad, {{"Proc3=\r\n", ""}}},
+        {"key twice makes up for a missing one", {}, ok, {{"Proc3=", "Proc2="}}},
+        {"key with blanks before the equals sign", {}, bad, {{"CMain=1", "CMain = 1"}}},
+        {"commented-out key", {}, bad, {{"Proc2=", "#Proc2="}}},
+        {"header twice", {}, bad, {{"[Run]", "[Run]\r\n[Run]"}}},
+        {"header missing", {}, bad, {{"[Shutdown]\r\n", ""}}},
+        {"header with blanks inside", {}, bad, {{"[Run]", "[ Run ]"}}},
+        {"keys in other sections", {}, ok, {{"\r\n[Shutdown]", ""}, {"[Comms]", "[Comms]\r\n[Shutdown]"}}},
+        {"too large for 16 bits", IniFile().Set("ProcDelay", 70000), bad},
+        {"shutdown time below 16 bits after the offset", IniFile().Set("StopTime", -30000), bad},
+        {"activation at 00:00", IniFile(at).Set("StartDelay", 10000), ok},
+        {"activation at 23:59", IniFile(at).Set("StartDelay", 12359), ok},
+        {"activation at 23:60", IniFile(at).Set("StartDelay", 12360), bad},
+        {"StartTime=0", IniFile().Set("StartTime", 0), bad},
+        {"StartTime=3", IniFile().Set("StartTime", 3), bad},
+        {"log path without separator", IniFile().Set("LogPath", "Log"), bad},
+#ifndef _WIN32
+        {"log path with slash", IniFile().Set("LogPath", "/var/log/"), ok},
+#endif
+        {"name as IP address", IniFile().Set("IPAdd", "peer"), bad},
+        {"IP address as domain name", IniFile(domain).Set("IPAdd", "10.1.1.1"), bad},
+        {"domain name with a zero part", IniFile(domain).Set("IPAdd", "10.0.0.1"), ok},
+        {"fixed delay equal to the process delay", IniFile().Set("Del_On", 2).Set("ProcDelay", 60), bad},
+        {"fixed delay above the process delay", IniFile().Set("Del_On", 2).Set("ProcDelay", 59), ok},
+        {"equal delays without fixed delay", IniFile().Set("ProcDelay", 60), ok},
+        {"second process without the first", IniFile().Set("Proc1", "").Set("Proc2", "b"), bad},
+        {"third process without the second", IniFile().Set("Proc3", "c"), bad},
+        {"main station without a process", IniFile().Set("Proc1", ""), nc},
+        {"monitor without an address", IniFile().Set("ShutType", 4), nc},
+        {"monitor with an address", IniFile().Set("ShutType", 4).Set("IPAdd", "10.1.1.1"), ok},
+        {"monitor with a domain name", IniFile(domain).Set("ShutType", 4).Set("IPAdd", "peer"), ok},
+        {"monitor with an empty domain name", IniFile(domain).Set("ShutType", 4), nc},
+        {"slave without a process", IniFile(slave).Set("Proc1", ""), ok},
+        {"slave without an address", IniFile().Set("CMain", 2), nc},
+        {"slave with the monitor type", IniFile(slave).Set("ShutType", 4), nc},
+        {"slave with a domain name", IniFile(slave).Set("DName", 2).Set("IPAdd", "main"), ok},
+        {"slave with an empty domain name", IniFile(slave).Set("DName", 2).Set("IPAdd", ""), nc},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(Load(Edited(row.file.Text(), row.edits)).Result(), row.outcome) << row.name;
+}
+
+TEST(ReadConfigFile, CopiesTheSignificantLinesWithoutTheStationsMode) {
+    Load load(Edited(IniFile().Text(), {{"# Configuration File", "   # indented comment"},
+                                        {"Port2=10000\r\n", "Port2=10000\r\n   \r\nHello there \r\n"},
+                                        {"\r\n[Run]\r\nDel_On=1", "\r\n  [Run] \r\n  Del_On=1  "}}));
+    ASSERT_EQ(load.Result(), Outcome::Ok);
+    EXPECT_EQ(
+        load.p.rt.ConfigText,
+        "\nConfiguration\n-------------\n# indented comment\n\n[Comms]\nComDelay=5\nDName=1\nIPAdd=\n"
+        "Port1=10001\nPort2=10000\n\nHello there\n\n[Run]\nDel_On=1\nDelTime=60\nLogLevel=2\n"
+        "LogName=Quenzel.log\nLogPath=Log\\\nProc1=worker.exe\nProc2=\nProc3=\nProcDelay=5\nRunOnTop=1\n"
+        "StartDelay=2\nStartMin=1\nStartTime=1\nStopTime=10000\nStop_On=1\n\n[Shutdown]\nForce=1\n"
+        "ShutTime=3\nShutType=3\nUserExit=1");
 }
 
 TEST(ReadConfigFile, BadFilesEndInTheCorruptedBoxAndNothingElse) {
     std::mt19937 gen(5122026);
-    std::string highBytes;
-    for (int i = 0; i < 4000; ++i)
-        highBytes += static_cast<char>(0x80 + i % 128) + std::string(i % 37 == 0 ? "\r\n" : "");
-    std::string wide; // the sample as UTF-16 little endian, as an editor might save it
-    for (char c : test::SampleFile())
+    std::string randomBytes(100'000, '\0'), wide, tenMegabytes = Repeat(IniFile().Text(), 27'000);
+    for (char& c : randomBytes)
+        c = static_cast<char>(std::uniform_int_distribution<int>(1, 255)(gen));
+    for (char c : IniFile().Text()) // UTF-16, as an editor might save it
         wide += std::string{c, '\0'};
-    std::string tenMegabytes;
-    while (tenMegabytes.size() < 10'000'000)
-        tenMegabytes += test::SampleFile();
-    const std::vector<std::pair<const char*, std::string>> files = {
-        {"empty", ""},
-        {"comments only", "# Quenzel Version 1.6\r\n# Configuration File\r\n"},
-        {"line ends only", "\r\n\r\n\n\n"},
-        {"random bytes", RandomBytes(gen, 4096)},
-        {"more random bytes", RandomBytes(gen, 100'000)},
-        {"ten megabytes", tenMegabytes},
-        {"one very long line", std::string(8'000'000, 'A')},
-        {"one very long number", Replaced(test::SampleFile(), {{"=120", "=" + std::string(1'000'000, '9')}})},
-        {"NUL bytes", std::string(1000, '\0')},
-        {"sample with a NUL at the end", test::SampleFile() + '\0'},
-        {"wide characters", wide},
-        {"bytes that are not UTF-8", highBytes},
-    };
-    for (const auto& [name, bytes] : files) {
-        SCOPED_TRACE(name);
-        Reading r;
-        r.File(bytes);
-        test::ExpectCorruptEnd(r.world, [&] { r.Read(); });
-        EXPECT_EQ(r.p.set, Settings{});
+    for (const std::string& bytes :
+         {std::string(), std::string("# Quenzel Version 1.6\r\n"), randomBytes, tenMegabytes,
+          std::string(8'000'000, 'A'), Edited(IniFile().Text(), {{"=5", "=" + std::string(1'000'000, '9')}}),
+          std::string(1000, '\0'), IniFile().Text() + '\0', wide, std::string(5000, '\xE9')}) {
+        Load load(bytes);
+        EXPECT_EQ(load.Result(), Outcome::Corrupt) << bytes.substr(0, 40);
+        EXPECT_EQ(load.p.set, Settings{}) << bytes.substr(0, 40);
     }
+    EXPECT_EQ(Load("", "Quenzel Slave").Result(), Outcome::Corrupt);
 }
 
-TEST(ReadConfigFile, DamagedSamplesAreEitherReadOrCorrupt) {
-    std::mt19937 gen(20261206);
-    const std::string sample = test::SampleFile();
-    std::uniform_int_distribution<size_t> position(0, sample.size() - 1);
-    std::uniform_int_distribution<int> byte(0, 255);
-    int corrupt = 0;
-    for (int i = 0; i < 300; ++i) {
-        std::string file = sample;
-        for (int k = 0; k < 1 + i % 4; ++k)
-            file[position(gen)] = static_cast<char>(byte(gen));
-        Reading r;
-        r.File(file);
-        bool ended = test::EndsProgram([&] { r.Read(); });
-        ASSERT_EQ(r.world.host.messages.size(), ended ? 1u : 0u);
-        if (ended) {
-            ++corrupt;
-            EXPECT_EQ(r.world.host.messages[0].text, test::kCorruptText);
-        }
-    }
-    EXPECT_GT(corrupt, 0);
-    EXPECT_LT(corrupt, 300);
-}
-
-#ifndef _WIN32
-TEST(ReadConfigFile, AFileThatCannotBeOpenedIsCorrupt) {
-    Reading r;
-    std::filesystem::create_directory(r.dir.path() / "Data");
-    std::string path = (r.dir.path() / "Data" / "Quenzel.ini").string();
-    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_GE(fd, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(path.size(), sizeof address.sun_path);
-    path.copy(address.sun_path, path.size());
-    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    test::ExpectCorruptEnd(r.world, [&] { r.Read(); });
-    close(fd);
-}
-#endif
-
-TEST(ReadConfigFile, NamesTheSlaveInTheTitle) {
-    Reading r;
-    r.p.rt.AppTitle = "Quenzel Slave";
-    r.File("");
-    test::ExpectCorruptEnd(
-        r.world, [&] { r.Read(); }, "Quenzel Slave Configuration File Error");
-}
-
-TEST(ReadConfigFile, AMissingFolderOrFileEndsBeforeReading) {
-    Reading r;
-    ASSERT_TRUE(test::EndsProgram([&] { r.Read(); }));
-    ASSERT_EQ(r.world.host.messages.size(), 1u);
-    EXPECT_EQ(r.world.host.messages[0].title, "Quenzel Data Directory Error");
-    EXPECT_EQ(r.world.host.messages[0].text,
-              "The data directory does not exist.\r\nTo restore the data "
-              "directory\r\nreinstall the program.\r\nThe program will now terminate.");
-
-    Reading noFile;
-    std::filesystem::create_directory(noFile.dir.path() / "data");
-    ASSERT_TRUE(test::EndsProgram([&] { noFile.Read(); }));
-    ASSERT_EQ(noFile.world.host.messages.size(), 1u);
-    EXPECT_EQ(noFile.world.host.messages[0].title, "Quenzel Configuration File Error");
-    EXPECT_EQ(noFile.world.host.messages[0].text,
-              "The configuration file is either missing or\r\ncorrupted. To restore the configuration "
-              "file\r\nreinstall the program.\r\nThe program will now terminate.");
+TEST(ReadConfigFile, AMissingFolderOrFileEndsTheProgramBeforeReading) {
+    EXPECT_EQ(Load(std::nullopt).world.host.messages.at(0).title, "Quenzel Data Directory Error");
+    EXPECT_TRUE(Load("", "Quenzel", "Data/other.ini")
+                    .world.host.messages.at(0)
+                    .text.starts_with("The configuration file is either missing"));
 }
 
 } // namespace

@@ -1,114 +1,111 @@
 #include "tests/config_screen/ScreenWorld.h"
 
-#include <filesystem>
+#include <gtest/gtest.h>
 
-#include "config/CheckSettings.h"
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <sstream>
+
 #include "config/ConfigFile.h"
 
 namespace qz::test {
+namespace {
 
-Settings MainSettings() {
-    Settings s;
-    s.CMain = 1;
-    s.ComDelay = 60;
-    s.DName = 1;
-    s.Port1 = 10001;
-    s.Port2 = 10000;
-    s.Del_On = 1;
-    s.DelTime = 90;
-    s.LogLevel = 2;
-    s.LogName = "Quenzel.log";
-    s.LogPath = "Log\\";
-    s.Proc1 = "editor";
-    s.ProcDelay = 60;
-    s.RunOnTop = 1;
-    s.StartDelay = 2;
-    s.StartMin = 1;
-    s.StartTime = 1;
-    s.StopTime = 0;
-    s.Stop_On = 1;
-    s.Force = 2;
-    s.ShutTime = 60;
-    s.ShutType = 1;
-    s.UserExit = 1;
-    return s;
+// The "name=value" items of a list separated by ";"; a bare name has the value "".
+std::vector<std::pair<std::string, std::string>> Pairs(std::string_view list) {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    std::istringstream items{std::string(list)};
+    for (std::string item; std::getline(items, item, ';');) {
+        const size_t equals = std::min(item.find('='), item.size());
+        pairs.emplace_back(item.substr(0, equals), item.substr(std::min(equals + 1, item.size())));
+    }
+    return pairs;
 }
 
-Settings SlaveSettings() {
-    Settings s = MainSettings();
-    s.CMain = 2;
-    s.IPAdd = "1.1.1.1";
-    s.Proc1.clear();
-    return s;
+#define QZ_PART(member) std::make_pair(#member, &ConfigView::member)
+const std::pair<const char*, TextFieldView ConfigView::*> kTexts[] = {
+    QZ_PART(ComDelayT),  QZ_PART(IPAddT),      QZ_PART(Port1T),    QZ_PART(Port2T),   QZ_PART(DelTimeT),
+    QZ_PART(LogNameT),   QZ_PART(LogPathT),    QZ_PART(Proc1T),    QZ_PART(Proc2T),   QZ_PART(Proc3T),
+    QZ_PART(ProcDelayT), QZ_PART(StartDelayT), QZ_PART(StopTimeT), QZ_PART(ShutTimeT)};
+const std::pair<const char*, CheckBoxView ConfigView::*> kBoxes[] = {
+    QZ_PART(DNameT),     QZ_PART(Del_OnT),  QZ_PART(RunOnTopT), QZ_PART(StartMinT),
+    QZ_PART(StartTimeT), QZ_PART(Stop_OnT), QZ_PART(ForceT),    QZ_PART(UExitT)};
+const std::pair<const char*, LabelView ConfigView::*> kHints[] = {
+    QZ_PART(IPAddM),    QZ_PART(ComDelayM),   QZ_PART(LogLevelM),  QZ_PART(LogNameM),
+    QZ_PART(LogPathM),  QZ_PART(Port1M),      QZ_PART(Port2M),     QZ_PART(Proc1M),
+    QZ_PART(Proc2M),    QZ_PART(Proc3M),      QZ_PART(ProcDelayM), QZ_PART(ShutTimeM),
+    QZ_PART(ShutTypeM), QZ_PART(StartDelayM), QZ_PART(DelTimeM),   QZ_PART(StopTimeM)};
+#undef QZ_PART
+
+template <class Part, size_t N>
+Part* Named(ConfigView& v, const std::pair<const char*, Part ConfigView::*> (&parts)[N],
+            const std::string& name) {
+    for (const auto& [partName, part] : parts) {
+        if (name == partName) return &(v.*part);
+    }
+    return nullptr;
 }
 
-const char* const kMainConfigFile = "# Quenzel Version 1.6\r\n"
-                                    "[Comms]\r\n"
-                                    "CMain=1\r\n"
-                                    "ComDelay=60\r\n"
-                                    "DName=1\r\n"
-                                    "IPAdd=\r\n"
-                                    "Port1=10001\r\n"
-                                    "Port2=10000\r\n"
-                                    "[Run]\r\n"
-                                    "Del_On=1\r\n"
-                                    "DelTime=90\r\n"
-                                    "LogLevel=2\r\n"
-                                    "LogName=Quenzel.log\r\n"
-                                    "LogPath=Log\\\r\n"
-                                    "Proc1=editor\r\n"
-                                    "Proc2=\r\n"
-                                    "Proc3=\r\n"
-                                    "ProcDelay=60\r\n"
-                                    "RunOnTop=1\r\n"
-                                    "StartDelay=2\r\n"
-                                    "StartMin=1\r\n"
-                                    "StartTime=1\r\n"
-                                    "StopTime=10000\r\n"
-                                    "Stop_On=1\r\n"
-                                    "[Shutdown]\r\n"
-                                    "Force=2\r\n"
-                                    "ShutTime=60\r\n"
-                                    "ShutType=1\r\n"
-                                    "UserExit=1\r\n";
+} // namespace
 
-ScreenWorld::ScreenWorld() {
-    dir.Write("Data/Quenzel.ini", kMainConfigFile);
+IniFile With(IniFile file, std::string_view list) {
+    for (const auto& [key, value] : Pairs(list))
+        file.Set(key, value);
+    return file;
+}
+
+IniFile MainFile() {
+    return With(IniFile(), "ComDelay=60;DelTime=90;Proc1=editor;ProcDelay=60;Force=2;ShutTime=60;ShutType=1");
+}
+
+ScreenWorld::ScreenWorld(const IniFile& file) {
+    dir.Write("Data/Quenzel.ini", file.Text());
     std::filesystem::create_directory(dir.path() / "Log");
-    p.set = MainSettings();
+    ReadConfigFile(p);
+    if (p.set.CMain == 2) p.rt.AppTitle = "Quenzel Slave";
 }
 
 frmConfig& ScreenWorld::Open() {
-    screen.emplace(p, host);
-    screen->Form_Load();
+    screen.emplace(p, host).Form_Load();
     return *screen;
 }
 
-Settings ScreenWorld::ReadBack() {
+Settings ScreenWorld::ReadBack() const {
     FakeWorld reader(dir.path());
     ReadConfigFile(reader.program);
-    CheckSettings(reader.program);
     return reader.program.set;
 }
 
-std::vector<std::pair<std::string, const LabelView*>> Hints(const ConfigView& v) {
-    return {{"IPAddM", &v.IPAddM},       {"ComDelayM", &v.ComDelayM},     {"LogLevelM", &v.LogLevelM},
-            {"LogNameM", &v.LogNameM},   {"LogPathM", &v.LogPathM},       {"Port1M", &v.Port1M},
-            {"Port2M", &v.Port2M},       {"Proc1M", &v.Proc1M},           {"Proc2M", &v.Proc2M},
-            {"Proc3M", &v.Proc3M},       {"ProcDelayM", &v.ProcDelayM},   {"ShutTimeM", &v.ShutTimeM},
-            {"ShutTypeM", &v.ShutTypeM}, {"StartDelayM", &v.StartDelayM}, {"DelTimeM", &v.DelTimeM},
-            {"StopTimeM", &v.StopTimeM}};
-}
-
-std::vector<std::string> MarkedHints(const ConfigView& v) {
-    std::vector<std::string> marked;
-    for (const auto& [name, hint] : Hints(v)) {
-        bool isMarked = hint->fore == kOrange && hint->bold;
-        bool isNormal = hint->fore == kDarkGreen && !hint->bold;
-        if (isMarked) marked.push_back(name);
-        if (!isMarked && !isNormal) marked.push_back(name + "(mixed look)");
+std::string MarkedHints(const ConfigView& v) {
+    std::string marked;
+    for (const auto& [name, part] : kHints) {
+        const LabelView& hint = v.*part;
+        if (hint.fore == kDarkGreen && !hint.bold) continue;
+        marked += (marked.empty() ? "" : " ") + std::string(name) +
+                  (hint.fore == kOrange && hint.bold ? "" : "(mixed look)");
     }
     return marked;
+}
+
+void Edit(frmConfig& s, std::string_view actions) {
+    for (const auto& [name, value] : Pairs(actions)) {
+        const std::map<std::string, std::function<void()>> clicks = {
+            {"ShutNameT", [&] { s.ShutNameT_Click(value); }},
+            {"LogLevelT", [&] { s.LogLevelT_Click(value); }},
+            {"Save", [&] { s.Save_Click(); }},
+            {"Restore", [&] { s.Restore_Click(); }},
+            {"Exit", [&] { s.ExitConfig_Click(); }}};
+        if (TextFieldView* field = Named(s.view, kTexts, name)) {
+            field->text = value;
+        } else if (CheckBoxView* box = Named(s.view, kBoxes, name)) {
+            box->checked = value == "1";
+        } else {
+            ASSERT_TRUE(clicks.count(name)) << "no field or button " << name;
+            clicks.at(name)();
+        }
+    }
 }
 
 } // namespace qz::test

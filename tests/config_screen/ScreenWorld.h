@@ -1,11 +1,12 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "app/Program.h"
 #include "config/screen/frmConfig.h"
 #include "tests/support/Fakes.h"
+#include "tests/support/IniFile.h"
 #include "tests/support/TempDir.h"
 
 namespace qz::test {
@@ -21,23 +22,23 @@ class FakeScreenHost : public ConfigScreenHost {
     std::vector<std::string> calls;
 };
 
-// A valid main station: one process, IP mode without a peer, power off after 60 s.
-Settings MainSettings();
-// A valid slave of the main station at 1.1.1.1.
-Settings SlaveSettings();
+// The file with each key of a list "Key=value;Key=value" set to its value.
+IniFile With(IniFile file, std::string_view list);
+// A main station holding the screen's defaults: one process, IP mode without a peer, forced power off.
+IniFile MainFile();
+// A slave of the main station at 1.1.1.1, without processes.
+inline IniFile SlaveFile() {
+    return With(MainFile(), "CMain=2;IPAdd=1.1.1.1;Proc1=");
+}
+inline const std::string kMainConfigFile = MainFile().Text();
 
-// The configuration file that holds MainSettings().
-extern const char* const kMainConfigFile;
-
-// A working folder with Data/Quenzel.ini (MainSettings), an empty Log/ folder and a program whose
-// settings are MainSettings(); the screen opens on demand.
+// A folder with the file as Data/Quenzel.ini and an empty Log/, and a program that read the file.
 struct ScreenWorld {
-    ScreenWorld();
-    // Opens the screen for the settings and run-time state as they are now.
+    explicit ScreenWorld(const IniFile& file = MainFile());
     frmConfig& Open();
     std::string ConfigFile() const { return dir.Read("Data/Quenzel.ini"); }
-    // Settings as the reader finds them in Data/Quenzel.ini now.
-    Settings ReadBack();
+    // Settings as the reader finds them in the file now.
+    Settings ReadBack() const;
 
     TempDir dir;
     FakeWorld world{dir.path()};
@@ -46,9 +47,19 @@ struct ScreenWorld {
     std::optional<frmConfig> screen;
 };
 
-// The 16 hint labels by name.
-std::vector<std::pair<std::string, const LabelView*>> Hints(const ConfigView& v);
-// The names of the hint labels in the marked look.
-std::vector<std::string> MarkedHints(const ConfigView& v);
+inline Settings MainSettings() {
+    return ScreenWorld().p.set;
+}
+inline Settings SlaveSettings() {
+    return ScreenWorld(SlaveFile()).p.set;
+}
+
+// The names of the marked hint labels, separated by blanks; a half-marked one is "Name(mixed look)".
+std::string MarkedHints(const ConfigView& v);
+
+// Does what a list "Field=value;Button" says: a text field takes the value as its text, a check box is
+// ticked by "1" and cleared by anything else, a list is clicked to the value, and Save, Restore and
+// Exit are clicked.
+void Edit(frmConfig& s, std::string_view actions);
 
 } // namespace qz::test
