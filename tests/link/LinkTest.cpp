@@ -39,12 +39,13 @@ TEST(Receive, BothMarkWhatTheyHearOnlyTheSlaveAnswersAndObeys) {
         Texts slaveCalls;
         bool slaveAnswers;
     };
-    std::vector<Row> rows = {{"<WVC000>", "C", {"RemoteReset"}, false},
+    std::vector<Row> rows = {{"<QZA100>", "C", {}, true},
+                             {"<QZA199" + std::string(99, 'p') + ">", "C", {}, true},
+                             {"<KXA100>", "C", {}, true},
+                             {"<WVC000>", "C", {"RemoteReset"}, false},
                              {"<QZT000>", "C", {"RemoteTest"}, false},
                              {"<QZX100>", "C", {}, false},
                              {std::nullopt, ".", {"Not connexted"}, false}};
-    for (std::string alive : {"<QZA100>", "<KXA100>", "<QZA199" + std::string(99, 'p') + ">"})
-        rows.push_back({alive, "C", {}, true});
     for (const char* invalid : {"<QZA101>", "<QZA100x>", "<qzA100>", "<ABA100>", "<QZA100x", "<QZA10"})
         rows.push_back({invalid, "E", {"Connection Error"}, false});
     for (const char* unreadable : {"<QZA1ab>", "<QZA1+0>", "<QZA1"})
