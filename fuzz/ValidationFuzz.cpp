@@ -1,5 +1,5 @@
 // Any text through the address, time and number helpers, each checked against a second opinion:
-// the address rule restated over split parts, times rebuilt from their values, file numbers against
+// the address rule restated part by part, times rebuilt from their values, file numbers against
 // the screen's numbers and against themselves at other field widths. The first bytes also give a
 // stored time number for TimeText and a whole number whose ties must round to even.
 #include <algorithm>
@@ -10,7 +10,6 @@
 #include <limits>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "config/Numbers.h"
 #include "config/Validation.h"
@@ -23,38 +22,25 @@ bool AllDigits(const std::string& text) {
     return text.find_first_not_of("0123456789") == std::string::npos;
 }
 
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> parts(1);
-    for (char c : text) {
-        if (c == separator)
-            parts.emplace_back();
-        else
-            parts.back() += c;
-    }
-    return parts;
-}
-
 // Four dot-separated runs of digits, each 1..255 however many leading zeros it has.
 bool IsAddress(const std::string& text) {
-    std::vector<std::string> parts = Split(text, '.');
-    if (parts.size() != 4) return false;
-    for (const std::string& part : parts) {
-        if (part.empty() || !AllDigits(part)) return false;
-        std::string significant = part.substr(std::min(part.find_first_not_of('0'), part.size()));
-        if (significant.empty() || significant.size() > 3 || std::stoi(significant) > 255) return false;
+    size_t parts = 0;
+    for (size_t start = 0, end = 0; end != std::string::npos && parts < 5; start = end + 1, ++parts) {
+        end = text.find('.', start);
+        const std::string part = text.substr(start, end - start);
+        const std::string significant = part.substr(std::min(part.find_first_not_of('0'), part.size()));
+        if (!AllDigits(part) || significant.empty() || significant.size() > 3 || std::stoi(significant) > 255)
+            return false;
     }
-    return true;
+    return parts == 4;
 }
 
 // The value of one half of an accepted time: blanks dropped, the rest must read as a whole number.
-std::optional<long> HalfValue(const std::string& half) {
-    std::string kept;
-    for (char c : half) {
-        if (c != ' ') kept += c;
-    }
+std::optional<long> HalfValue(std::string half) {
+    std::erase(half, ' ');
     char* end = nullptr;
-    double value = std::strtod(kept.c_str(), &end);
-    if (kept.empty() || end != kept.c_str() + kept.size() || value != std::floor(value)) return std::nullopt;
+    const double value = std::strtod(half.c_str(), &end);
+    if (half.empty() || end != half.c_str() + half.size() || value != std::floor(value)) return std::nullopt;
     return static_cast<long>(value);
 }
 
@@ -71,8 +57,8 @@ void CheckTime(const std::string& text) {
     if (!valid) return;
     std::optional<long> hours = HalfValue(text.substr(0, 2));
     std::optional<long> minutes = HalfValue(text.substr(3, 2));
-    Require(hours && minutes, "the halves of a valid time are whole numbers");
-    Require(*hours >= 0 && *hours < 24 && *minutes >= 0 && *minutes < 60, "a valid time is a time of day");
+    Require(hours && minutes && *hours >= 0 && *hours < 24 && *minutes >= 0 && *minutes < 60,
+            "the halves of a valid time are the whole numbers of a time of day");
     std::string canonical = TwoDigits(*hours) + ":" + TwoDigits(*minutes);
     Require(TimeText(*hours * 100 + *minutes) == canonical, "a valid time's number gives its text back");
     Require(IsValidTime(canonical), "a valid time's text is valid");
@@ -85,8 +71,8 @@ void CheckTimeNumber(long number) {
     long lastFour = number % 10000;
     bool isTime = lastFour / 100 < 24 && lastFour % 100 < 60;
     Require(IsValidTime(text) == isTime, "TimeText of a time of day, and only of one, is valid");
-    if (isTime)
-        Require(text == TwoDigits(lastFour / 100) + ":" + TwoDigits(lastFour % 100), "TimeText's digits");
+    Require(!isTime || text == TwoDigits(lastFour / 100) + ":" + TwoDigits(lastFour % 100),
+            "TimeText's digits");
 }
 
 // Bounds only decide whether the value fits; they never change it.
