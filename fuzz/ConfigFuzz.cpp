@@ -56,11 +56,8 @@ void RequireCorruptEnd(const FakeWorld& world) {
             "a corrupt file stops the timer, removes the tray icon and ends with 1");
 }
 
-bool Within(long value, long low, long high) {
-    return value >= low && value <= high;
-}
-
 void RequireUsable(const Settings& s) {
+    auto Within = [](long value, long low, long high) { return value >= low && value <= high; };
     for (int16_t flag :
          {s.CMain, s.DName, s.Del_On, s.Force, s.RunOnTop, s.StartMin, s.StartTime, s.Stop_On, s.UserExit})
         Require(flag == 1 || flag == 2, "accepted flags and modes are 1 or 2");

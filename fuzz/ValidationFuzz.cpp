@@ -75,27 +75,21 @@ void CheckTimeNumber(long number) {
             "TimeText's digits");
 }
 
-// Bounds only decide whether the value fits; they never change it.
-void CheckBounds(const std::string& text, std::optional<int64_t> unbounded, int64_t min, int64_t max) {
-    std::optional<int64_t> bounded = ReadFileNumber(text, min, max);
-    bool fits = unbounded && *unbounded >= min && *unbounded <= max;
-    Require(fits ? bounded == unbounded : !bounded, "a narrower field reads the same value or none");
-}
+constexpr int64_t kMin = std::numeric_limits<int64_t>::min(), kMax = std::numeric_limits<int64_t>::max();
 
 void CheckNumbers(const std::string& text) {
     double screen = LeadingNumber(text);
     Require(!std::isnan(screen), "a field's number is never NaN");
-    std::optional<int64_t> file =
-        ReadFileNumber(text, std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max());
-    CheckBounds(text, file, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max());
-    CheckBounds(text, file, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
-    CheckBounds(text, file, -1000, 1000);
-
-    size_t first = text.find_first_not_of(" \t\n");
-    if (first != std::string::npos && text[first] == '&') {
-        Require(file == 0, "a file number knows no &H or &O prefix");
-        return;
+    std::optional<int64_t> file = ReadFileNumber(text, kMin, kMax);
+    for (auto [min, max] :
+         {std::pair<int64_t, int64_t>{INT16_MIN, INT16_MAX}, {INT32_MIN, INT32_MAX}, {-1000, 1000}}) {
+        const bool fits = file && *file >= min && *file <= max;
+        Require(ReadFileNumber(text, min, max) == (fits ? file : std::nullopt),
+                "a narrower field reads the same value or none: bounds never change it");
     }
+    size_t first = text.find_first_not_of(" \t\n");
+    if (first != std::string::npos && text[first] == '&')
+        return Require(file == 0, "a file number knows no &H or &O");
     constexpr double kExact = 4503599627370496.0; // 2^52: every half is representable below it
     if (std::fabs(screen) < kExact) {
         Require(file.has_value(), "a number of ordinary size fits 64 bits");
@@ -112,7 +106,6 @@ void CheckNumbers(const std::string& text) {
 void CheckHalfEven(int64_t drawn) {
     int64_t whole = (drawn < 0 ? -(drawn + 1) : drawn) % 1'000'000'000'000'000;
     int64_t even = whole % 2 == 0 ? whole : whole + 1;
-    constexpr int64_t kMin = std::numeric_limits<int64_t>::min(), kMax = std::numeric_limits<int64_t>::max();
     for (const std::string& text : {std::to_string(whole) + ".5", std::to_string(whole * 10 + 5) + "e-1"}) {
         Require(ReadFileNumber(text, kMin, kMax) == even, "a positive tie goes to the even integer");
         Require(ReadFileNumber("-" + text, kMin, kMax) == -even, "a negative tie goes to the even integer");
