@@ -45,8 +45,6 @@ TEST(LogindBackend, EachActionReachesItsMethodOnlyWhenLogindAllowsAndNothingBloc
         {1, true, "CanPowerOff, PowerOff false", ""},
         {3, true, "CanPowerOff, PowerOff false", ""},
         {2, false, "CanReboot, ListInhibitors, Reboot false", ""},
-        {2, true, "CanReboot, Reboot false", ""},
-        {5, false, "CanHibernate, ListInhibitors, Hibernate false", ""},
         {6, false, "CanSuspend, ListInhibitors, Suspend false", ""},
         {1, true, "CanPowerOff", kRefused + "logind does not allow this user to power off (CanPowerOff: no)]",
          "CanPowerOff=no"},
