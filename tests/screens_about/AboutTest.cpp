@@ -1,124 +1,88 @@
 #include <gtest/gtest.h>
 
-#include <limits>
-#include <vector>
+#include <system_error>
 
+#include "screens/WebLauncher.h"
 #include "screens/frmAbout.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/TempDir.h"
 
-namespace qz {
+namespace qz::test {
 namespace {
 
-using test::FakeWorld;
-using test::TempDir;
-
-class RecordingAboutHost : public AboutScreenHost {
-  public:
-    void EnableMainControls() override { ++enables; }
-    void OpenWebPage(const std::string& page) override { pages.push_back(page); }
-    int enables = 0;
-    std::vector<std::string> pages;
+struct ThrowingSystem : FakeSystem { // a browser start that fails with an exception when told to
+    int OpenAddress(const std::string& address) override {
+        if (error) std::rethrow_exception(error);
+        return FakeSystem::OpenAddress(address);
+    }
+    std::exception_ptr error;
 };
 
-struct AboutWorld {
+struct AboutWorld : AboutScreenHost {
+    void EnableMainControls() override { calls.push_back("EnableMainControls"); }
+    void OpenWebPage(const std::string& page) override { calls.push_back(page); }
+    std::vector<std::string> calls;
     TempDir dir;
     FakeWorld world{dir.path()};
-    Program& p = world.program;
-    RecordingAboutHost host;
-    frmAbout about{p, host};
+    ThrowingSystem system;
+    Program p{Services{world.host, world.clock, world.files, world.processes, world.power, world.socket,
+                       world.resolver, world.guard, system}};
+    frmAbout about{p, *this};
 };
 
-TEST(AboutScreen, LoadShowsTitleVersionAndSiteAndPausesTheMonitor) {
-    struct Row {
-        const char* appTitle;
-        int16_t cmdLineMode;
-        const char* caption;
-        int16_t closeCount;
-    };
-    for (const Row& r : {Row{"Quenzel", 0, "About Quenzel", 60}, Row{"Quenzel", 1, "About Quenzel", 4},
-                         Row{"Quenzel", 2, "About Quenzel", 60}, Row{"Quenzel", 3, "About Quenzel", 60},
-                         Row{"Quenzel Slave", 4, "About Quenzel Slave", 60},
-                         Row{"Quenzel Slave", 1, "About Quenzel Slave", 4}}) {
+TEST(AboutScreen, ShowsTheStationCountsDownAndGivesTheControlsBackOnce) {
+    for (const auto& [title, mode, count] :
+         {std::tuple{"Quenzel", 0, 60}, std::tuple{"Quenzel Slave", 1, 4}, std::tuple{"Quenzel", 2, 60}}) {
         AboutWorld w;
-        w.p.rt.AppTitle = r.appTitle;
-        w.p.rt.CmdLineMode = r.cmdLineMode;
-        w.p.rt.AboutCloseCount = -3; // left over from an earlier screen
+        w.p.rt.AppTitle = title;
+        w.p.rt.CmdLineMode = int16_t(mode);
         w.about.Form_Load();
         const AboutView& v = w.about.view;
-        EXPECT_TRUE(v.open);
-        EXPECT_TRUE(w.p.rt.DialogOpen);
-        EXPECT_EQ(v.caption, r.caption);
-        EXPECT_EQ(v.ProgName.text, r.appTitle);
-        EXPECT_EQ(v.ProgVersion.text, "Version 1.6");
-        EXPECT_EQ(v.WebSite.text, "www.quenzel.example");
-        EXPECT_EQ(v.TMessage.text, "");
-        EXPECT_EQ(v.ExitAbout.caption, "&Exit");
-        EXPECT_EQ(v.ExitAbout.tooltip, "Close Quenzel About Screen");
-        EXPECT_EQ(w.p.rt.AboutCloseCount, r.closeCount) << r.cmdLineMode;
-    }
-}
-
-TEST(AboutScreen, TimerShowsTheCountThenLowersIt) {
-    AboutWorld w;
-    w.p.rt.CmdLineMode = 1;
-    w.about.Form_Load();
-    const char* expected[] = {"About will close in 4 sec", "About will close in 3 sec",
-                              "About will close in 2 sec", "About will close in 1 sec",
-                              "About will close in 0 sec"};
-    int16_t count = 4;
-    for (const char* text : expected) {
+        EXPECT_EQ(v.caption + "|" + v.ProgName.text + "|" + v.ProgVersion.text + "|" + v.WebSite.text +
+                      (v.open && w.p.rt.DialogOpen ? "|open" : ""),
+                  std::string("About ") + title + "|" + title + "|Version 1.6|www.quenzel.example|open");
         w.about.Timer1_Timer();
-        EXPECT_EQ(w.about.view.TMessage.text, text);
-        EXPECT_EQ(w.p.rt.AboutCloseCount, --count);
-    }
-}
-
-TEST(AboutScreen, CountStopsAtItsSmallestValue) {
-    AboutWorld w;
-    w.about.Form_Load();
-    w.p.rt.AboutCloseCount = std::numeric_limits<int16_t>::min() + 1;
-    w.about.Timer1_Timer();
-    w.about.Timer1_Timer();
-    EXPECT_EQ(w.about.view.TMessage.text, "About will close in -32768 sec");
-    EXPECT_EQ(w.p.rt.AboutCloseCount, std::numeric_limits<int16_t>::min());
-}
-
-TEST(AboutScreen, UnloadGivesTheMainWindowBackItsControlsOnce) {
-    using Close = void (frmAbout::*)();
-    for (Close close : {&frmAbout::Form_Unload, &frmAbout::ExitAbout_Click}) {
-        AboutWorld w;
-        w.about.Form_Load();
-        (w.about.*close)();
-        EXPECT_FALSE(w.about.view.open);
-        EXPECT_FALSE(w.p.rt.DialogOpen);
-        EXPECT_EQ(w.host.enables, 1);
-        // Closing again (the main timer after the Exit button) and late ticks change nothing.
-        w.p.rt.DialogOpen = true; // meanwhile the configuration screen is open
+        EXPECT_EQ(v.TMessage.text, "About will close in " + std::to_string(count) + " sec");
+        w.about.WebSite_Click();
+        mode == 1 ? w.about.ExitAbout_Click() : w.about.Form_Unload(); // the button, or the title bar
+        EXPECT_FALSE(v.open || w.p.rt.DialogOpen);
+        w.p.rt.DialogOpen = true; // the configuration screen, which a second close and late ticks leave alone
         w.about.Form_Unload();
         w.about.Timer1_Timer();
-        EXPECT_EQ(w.host.enables, 1);
-        EXPECT_TRUE(w.p.rt.DialogOpen);
-        EXPECT_EQ(w.about.view.TMessage.text, "");
+        EXPECT_EQ(w.calls, (std::vector<std::string>{"index.htm", "EnableMainControls"}));
+        EXPECT_TRUE(w.p.rt.DialogOpen && w.p.rt.AboutCloseCount == count - 1);
     }
-}
-
-TEST(AboutScreen, OnTopFollowsRunOnTopAtActivation) {
-    for (int runOnTop : {1, 2}) {
-        AboutWorld w;
-        w.p.set.RunOnTop = static_cast<int16_t>(runOnTop);
-        w.about.Form_Load();
-        w.about.Form_Activate();
-        EXPECT_EQ(w.about.view.topMost, runOnTop == 2);
-    }
-}
-
-TEST(AboutScreen, SiteLabelOpensTheStartPage) {
     AboutWorld w;
     w.about.Form_Load();
-    w.about.WebSite_Click();
-    EXPECT_EQ(w.host.pages, std::vector<std::string>{"index.htm"});
+    w.p.rt.AboutCloseCount = -32767;
+    w.about.Timer1_Timer();
+    w.about.Timer1_Timer();
+    EXPECT_EQ(w.p.rt.AboutCloseCount, -32768); // it stays at its smallest instead of wrapping
+}
+
+TEST(OpenWebPage, AddressIsTheSiteAndPageAndAResultOfAtMost32OrAnErrorIsReported) {
+    const std::string opened = "https://www.quenzel.example/index.htm|", box = "Quenzel Error: ";
+    const std::string error = box + "A program error has occured\r\nError Number: ";
+    const std::tuple<int, std::exception_ptr, std::string> rows[] = {
+        {32, nullptr, opened + box + "Unable to launch Browser."},
+        {33, nullptr, opened},
+        {0, std::make_exception_ptr(std::system_error(std::error_code(2, std::generic_category()), "spawn")),
+         error + "2\r\nError description: spawn: No such file or directory"},
+        {0, std::make_exception_ptr(std::runtime_error("none")), error + "0\r\nError description: none"},
+    };
+    for (const auto& [result, thrown, shown] : rows) {
+        AboutWorld w;
+        w.system.error = thrown;
+        w.system.openResult = result;
+        w.p.rt.AppTitle = "Quenzel Slave"; // the box names the product, not the station
+        OpenWebPage(w.p, "index.htm");
+        std::string seen = w.system.opened.empty() ? "" : w.system.opened[0] + "|";
+        for (const ShownMessage& m : w.world.host.messages) // plain boxes with OK only
+            seen +=
+                m.title + ": " + m.text + (m.icon == MsgIcon::None && m.buttons == MsgButtons::Ok ? "" : "!");
+        EXPECT_EQ(seen, shown) << result;
+    }
 }
 
 } // namespace
-} // namespace qz
+} // namespace qz::test
