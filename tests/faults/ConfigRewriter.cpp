@@ -1,7 +1,7 @@
 // Saves the configuration in the folder given, again and again, through the program's own writer,
 // alternating two texts (the large one first), until it is killed. Writes one byte to standard
-// output once the first save is done, so that its killer knows it is under way. With a file size
-// limit the kernel kills it with SIGXFSZ in the middle of writing the large text.
+// output after every save, so that its killer can time its kill. With a file size limit the
+// kernel kills it with SIGXFSZ in the middle of writing the large text.
 //
 //   config_rewriter FOLDER [FILE_SIZE_LIMIT]
 #include <sys/resource.h>
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     try {
         for (unsigned save = 1;; ++save) {
             if (!qz::WriteConfigFile(world.program, texts[save % 2])) return 1;
-            if (save == 1 && write(STDOUT_FILENO, "s", 1) != 1) return 1;
+            if (write(STDOUT_FILENO, "s", 1) != 1) return 1;
         }
     } catch (const qz::test::ProgramEnded& end) {
         return end.status;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -18,25 +19,45 @@ namespace qz::test {
 namespace {
 
 namespace fs = std::filesystem;
+using Steady = std::chrono::steady_clock;
 
 constexpr int kRandomKills = 200;
 constexpr int kMidWriteKills = 3;
-constexpr uintmax_t kFileSizeLimit = 64 * 1024; // well inside the large text
+constexpr uintmax_t kFileSizeLimit = 16 * 1024; // well inside the large text
 
-// Starts the rewriter on the folder; true once its first save is done, false when it ended first.
-bool StartRewriter(Child& writer, const fs::path& folder, const std::string& fileSizeLimit = "") {
-    int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0) return false;
-    std::vector<std::string> argv{QZ_CONFIG_REWRITER, folder.string()};
-    if (!fileSizeLimit.empty()) argv.push_back(fileSizeLimit);
-    const bool started = writer.Start(argv, out[1]);
-    close(out[1]);
-    pollfd p{out[0], POLLIN, 0};
-    char byte = 0;
-    const bool saved = started && poll(&p, 1, 20000) == 1 && read(out[0], &byte, 1) == 1;
-    close(out[0]);
-    return saved;
-}
+// The rewriter saving in the folder, and the pipe on which it tells of every save.
+class Rewriter {
+  public:
+    explicit Rewriter(const fs::path& folder, const std::string& fileSizeLimit = "") {
+        int out[2];
+        if (pipe2(out, O_CLOEXEC) != 0) return;
+        std::vector<std::string> argv{QZ_CONFIG_REWRITER, folder.string()};
+        if (!fileSizeLimit.empty()) argv.push_back(fileSizeLimit);
+        if (process.Start(argv, out[1]))
+            saves_ = out[0];
+        else
+            close(out[0]);
+        close(out[1]);
+    }
+    ~Rewriter() {
+        if (saves_ >= 0) close(saves_);
+    }
+    Rewriter(const Rewriter&) = delete;
+    Rewriter& operator=(const Rewriter&) = delete;
+
+    // When the next save was done; nothing when the rewriter ended first or took too long.
+    std::optional<Steady::time_point> NextSave() {
+        pollfd p{saves_, POLLIN, 0};
+        char byte = 0;
+        if (saves_ < 0 || poll(&p, 1, 20000) != 1 || read(saves_, &byte, 1) != 1) return std::nullopt;
+        return Steady::now();
+    }
+
+    Child process;
+
+  private:
+    int saves_ = -1;
+};
 
 std::vector<fs::path> EntriesBesideTheFile(const fs::path& data) {
     std::vector<fs::path> entries;
@@ -52,16 +73,26 @@ TEST(KilledSave, AtRandomMomentsLeavesTheOldOrTheNewFileWhole) {
     const unsigned seed = std::random_device{}();
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
-    std::uniform_int_distribution<int> pause(0, 20000); // microseconds after the first save
+    std::uniform_int_distribution<int> extraSave(0, 1);
+    std::uniform_real_distribution<double> partOfACycle(0, 1);
 
     int foundSmall = 0, foundLarge = 0;
     for (int trial = 0; trial < kRandomKills; ++trial) {
-        Child writer;
-        ASSERT_TRUE(StartRewriter(writer, dir.path())) << "the rewriter did not begin to save";
-        std::this_thread::sleep_for(std::chrono::microseconds(pause(random)));
-        ASSERT_TRUE(writer.Running()) << "the rewriter ended by itself, trial " << trial;
-        kill(writer.pid(), SIGKILL);
-        writer.Stop();
+        Rewriter writer(dir.path());
+        // Three or four saves, then a kill anywhere in the time the last two took: a small save and
+        // a large one, whichever comes next.
+        std::vector<Steady::time_point> saved;
+        for (int save = 3 + extraSave(random); save > 0; --save) {
+            const auto at = writer.NextSave();
+            ASSERT_TRUE(at) << "the rewriter stopped saving, trial " << trial;
+            saved.push_back(*at);
+        }
+        const auto cycle = saved.back() - saved[saved.size() - 3];
+        std::this_thread::sleep_for(
+            std::chrono::duration_cast<Steady::duration>(cycle * partOfACycle(random)));
+        ASSERT_TRUE(writer.process.Running()) << "the rewriter ended by itself, trial " << trial;
+        kill(writer.process.pid(), SIGKILL);
+        writer.process.Stop();
 
         const std::string text = dir.Read("Data/Quenzel.ini");
         ASSERT_TRUE(text == small || text == large)
@@ -77,10 +108,9 @@ TEST(KilledSave, AtRandomMomentsLeavesTheOldOrTheNewFileWhole) {
 void KillSavesMidWrite(const TempDir& dir) {
     dir.Write("Data/Quenzel.ini", SmallSaveText());
     for (int run = 0; run < kMidWriteKills; ++run) {
-        Child writer;
-        EXPECT_FALSE(StartRewriter(writer, dir.path(), std::to_string(kFileSizeLimit)))
-            << "a save completed under the size limit";
-        ASSERT_TRUE(Eventually([&] { return !writer.Running(); }, 10s));
+        Rewriter writer(dir.path(), std::to_string(kFileSizeLimit));
+        EXPECT_FALSE(writer.NextSave()) << "a save completed under the size limit";
+        ASSERT_TRUE(Eventually([&] { return !writer.process.Running(); }, std::chrono::seconds(10)));
     }
 }
 

@@ -34,7 +34,7 @@ std::string SmallSaveText() {
 
 std::string LargeSaveText() {
     std::string name;
-    while (name.size() < 512 * 1024)
+    while (name.size() < 128 * 1024)
         name += "render-worker-";
     return ConfigFileText(Input("backup", name), 1, kSaved);
 }
