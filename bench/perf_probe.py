@@ -129,6 +129,7 @@ class Station:
         with open(os.path.join(self.folder, "Data", "Quenzel.ini"), "w") as f:
             f.write(config_text(template, values))
         self.children = []
+        self.inner = []  # (program, the child of ours that started it), such as xvfb-run's
 
     def environment(self, extra):
         env = dict(os.environ)
@@ -151,6 +152,11 @@ class Station:
         return self.start([path, "3600"])
 
     def close(self):
+        # xvfb-run ends its display once its program has ended, but not when it is ended itself.
+        for pid, starter in self.inner:
+            with contextlib.suppress(OSError, subprocess.TimeoutExpired):
+                os.kill(pid, signal.SIGTERM)
+                starter.wait(10)
         for child in reversed(self.children):
             if child.poll() is None:
                 child.send_signal(signal.SIGTERM)
@@ -214,7 +220,10 @@ def idle(args):
         if args.xvfb:
             command = ["xvfb-run", "-a", "-s", "-nolisten tcp", *command]
         launched = station.start(command, env)
-        pid = descendant_named(launched.pid, os.path.basename(args.program)) if args.xvfb else launched.pid
+        pid = launched.pid
+        if args.xvfb:
+            pid = descendant_named(launched.pid, os.path.basename(args.program))
+            station.inner.append((pid, launched))
         time.sleep(args.settle)
         if launched.poll() is not None or worker.poll() is not None:
             raise RuntimeError("the program or its watched worker ended early")
