@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
-#include <random>
 #include <system_error>
 
 namespace qz {
@@ -108,9 +107,9 @@ bool FileSys::ReplaceText(std::string_view path, std::string_view text) const {
     fs::path target = Resolve(path);
     std::error_code ec;
     if (fs::is_directory(target, ec)) return false;
-    std::random_device seed;
+    // One fixed name: a save cut short leaves at most this file, which the next save reuses.
     fs::path temp = target;
-    temp += ".tmp" + std::to_string(seed() % 1000000);
+    temp += ".tmp";
     if (!WriteFile(temp, ToPlatformLineEnds(text), std::ios::trunc)) {
         fs::remove(temp, ec);
         return false;

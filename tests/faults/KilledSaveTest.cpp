@@ -128,10 +128,8 @@ TEST(KilledSave, InTheMiddleOfWritingLeavesTheOldFileWhole) {
     EXPECT_GE(cut, 1);
 }
 
-// Off for now: each killed save leaves its temporary file behind under a new random name, so they
-// pile up, one per kill. Run it with --gtest_also_run_disabled_tests once the save reuses or clears
-// its temporary file.
-TEST(KilledSave, DISABLED_LeavesNoPileOfTemporaryFiles) {
+// A killed save may leave its temporary file, but never a pile of them.
+TEST(KilledSave, LeavesNoPileOfTemporaryFiles) {
     TempDir dir;
     KillSavesMidWrite(dir);
     const std::vector<fs::path> leftovers = EntriesBesideTheFile(dir.path() / "Data");
