@@ -1,50 +1,59 @@
 #pragma once
-#include <QAction>
-#include <QLabel>
-#include <QPushButton>
-#include <functional>
+#include <QTest>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "gui/MainWindow.h"
+#include "gui/ProgramEnd.h"
 #include "gui/Tray.h"
 #include "tests/app/Harness.h"
-#include "tests/support/Fakes.h"
-#include "tests/support/TempDir.h"
 
 namespace qz::test {
 
-// A host that records like FakeHost and, instead of ending the process, hands control back to the
-// window that ran the event.
-class GuiHost : public FakeHost {
-  public:
-    Answer ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string& title,
-                       const std::string& text) override;
-    [[noreturn]] void EndProgram(int status) override;
-    std::function<void()> whileOpen; // runs inside the next box, as events do inside a modal box
+// At the program's end it hands control back to the window instead of ending the process.
+struct GuiHost : HookHost {
+    [[noreturn]] void EndProgram(int status) override {
+        endedWith = status;
+        throw ProgramEnd{status};
+    }
 };
 
-// The desktop program's main window in its own working folder, with fakes for the world.
-class GuiWorld {
-  public:
-    // trayAvailable stands for the desktop's notification area.
-    explicit GuiWorld(bool trayAvailable = true, UdpSocket* socket = nullptr);
-    ~GuiWorld();
+// The desktop program's main window in a working folder of its own, with fakes for the world.
+struct GuiWorld {
+    explicit GuiWorld(bool trayAvailable = true, UdpSocket* socket = nullptr)
+        : p(Services{host, world.clock, world.files, world.processes, world.power,
+                     socket ? *socket : world.socket, world.resolver, world.guard, world.system}),
+          tray(trayAvailable), window(std::make_unique<MainWindow>(p, tray)) {
+        std::filesystem::create_directories(dir.path() / "Log");
+    }
+    ~GuiWorld() {
+        window.reset();
+        QTest::qWait(0); // the deletions the window has left
+    }
 
-    // Writes the configuration and loads the main window as a start with this command line.
-    void Start(const IniFile& ini, const std::string& commandLine = "");
-    void Ticks(int count);
-    void Seconds(int count) { Ticks(2 * count); }
+    // Writes the configuration and loads the window as a start with this command line.
+    void Start(const IniFile& ini, const std::string& commandLine = "") {
+        dir.Write("Data/Quenzel.ini", ini.Text());
+        p.rt.CommandLine = commandLine;
+        window->Load();
+    }
+    void Seconds(int count) {
+        for (int tick = 0; tick < 2 * count; ++tick)
+            window->Tick();
+    }
+    // Idle seconds until the countdown runs.
+    void IntoCountdown() {
+        world.processes.names.clear();
+        for (int second = 0; second < 30 && p.rt.MonState != 2; ++second)
+            Seconds(1);
+    }
     std::vector<std::string> Events() const { return LogEvents(dir.Read("Log/Quenzel.log")); }
-    void ProcessRuns(bool runs);
 
-    QLabel& Label(const char* name) const;
-    QPushButton& Button(const char* name) const;
-    QAction& Item(const char* name) const;
-    void Click(const char* button) const;
-    // The popup items a user could choose now, in their order.
-    std::vector<std::string> ChoosableItems() const;
+    // A control of the window or of its popup menu.
+    template <class T = QWidget> T& Find(const char* name) const {
+        if (T* control = window->findChild<T*>(name)) return *control;
+        throw std::runtime_error(std::string("no control ") + name);
+    }
+    void Click(const char* name) const { QTest::mouseClick(&Find(name), Qt::LeftButton); }
 
     TempDir dir;
     GuiHost host;
@@ -53,8 +62,5 @@ class GuiWorld {
     Tray tray;
     std::unique_ptr<MainWindow> window;
 };
-
-// Runs the deferred deletions and queued calls the window has left.
-void SettleEvents();
 
 } // namespace qz::test

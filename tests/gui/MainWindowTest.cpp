@@ -1,556 +1,326 @@
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
-#include <QTest>
-#include <QTimer>
-#include <functional>
+#include <QThread>
+#include <QtDBus>
 #include <gtest/gtest.h>
 
+#include "config/screen/ProgramReset.h"
 #include "gui/AboutDialog.h"
+#include "gui/Desktop.h"
 #include "gui/Pictures.h"
+#include "gui/config/MainWindowSide.h"
+#include "platform/Backend.h"
 #include "tests/gui/GuiWorld.h"
+#include "tests/link/Loopback.h"
 
 namespace qz::test {
 namespace {
 
-using Events = std::vector<std::string>;
+using Texts = std::vector<std::string>;
 
-const QColor kOrangeRgb(255, 128, 0);
-const QColor kBlueRgb(0, 0, 255);
-const QColor kDarkGreenRgb(0, 102, 0);
-const QColor kWhiteRgb(255, 255, 255);
-
-QColor System(QPalette::ColorRole role) {
-    return QApplication::palette().color(role);
+// What the user sees: entries logged after the first `logged`, pages opened, screens, the window.
+std::string Outcome(const GuiWorld& w, size_t logged) {
+    std::string seen;
+    const Texts events = w.Events();
+    for (size_t i = logged; i < events.size(); ++i)
+        seen += events[i] + " ";
+    for (const std::string& page : w.world.system.opened)
+        seen += page + " ";
+    for (const QDialog* screen : w.window->findChildren<QDialog*>())
+        if (screen->isVisible()) seen += screen->objectName().toStdString() + " ";
+    if (!w.window->isVisible()) seen += "hidden ";
+    if (w.window->isVisible() &&
+        w.window->frameGeometry().center() == w.window->screen()->geometry().center())
+        seen += "centred ";
+    if (w.window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) seen += "on top ";
+    if (w.window->EndedWith()) seen += "ended " + std::to_string(*w.window->EndedWith());
+    return seen;
 }
 
-void RunIntoCountdown(GuiWorld& w) {
-    w.ProcessRuns(false);
-    for (int second = 0; second < 30 && w.p.rt.MonState != 2; ++second)
-        w.Seconds(1);
-    ASSERT_EQ(w.p.rt.MonState, 2);
+// A label's text, colours and weight.
+std::string Look(const GuiWorld& w, const char* name) {
+    const QLabel& label = w.Find<QLabel>(name);
+    return (label.text() + " " + label.palette().color(QPalette::WindowText).name() + " on " +
+            label.palette().color(QPalette::Window).name() + (label.font().bold() ? " bold" : ""))
+        .toStdString();
 }
 
-Events EventsSince(const GuiWorld& w, size_t from) {
-    const Events all = w.Events();
-    return from < all.size() ? Events(all.begin() + static_cast<std::ptrdiff_t>(from), all.end()) : Events{};
+// The popup items and the buttons a user could choose now, in their order.
+Texts Choosable(const GuiWorld& w) {
+    Texts choosable;
+    for (const QAction* item : w.window->PopupMenu().actions())
+        if (item->isVisible() && item->isEnabled() && !item->isSeparator())
+            choosable.push_back(item->objectName().toStdString());
+    for (const char* button : {"Reset", "TestS", "Config", "About", "Update", "Exit"})
+        if (w.Find(button).isEnabled()) choosable.push_back(button);
+    return choosable;
 }
 
-TEST(MainWindow, ButtonsDriveTheProgramsHandlers) {
-    struct Row {
-        const char* button;
-        std::function<void(GuiWorld&, size_t logged)> check;
+// With QZ_PICTURES naming a folder, saves the window's picture there: quenzel_screenshots makes the
+// README's pictures from the scenes checked here.
+void Picture(QWidget& window, const char* file) {
+    const QString folder = qEnvironmentVariable("QZ_PICTURES");
+    EXPECT_TRUE(folder.isEmpty() || window.grab().save(folder + "/" + file)) << file;
+}
+
+TEST(MainWindow, ButtonsAndPopupItemsDriveTheProgramsHandlers) {
+    const std::tuple<const char*, const char*, std::string> rows[] = {
+        {"TestS", "mPopUpTest", "*Enter/Test *Start/Initialise "},
+        {"Reset", "mPopUpReset", "Reset/Run Start/Initialise "},
+        {"About", "mPopUpAbout", "frmAbout "},
+        {"Config", "mPopUpConfig", "frmConfig "},
+        {"Update", "mPopUpUpdate", "https://www.quenzel.example/software/misc/update.htm?ID=15&Ver=1.6 "},
+        {"Logo", nullptr, "https://www.quenzel.example/index.htm "},
+        {nullptr, "mPopUpMin", "hidden "},
+        {"Exit", "mPopUpExit", "Exit/Run hidden ended 0"},
     };
-    const Row rows[] = {
-        {"TestS",
-         [](GuiWorld& w, size_t logged) {
-             EXPECT_EQ(EventsSince(w, logged), (Events{"*Enter/Test", "*Start/Initialise"}));
-             EXPECT_EQ(w.window->windowTitle(), "Quenzel - Test Mode");
-         }},
-        {"Reset",
-         [](GuiWorld& w, size_t logged) {
-             EXPECT_EQ(EventsSince(w, logged), (Events{"Reset/Run", "Start/Initialise"}));
-             EXPECT_EQ(w.Label("Counter").text(), "Program Activation In 2s");
-         }},
-        {"About",
-         [](GuiWorld& w, size_t) {
-             ASSERT_NE(w.window->About(), nullptr);
-             EXPECT_TRUE(w.window->About()->isVisible());
-             EXPECT_EQ(w.window->About()->windowTitle(), "About Quenzel");
-             EXPECT_TRUE(w.p.rt.DialogOpen);
-         }},
-        {"Config",
-         [](GuiWorld& w, size_t) {
-             ASSERT_NE(w.window->Config(), nullptr);
-             EXPECT_TRUE(w.window->Config()->isVisible());
-             EXPECT_EQ(w.window->Config()->windowTitle(), "Quenzel Configuration");
-             EXPECT_TRUE(w.p.rt.DialogOpen);
-         }},
-        {"Update",
-         [](GuiWorld& w, size_t) {
-             EXPECT_EQ(w.world.system.opened,
-                       Events{"https://www.quenzel.example/software/misc/update.htm?ID=15&Ver=1.6"});
-         }},
-        {"Exit",
-         [](GuiWorld& w, size_t logged) {
-             EXPECT_EQ(w.window->EndedWith(), 0);
-             EXPECT_EQ(EventsSince(w, logged), Events{"Exit/Run"});
-             EXPECT_EQ(w.host.trayRemovals, 1);
-             EXPECT_FALSE(w.window->isVisible());
-             EXPECT_FALSE(w.tray.Icon().isVisible());
-         }},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.button);
-        GuiWorld w;
-        w.ProcessRuns(true);
-        w.Start(IniFile());
-        w.Seconds(3);
-        ASSERT_EQ(w.p.rt.MonState, 1);
-        const size_t logged = w.Events().size();
-        w.Click(r.button);
-        r.check(w, logged);
+    for (const auto& [button, item, outcome] : rows) {
+        for (const char* control : {button, item}) {
+            if (!control) continue;
+            SCOPED_TRACE(control);
+            GuiWorld w;
+            w.world.processes.names = {"worker.exe"};
+            w.Start(IniFile());
+            w.Seconds(3);
+            w.window->move(0, 0);
+            const size_t logged = w.Events().size();
+            control == button ? w.Click(control) : w.Find<QAction>(control).trigger();
+            w.Seconds(w.window->EndedWith() ? 2 : 0); // nothing runs after the end
+            EXPECT_EQ(w.tray.Icon().isVisible(), !w.window->EndedWith());
+            EXPECT_EQ(Outcome(w, logged), outcome);
+        }
     }
 }
 
-TEST(MainWindow, ScreenButtonsPauseTheMainControlsUntilTheScreenCloses) {
-    for (const char* screen : {"About", "Config"}) {
-        SCOPED_TRACE(screen);
-        GuiWorld w;
-        w.Start(IniFile());
-        w.Click(screen);
-        for (const char* button : {"TestS", "Config", "About", "Reset"})
-            EXPECT_FALSE(w.Button(button).isEnabled()) << button;
-        EXPECT_TRUE(w.Button("Update").isEnabled());
-        EXPECT_TRUE(w.Button("Exit").isEnabled());
-        QWidget* dialog = w.window->About() ? static_cast<QWidget*>(w.window->About()) : w.window->Config();
-        ASSERT_NE(dialog, nullptr);
-        dialog->close();
-        SettleEvents();
-        for (const char* button : {"TestS", "Config", "About", "Reset"})
-            EXPECT_TRUE(w.Button(button).isEnabled()) << button;
-        EXPECT_FALSE(w.p.rt.DialogOpen);
-        EXPECT_EQ(w.window->About(), nullptr);
-        EXPECT_EQ(w.window->Config(), nullptr);
-    }
-}
-
-TEST(MainWindow, LogoOpensTheHomePage) {
-    GuiWorld w;
-    w.Start(IniFile());
-    QTest::mouseClick(w.window->findChild<QWidget*>("Logo"), Qt::LeftButton);
-    EXPECT_EQ(w.world.system.opened, Events{"https://www.quenzel.example/index.htm"});
-    w.world.system.openResult = 2;
-    QTest::mouseClick(w.window->findChild<QWidget*>("Logo"), Qt::LeftButton);
-    ASSERT_EQ(w.host.messages.size(), 1u);
-    EXPECT_EQ(w.host.messages[0].title, "Quenzel Error");
-    EXPECT_EQ(w.host.messages[0].text, "Unable to launch Browser.");
-}
-
-TEST(MainWindow, LabelsShowTheViewsTextsColoursAndBoldness) {
-    struct Look {
-        QString text;
-        QColor fore, back;
-        bool bold;
-    };
-    struct Row {
-        const char* when;
-        std::function<void(GuiWorld&)> reach;
-        const char* label;
-        Look look;
-    };
-    const auto start = [](GuiWorld& w) { w.Start(IniFile()); };
-    const auto run = [](GuiWorld& w) {
-        w.ProcessRuns(true);
-        w.Start(IniFile());
-        w.Seconds(3);
-    };
-    const auto idle = [](GuiWorld& w) {
-        w.Start(IniFile());
-        w.Seconds(3);
-    };
-    const auto countdown = [](GuiWorld& w) {
-        w.Start(IniFile());
-        RunIntoCountdown(w);
-    };
-    const auto unconfigured = [](GuiWorld& w) { w.Start(IniFile().Set("Proc1", "")); };
-    const Row rows[] = {
-        {"start",
-         start,
-         "Title",
-         {"Shutdown if there is no activity for 5s", System(QPalette::ButtonText), System(QPalette::Button),
-          false}},
-        {"start", start, "Counter", {"Program Activation In 2s", kBlueRgb, System(QPalette::Button), false}},
-        {"start", start, "CPULoad", {"", System(QPalette::ButtonText), System(QPalette::Button), false}},
-        {"run", run, "Counter", {"Activity", kDarkGreenRgb, System(QPalette::Button), false}},
-        {"run", run, "CPULoad", {"P1 .. ..", System(QPalette::ButtonText), System(QPalette::Button), false}},
-        {"idle", idle, "Counter", {"No activity for 1s", kOrangeRgb, System(QPalette::Button), false}},
-        {"countdown",
-         countdown,
-         "Counter",
-         {"The Computer Will Shutdown In 3s", kWhiteRgb, kOrangeRgb, true}},
-        {"countdown", countdown, "CPULoad", {"", kWhiteRgb, kOrangeRgb, false}},
-        {"unconfigured",
-         unconfigured,
-         "Title",
-         {"Click Configure To Set Up Quenzel", kOrangeRgb, System(QPalette::Button), true}},
-        {"unconfigured", unconfigured, "Counter", {"", kBlueRgb, System(QPalette::Button), false}},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(std::string(r.when) + " " + r.label);
-        GuiWorld w;
-        r.reach(w);
-        const QLabel& label = w.Label(r.label);
-        EXPECT_EQ(label.text(), r.look.text);
-        EXPECT_EQ(label.palette().color(QPalette::WindowText), r.look.fore);
-        EXPECT_EQ(label.palette().color(QPalette::Window), r.look.back);
-        EXPECT_EQ(label.font().bold(), r.look.bold);
-    }
-}
-
-TEST(MainWindow, ButtonsShowCaptionsTooltipsAndPermission) {
-    struct Row {
-        const char* button;
-        const char* caption;
-        const char* tooltip;
+TEST(MainWindow, LabelsTrayAndMenuFollowTheMonitorsState) {
+    const QPalette system = QApplication::palette();
+    const std::string face = " on " + system.color(QPalette::Button).name().toStdString();
+    const std::string text = " " + system.color(QPalette::ButtonText).name().toStdString() + face;
+    const auto tray = [](GuiWorld& w, const char* key) {
+        const auto picture = [](const QIcon& icon) { return icon.pixmap(32, 32).toImage(); };
+        return picture(w.tray.Icon().icon()) == picture(TrayPicture(key)) &&
+               w.tray.Icon().toolTip() == "Quenzel";
     };
     GuiWorld w;
-    w.Start(IniFile());
-    for (const Row& r :
-         {Row{"Update", "&Update", "Look on the Quenzel web site for the latest version of Quenzel"},
-          Row{"Config", "&Configure", "Configure Quenzel"}, Row{"Reset", "&Reset", "Reset Quenzel"},
-          Row{"About", "&About", "About Quenzel"}, Row{"Exit", "&Exit", "Close Quenzel"},
-          Row{"TestS", "&Test", "Enables/Restarts Quenzel Test Mode"}}) {
-        EXPECT_EQ(w.Button(r.button).text(), r.caption);
-        EXPECT_EQ(w.Button(r.button).toolTip(), r.tooltip);
-        EXPECT_TRUE(w.Button(r.button).isEnabled()) << r.button;
-    }
-    // An unconfigured program offers neither Reset nor Test.
-    GuiWorld unconfigured;
-    unconfigured.Start(IniFile().Set("Proc1", ""));
-    EXPECT_FALSE(unconfigured.Button("Reset").isEnabled());
-    EXPECT_FALSE(unconfigured.Button("TestS").isEnabled());
-    EXPECT_TRUE(unconfigured.Button("Config").isEnabled());
-}
-
-TEST(MainWindow, DuringTheCountdownOnlyCancelCanBeChosen) {
-    GuiWorld w;
-    w.Start(IniFile());
-    EXPECT_EQ(w.ChoosableItems(), (Events{"mPopUpAbout", "mPopUpConfig", "mPopUpMin", "mPopUpReset",
-                                          "mPopUpTest", "mPopUpUpdate", "mPopUpExit"}));
-    RunIntoCountdown(w);
-    EXPECT_EQ(w.ChoosableItems(), Events{"mPopUpCancel"});
-    EXPECT_EQ(w.Item("mPopUpCancel").text(), "Cancel");
-    EXPECT_FALSE(w.Item("mPopUpReset").isVisible());
-    EXPECT_EQ(w.Button("Reset").text(), "&Cancel");
-    EXPECT_EQ(w.Button("Reset").toolTip(), "Cancel Quenzel Shutdown");
-    for (const char* button : {"Config", "About", "TestS", "Exit", "Update"})
-        EXPECT_FALSE(w.Button(button).isEnabled()) << button;
-    EXPECT_TRUE(w.window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-
-    const size_t logged = w.Events().size();
-    w.Item("mPopUpCancel").trigger();
-    EXPECT_EQ(EventsSince(w, logged), (Events{"Cancel/Shutdown", "Start/Initialise"}));
-    EXPECT_EQ(w.ChoosableItems(), (Events{"mPopUpAbout", "mPopUpConfig", "mPopUpMin", "mPopUpReset",
-                                          "mPopUpTest", "mPopUpUpdate", "mPopUpExit"}));
-    EXPECT_EQ(w.Button("Reset").text(), "&Reset");
-}
-
-TEST(MainWindow, PopupItemsDriveTheProgramsHandlers) {
-    struct Row {
-        const char* item;
-        std::function<void(GuiWorld&, size_t logged)> check;
-    };
-    const Row rows[] = {
-        {"mPopUpAbout", [](GuiWorld& w, size_t) { EXPECT_NE(w.window->About(), nullptr); }},
-        {"mPopUpConfig", [](GuiWorld& w, size_t) { EXPECT_NE(w.window->Config(), nullptr); }},
-        {"mPopUpMin",
-         [](GuiWorld& w, size_t) {
-             EXPECT_FALSE(w.window->isVisible());
-             EXPECT_TRUE(w.Item("mPopUpRestore").isVisible());
-             EXPECT_FALSE(w.Item("mPopUpMin").isVisible());
-         }},
-        {"mPopUpReset",
-         [](GuiWorld& w, size_t logged) {
-             EXPECT_EQ(EventsSince(w, logged), (Events{"Reset/Run", "Start/Initialise"}));
-         }},
-        {"mPopUpTest",
-         [](GuiWorld& w, size_t logged) {
-             EXPECT_EQ(EventsSince(w, logged), (Events{"*Enter/Test", "*Start/Initialise"}));
-         }},
-        {"mPopUpUpdate",
-         [](GuiWorld& w, size_t) {
-             EXPECT_EQ(w.world.system.opened,
-                       Events{"https://www.quenzel.example/software/misc/update.htm?ID=15&Ver=1.6"});
-         }},
-        {"mPopUpExit",
-         [](GuiWorld& w, size_t logged) {
-             EXPECT_EQ(w.window->EndedWith(), 0);
-             EXPECT_EQ(EventsSince(w, logged), Events{"Exit/Run"});
-         }},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.item);
-        GuiWorld w;
-        w.ProcessRuns(true);
-        w.Start(IniFile());
-        w.Seconds(3);
-        const size_t logged = w.Events().size();
-        // The user's way: a right click on the tray icon opens the menu, a click chooses the item.
-        emit w.tray.Icon().activated(QSystemTrayIcon::Context);
-        QMenu& menu = w.window->PopupMenu();
-        ASSERT_TRUE(menu.isVisible());
-        QAction& item = w.Item(r.item);
-        QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(&item).center());
-        SettleEvents();
-        r.check(w, logged);
-    }
-}
-
-TEST(MainWindow, RestoreFromThePopupCentresTheWindow) {
-    GuiWorld w;
-    w.Start(IniFile());
-    w.window->move(0, 0);
-    w.Item("mPopUpMin").trigger();
-    ASSERT_FALSE(w.window->isVisible());
-    w.Item("mPopUpRestore").trigger();
-    ASSERT_TRUE(w.window->isVisible());
-    const QRect screen = w.window->screen()->geometry();
-    EXPECT_EQ(w.window->frameGeometry().center(), screen.center());
-}
-
-TEST(MainWindow, TrayShowsThePictureOfTheMonitorsState) {
-    GuiWorld w;
-    const auto picture = [&w] { return w.tray.Icon().icon().pixmap(32, 32).toImage(); };
-    const auto expected = [](const char* key) { return TrayPicture(key).pixmap(32, 32).toImage(); };
-    w.ProcessRuns(true);
-    w.Start(IniFile());
-    EXPECT_TRUE(w.tray.Icon().isVisible());
-    EXPECT_EQ(w.tray.Icon().toolTip(), "Quenzel");
-    EXPECT_EQ(picture(), expected("Start"));
+    w.world.processes.names = {"worker.exe"};
+    w.Start(IniFile(), "-InhibitShutdown"); // which makes every delay 6 seconds
+    EXPECT_EQ(Look(w, "Counter"), "Program Activation In 2s #0000ff" + face);
+    EXPECT_TRUE(tray(w, "Start"));
+    emit w.tray.Icon().activated(QSystemTrayIcon::Context); // a right click on the icon opens the popup
+    EXPECT_TRUE(w.window->PopupMenu().isVisible());
     w.Seconds(3);
-    EXPECT_EQ(picture(), expected("Activity"));
-    w.ProcessRuns(false);
-    w.Seconds(1);
-    EXPECT_EQ(picture(), expected("NoActivity"));
-    EXPECT_EQ(picture(), WindowIcon().pixmap(32, 32).toImage());
-    RunIntoCountdown(w);
-    EXPECT_EQ(picture(), expected("Shutdown"));
-    w.Click("Reset");
-    EXPECT_EQ(picture(), expected("Activate"));
-    // Every state has a picture of its own; Start and Activate share one.
-    EXPECT_EQ(expected("Start"), expected("Activate"));
-    for (const char* a : {"Activate", "Activity", "NoActivity", "Shutdown"})
-        for (const char* b : {"Activate", "Activity", "NoActivity", "Shutdown"})
-            if (std::string(a) != b) {
-                EXPECT_NE(expected(a), expected(b)) << a << " " << b;
-            }
+    EXPECT_EQ(Look(w, "Title"), "Shutdown if there is no activity for 6s" + text);
+    EXPECT_EQ(Look(w, "Counter"), "Activity #006600" + face);
+    EXPECT_EQ(Look(w, "CPULoad"), "P1 .. .." + text);
+    EXPECT_TRUE(tray(w, "Activity"));
+    Picture(*w.window, "main-run.png");
+    w.IntoCountdown();
+    EXPECT_EQ(Look(w, "Counter"), "The Computer Will Shutdown In 6s #ffffff on #ff8000 bold");
+    EXPECT_TRUE(tray(w, "Shutdown"));
+    EXPECT_EQ(Choosable(w), (Texts{"mPopUpCancel", "Reset"}));
+    EXPECT_EQ(w.Find<QPushButton>("Reset").text() + w.Find<QPushButton>("Reset").toolTip(),
+              "&CancelCancel Quenzel Shutdown");
+    Picture(*w.window, "main-countdown.png");
+    const size_t logged = w.Events().size();
+    w.Find<QAction>("mPopUpCancel").trigger();
+    EXPECT_EQ(Outcome(w, logged), "Cancel/Shutdown Start/Initialise centred ");
+    EXPECT_TRUE(tray(w, "Activate"));
+    w.Click("About");
+    w.window->About()->Timer1Tick();
+    EXPECT_EQ(w.window->About()->findChild<QLabel*>("TMessage")->text(), "About will close in 4 sec");
+    Picture(*w.window->About(), "about.png");
+
+    GuiWorld unconfigured;
+    unconfigured.Start(IniFile().Set("Proc1", ""), "-InhibitShutdown");
+    EXPECT_EQ(Look(unconfigured, "Title"), "Click Configure To Set Up Quenzel #ff8000" + face + " bold");
+    Picture(*unconfigured.window, "main-unconfigured.png");
+    EXPECT_EQ(TrayPicture("NoActivity").pixmap(32, 32).toImage(), WindowIcon().pixmap(32, 32).toImage());
 }
 
-TEST(MainWindow, DoubleClickOnTheTrayBringsTheWindowBackCentred) {
-    GuiWorld w;
-    w.Start(IniFile().Set("StartMin", 2));
-    EXPECT_FALSE(w.window->isVisible());
-    emit w.tray.Icon().activated(QSystemTrayIcon::Trigger); // a single click does nothing
-    EXPECT_FALSE(w.window->isVisible());
-    emit w.tray.Icon().activated(QSystemTrayIcon::DoubleClick);
-    EXPECT_TRUE(w.window->isVisible());
-    EXPECT_FALSE(w.window->isMinimized());
-    EXPECT_EQ(w.window->frameGeometry().center(), w.window->screen()->geometry().center());
+TEST(MainWindow, ScreensPauseTheMainControlsComeForwardOnceAndCloseThemselves) {
+    for (const auto& [button, item, open] : {std::tuple{"About", "mPopUpAbout", "frmAbout centred "},
+                                             std::tuple{"Config", "mPopUpConfig", "frmConfig centred "}}) {
+        SCOPED_TRACE(button);
+        GuiWorld w;
+        w.Start(IniFile(), "-InhibitShutdown");
+        const Texts all = Choosable(w);
+        w.Click(button);
+        EXPECT_EQ(Choosable(w), (Texts{"mPopUpMin", "mPopUpUpdate", "mPopUpExit", "Update", "Exit"}));
+        // A reset from the main station gives the popup back while the screen is open.
+        w.window->Run([&] { w.window->Logic().RemoteReset(); });
+        w.Find<QAction>(item).trigger();
+        QTest::qWait(2500); // under "-InhibitShutdown" the screen closes itself after 4 seconds
+        EXPECT_EQ(Outcome(w, w.Events().size()), open);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return w.window->findChildren<QDialog*>().isEmpty(); }, 10000));
+        EXPECT_EQ(Choosable(w), all);
+    }
 }
 
 TEST(MainWindow, WindowOverrideFollowsTheUsersChoiceThroughMinimiseRestoreAndReset) {
-    // Start minimised: bringing the window back is a choice against StartMin that a Reset keeps.
     GuiWorld tray;
-    tray.Start(IniFile().Set("StartMin", 2));
-    EXPECT_FALSE(tray.p.rt.WindowOverride);
-    emit tray.tray.Icon().activated(QSystemTrayIcon::DoubleClick);
-    EXPECT_TRUE(tray.p.rt.WindowOverride);
+    tray.Start(IniFile().Set("StartMin", 2));                      // in the tray
+    emit tray.tray.Icon().activated(QSystemTrayIcon::Trigger);     // a single click does nothing
+    emit tray.tray.Icon().activated(QSystemTrayIcon::DoubleClick); // back against StartMin
     tray.Click("Reset");
-    EXPECT_TRUE(tray.window->isVisible());
-    EXPECT_TRUE(tray.p.rt.WindowOverride);
-    tray.Item("mPopUpMin").trigger();
-    EXPECT_FALSE(tray.window->isVisible());
-    EXPECT_FALSE(tray.p.rt.WindowOverride);
-    tray.Item("mPopUpReset").trigger();
-    EXPECT_FALSE(tray.window->isVisible());
+    EXPECT_TRUE(tray.window->isVisible() && tray.p.rt.WindowOverride); // a Reset keeps that choice
+    tray.Find<QAction>("mPopUpMin").trigger();
+    tray.Find<QAction>("mPopUpReset").trigger();
+    EXPECT_FALSE(tray.window->isVisible() || tray.p.rt.WindowOverride);
 
-    // Start normal: minimising by the window system is the user's choice, and a Reset repeats it.
+    // Started normal: the window system's minimise hides into the tray and a Reset repeats it.
     GuiWorld normal;
     normal.Start(IniFile());
-    ASSERT_TRUE(normal.window->isVisible());
+    normal.window->move(0, 0);
     normal.window->setWindowState(Qt::WindowMinimized);
-    SettleEvents();
-    EXPECT_FALSE(normal.window->isVisible()); // hidden into the tray
-    EXPECT_TRUE(normal.p.rt.WindowOverride);
-    normal.Item("mPopUpReset").trigger();
-    EXPECT_FALSE(normal.window->isVisible());
-    EXPECT_TRUE(normal.p.rt.WindowOverride);
-    normal.Item("mPopUpRestore").trigger();
-    EXPECT_TRUE(normal.window->isVisible());
+    QTest::qWait(0);
+    normal.Find<QAction>("mPopUpReset").trigger();
+    EXPECT_TRUE(!normal.window->isVisible() && normal.p.rt.WindowOverride);
+    normal.Find<QAction>("mPopUpRestore").trigger();
+    EXPECT_EQ(Outcome(normal, normal.Events().size()), "centred ");
     EXPECT_FALSE(normal.p.rt.WindowOverride);
-    normal.Click("Reset");
-    EXPECT_TRUE(normal.window->isVisible());
-    EXPECT_FALSE(normal.window->isMinimized());
+
+    // Without a notification area the window minimises where the user can find it again.
+    GuiWorld bare(false);
+    bare.Start(IniFile());
+    bare.Find<QAction>("mPopUpMin").trigger();
+    EXPECT_TRUE(bare.window->isVisible() && bare.window->isMinimized());
 }
 
-TEST(MainWindow, WithoutATrayMinimisingKeepsTheWindowReachable) {
-    GuiWorld w(false);
-    w.Start(IniFile());
-    w.Item("mPopUpMin").trigger();
-    EXPECT_TRUE(w.window->isVisible());
-    EXPECT_TRUE(w.window->isMinimized());
-    EXPECT_TRUE(w.Item("mPopUpRestore").isVisible());
-    w.window->setWindowState(Qt::WindowNoState); // the user restores it from the task bar
-    SettleEvents();
-    EXPECT_FALSE(w.window->isMinimized());
-    EXPECT_TRUE(w.Item("mPopUpMin").isVisible());
-    EXPECT_FALSE(w.Item("mPopUpRestore").isVisible());
-}
-
-TEST(MainWindow, CloseFollowsTheExitPermission) {
-    struct Row {
-        int userExit;
-        bool admin;
-        bool closes;
-    };
-    for (const Row& r : {Row{1, false, true}, Row{2, true, true}, Row{2, false, false}}) {
-        SCOPED_TRACE(r.userExit * 10 + r.admin);
+TEST(MainWindow, CloseFollowsTheExitPermissionAndActivationRunOnTop) {
+    for (const bool permitted : {true, false}) {
         GuiWorld w;
-        w.world.system.admin = r.admin;
-        w.Start(IniFile().Set("UserExit", r.userExit));
-        EXPECT_EQ(w.window->windowFlags().testFlag(Qt::WindowCloseButtonHint), r.closes);
-        EXPECT_EQ(w.Button("Exit").isEnabled(), r.closes);
-        EXPECT_EQ(w.Item("mPopUpExit").isEnabled(), r.closes);
-        const size_t logged = w.Events().size();
-        w.window->close();
-        EXPECT_EQ(w.window->EndedWith().has_value(), r.closes);
-        EXPECT_EQ(w.window->isVisible(), !r.closes);
-        EXPECT_EQ(EventsSince(w, logged), r.closes ? Events{"Exit/Initialise"} : Events{});
-    }
-}
-
-TEST(MainWindow, OnTopFollowsRunOnTopAtActivation) {
-    for (int runOnTop : {1, 2}) {
-        GuiWorld w;
-        w.Start(IniFile().Set("RunOnTop", runOnTop));
+        w.world.system.admin = false;
+        w.Start(IniFile().Set("UserExit", permitted ? 1 : 2).Set("RunOnTop", permitted ? 2 : 1));
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(w.window.get(), &activate);
-        EXPECT_EQ(w.window->windowFlags().testFlag(Qt::WindowStaysOnTopHint), runOnTop == 2);
-        EXPECT_TRUE(w.window->isVisible());
+        EXPECT_EQ(w.window->windowFlags().testFlag(Qt::WindowCloseButtonHint), permitted);
+        const size_t logged = w.Events().size();
+        w.window->close();
+        EXPECT_EQ(Outcome(w, logged), permitted ? "Exit/Initialise hidden on top ended 0" : "centred ");
     }
 }
 
-TEST(MainWindow, AboutScreenClosesItselfWhenItsCountRunsOut) {
-    struct Row {
-        const char* commandLine;
-        int16_t seconds;
-    };
-    for (const Row& r : {Row{"-InhibitShutdown", 4}, Row{"", 60}}) {
-        SCOPED_TRACE(r.commandLine);
-        GuiWorld w;
-        w.Start(IniFile(), r.commandLine);
-        w.Click("About");
-        AboutDialog* about = w.window->About();
-        ASSERT_NE(about, nullptr);
-        EXPECT_EQ(about->findChild<QLabel*>("TMessage")->text(), "");
-        for (int second = r.seconds; second >= 1; --second) {
-            ASSERT_EQ(w.window->About(), about) << second;
-            about->Timer1Tick();
-            EXPECT_EQ(about->findChild<QLabel*>("TMessage")->text(),
-                      QString("About will close in %1 sec").arg(second));
-            w.Seconds(1);
-        }
-        EXPECT_EQ(w.window->About(), nullptr);
-        EXPECT_FALSE(w.p.rt.DialogOpen);
-        EXPECT_TRUE(w.Button("About").isEnabled());
-        SettleEvents();
-        EXPECT_TRUE(w.window->findChildren<AboutDialog*>().isEmpty());
-    }
-}
-
-TEST(MainWindow, AnOpenScreenComesForwardInsteadOfASecondOne) {
-    for (const char* item : {"mPopUpAbout", "mPopUpConfig"}) {
-        SCOPED_TRACE(item);
-        GuiWorld w;
-        w.Start(IniFile());
-        w.Item(item).trigger();
-        // A reset from the main station gives the popup items back while the screen is open.
-        w.window->Run([&] { w.window->Logic().RemoteReset(); });
-        ASSERT_TRUE(w.Item(item).isEnabled());
-        w.Item(item).trigger();
-        SettleEvents();
-        int screens = 0;
-        for (const QDialog* dialog : w.window->findChildren<QDialog*>())
-            screens += dialog->isVisible();
-        EXPECT_EQ(screens, 1);
-        EXPECT_TRUE(w.p.rt.DialogOpen);
-    }
-}
-
-TEST(MainWindow, MainTimerClosesTheConfigurationScreenWhenItsCountRunsOut) {
+TEST(DesktopStart, SecondCopyShowsOnlyTheAlreadyRunningWindow) {
     GuiWorld w;
-    w.Start(IniFile(), "-InhibitShutdown");
-    w.Click("Config");
-    ASSERT_NE(w.window->Config(), nullptr);
-    EXPECT_EQ(w.p.rt.ConfigCloseCount, 4);
-    w.p.rt.ConfigCloseCount = 1;
-    w.Seconds(1);
-    ASSERT_NE(w.window->Config(), nullptr);
-    EXPECT_TRUE(w.window->Config()->isVisible());
-    w.p.rt.ConfigCloseCount = 0;
-    w.Seconds(1);
-    SettleEvents();
-    EXPECT_EQ(w.window->Config(), nullptr);
-    EXPECT_FALSE(w.p.rt.DialogOpen);
-    for (const char* button : {"TestS", "Config", "About", "Reset"})
-        EXPECT_TRUE(w.Button(button).isEnabled()) << button;
+    w.dir.Write("Data/Quenzel.ini", IniFile().Text());
+    w.world.guard.otherHolds = true;
+    const Desktop second = StartDesktop(w.p, w.tray);
+    ASSERT_EQ(second.main, nullptr);
+    const MultiInstWindow& window = *second.multiInst;
+    EXPECT_TRUE(window.isVisible() && window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(w.tray.Icon().isVisible() || w.window->isVisible());
+    EXPECT_EQ(window.findChild<QLabel*>("ErrorMess")->text(),
+              "Quenzel is already running.\nOnly one instance can be\nrunning at a time.");
+    QTest::mouseClick(window.findChild<QPushButton*>("Exit"), Qt::LeftButton);
+    EXPECT_EQ(window.EndedWith(), 1);
 }
 
-TEST(MainWindow, AboutScreenShowsTheProgramAndLinksToTheSite) {
+// A slave on loopback: its main station's commands arrive through the socket's notifier, also after
+// a reload has bound the socket to another port.
+TEST(LinkEvents, CommandsArriveThroughTheEventLoopAfterAReloadToo) {
+    auto socket = MakeUdpSocket(), sender = MakeUdpSocket();
+    ASSERT_TRUE(sender->Bind(FreeUdpPort()));
+    GuiWorld w(true, socket.get());
+    QuenzelMainSide side(w.window->Logic(), *w.window);
+    for (const int port : {FreeUdpPort(), FreeUdpPort()}) {
+        w.dir.Write("Data/Quenzel.ini",
+                    IniFile().Set("CMain", 2).Set("IPAdd", "127.1.1.1").Set("Port1", port).Text());
+        w.p.rt.BoundPort ? w.window->Run([&] { ResetProgram(w.p, side); }) : w.window->Load();
+        ASSERT_EQ(w.p.rt.BoundPort, port);
+        EXPECT_EQ(w.window->windowTitle(), "Quenzel Slave");
+        ASSERT_TRUE(sender->SendTo("127.0.0.1", port, "<QZT000>"));
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return w.window->windowTitle() == "Quenzel Slave - Test Mode"; }, 5000));
+    }
+}
+
+// A small notification-area host: it answers as the watcher and hands on the item that registers.
+class Watcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ HostRegistered)
+  public:
+    bool HostRegistered() const { return true; }
+    QString item;
+  public slots:
+    void RegisterStatusNotifierItem(const QString&, const QDBusMessage& call) {
+        QMetaObject::invokeMethod(qApp, [this, caller = call.service()] { item = caller; });
+    }
+};
+
+// A property of the item; the window that serves it runs its events meanwhile.
+QDBusArgument ItemProperty(const QString& item, const char* name) {
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get");
+    get << QString("org.kde.StatusNotifierItem") << QString(name);
+    const QDBusReply<QDBusVariant> reply = QDBusConnection::sessionBus().call(get, QDBus::BlockWithGui, 5000);
+    return reply.value().variant().value<QDBusArgument>();
+}
+
+// The first of the pictures a(iiay) as the item sends them: 32-bit ARGB in network byte order.
+QImage FirstPicture(const QDBusArgument& pictures) {
+    int width = 0, height = 0;
+    QByteArray bytes;
+    pictures.beginArray();
+    if (!pictures.atEnd()) {
+        pictures.beginStructure();
+        pictures >> width >> height >> bytes;
+        pictures.endStructure();
+    }
+    pictures.endArray();
+    QImage image(width, height, QImage::Format_ARGB32);
+    if (bytes.size() != image.sizeInBytes()) return {};
+    qFromBigEndian<quint32>(bytes.constData(), qsizetype(width) * height, image.bits());
+    return image;
+}
+
+// The title of the item's tip, (sa(iiay)ss), and the monitor's key whose picture the item shows.
+std::string Shown(const QString& item) {
+    const QDBusArgument tip = ItemProperty(item, "ToolTip");
+    QString icon, title;
+    tip.beginStructure();
+    tip >> icon;
+    FirstPicture(tip);
+    tip >> title;
+    const QImage shown = FirstPicture(ItemProperty(item, "IconPixmap"));
+    for (const char* key : {"Activate", "Activity", "NoActivity", "Shutdown"})
+        if (!shown.isNull() &&
+            shown == TrayPicture(key).pixmap(shown.size()).toImage().convertToFormat(shown.format()))
+            return title.toStdString() + " " + key;
+    return title.toStdString() + " none";
+}
+
+TEST(TrayOnARealHost, IconRegistersAndFollowsTheMonitorsState) {
+    // dbus-run-session gives the test a session bus of its own: nothing reaches the user's desktop.
+    if (!qEnvironmentVariableIsSet("QZ_PRIVATE_BUS")) GTEST_SKIP() << "run through ctest";
+    QThread host; // answers the tray's questions while the window waits for them
+    Watcher watcher;
+    watcher.moveToThread(&host);
+    host.start();
+    const auto stop = qScopeGuard([&host] {
+        host.quit();
+        host.wait();
+    });
+    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "watcher");
+    ASSERT_TRUE(bus.registerObject("/StatusNotifierWatcher", &watcher,
+                                   QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
+    ASSERT_TRUE(bus.registerService("org.kde.StatusNotifierWatcher"));
+
     GuiWorld w;
+    w.world.processes.names = {"worker.exe"};
     w.Start(IniFile());
-    w.Click("About");
-    AboutDialog& about = *w.window->About();
-    EXPECT_EQ(about.findChild<QLabel*>("ProgName")->text(), "Quenzel");
-    EXPECT_EQ(about.findChild<QLabel*>("ProgVersion")->text(), "Version 1.6");
-    EXPECT_EQ(about.findChild<QLabel*>("WebSite")->text(), "www.quenzel.example");
-    QPushButton& exit = *about.findChild<QPushButton*>("ExitAbout");
-    EXPECT_EQ(exit.text(), "&Exit");
-    EXPECT_EQ(exit.toolTip(), "Close Quenzel About Screen");
-    QTest::mouseClick(about.findChild<QLabel*>("WebSite"), Qt::LeftButton);
-    EXPECT_EQ(w.world.system.opened, Events{"https://www.quenzel.example/index.htm"});
-    // The monitor rests while the screen is open.
-    const int32_t count = w.p.rt.CountSeconds;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher.item.isEmpty(); }, 30000)) << "never registered";
+    EXPECT_EQ(Shown(watcher.item), "Quenzel Activate");
     w.Seconds(3);
-    EXPECT_EQ(w.p.rt.CountSeconds, count);
-    QTest::mouseClick(&exit, Qt::LeftButton);
-    EXPECT_EQ(w.window->About(), nullptr);
-    EXPECT_FALSE(w.p.rt.DialogOpen);
-    w.Seconds(1);
-    EXPECT_EQ(w.p.rt.CountSeconds, count - 1);
-}
-
-TEST(MainWindow, TimerRunsOnlyWhileTheProgramWantsIt) {
-    GuiWorld w;
-    QTimer& timer = *w.window->findChild<QTimer*>("tmrRefresh");
-    EXPECT_FALSE(timer.isActive());
-    w.Start(IniFile());
-    EXPECT_TRUE(timer.isActive());
-    EXPECT_EQ(timer.interval(), 500);
-    w.Click("Exit");
-    EXPECT_FALSE(timer.isActive());
-    // After the end no handler runs, whatever arrives.
-    const Events logged = w.Events();
-    w.Ticks(4);
-    w.Click("Reset");
-    EXPECT_EQ(w.Events(), logged);
-}
-
-TEST(MainWindow, TicksWhileAStepsMessageIsOpenRunNoFurtherStep) {
-    GuiWorld w;
-    w.Start(IniFile(), "-InhibitShutdown");
-    RunIntoCountdown(w);
-    // The countdown ends in the simulation box; the timer keeps firing while it is open.
-    Events loggedWhileOpen;
-    int32_t countWhileOpen = -1;
-    w.host.whileOpen = [&] {
-        const Events before = w.Events();
-        const int32_t count = w.p.rt.CountSeconds;
-        w.Seconds(3);
-        loggedWhileOpen = EventsSince(w, before.size());
-        countWhileOpen = w.p.rt.CountSeconds - count;
-    };
-    for (int second = 0; second < 10 && !w.window->EndedWith(); ++second)
-        w.Seconds(1);
-    ASSERT_EQ(w.host.messages.size(), 1u);
-    EXPECT_EQ(w.host.messages[0].title, "Quenzel Simulate Shutdown");
-    EXPECT_EQ(w.host.messages[0].text, "Test Real Shutdown");
-    EXPECT_EQ(loggedWhileOpen, Events{});
-    EXPECT_EQ(countWhileOpen, 0);
-    EXPECT_EQ(w.window->EndedWith(), 0);
-    EXPECT_TRUE(w.world.power.exitCalls.empty());
+    EXPECT_EQ(Shown(watcher.item), "Quenzel Activity");
+    w.IntoCountdown();
+    EXPECT_EQ(Shown(watcher.item), "Quenzel Shutdown");
 }
 
 } // namespace
 } // namespace qz::test
+
+#include "MainWindowTest.moc"

@@ -5,20 +5,15 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
-#include <QTest>
+#include <QTimer>
 #include <functional>
 
 #include "tests/gui_config/DialogWorld.h"
-#include "tests/gui_config/Pixels.h"
 
 namespace qz::test {
 namespace {
-
-const QColor kShownOrange(255, 128, 0);
-const QColor kShownGreen(0, 102, 0);
-
-template <class View> using Part = View ConfigView::*;
 
 void Type(QLineEdit& field, const QString& text) {
     field.setFocus();
@@ -26,359 +21,198 @@ void Type(QLineEdit& field, const QString& text) {
     QTest::keyClicks(&field, text);
 }
 
-void Click(QWidget& widget) {
-    QTest::mouseClick(&widget, Qt::LeftButton);
+// A label's text, colour and weight.
+std::string Look(const DialogWorld& w, const char* name) {
+    const QLabel& label = w.Find<QLabel>(name);
+    const std::string colour = label.palette().color(QPalette::WindowText).name().toStdString();
+    return label.text().toStdString() + " " + colour + (label.font().bold() ? " bold" : "");
 }
 
-// Chooses a list's item the way the keyboard does.
-void Choose(QComboBox& list, const QString& item) {
-    const int target = list.findText(item);
-    ASSERT_GE(target, 0) << item.toStdString();
-    list.setFocus();
-    while (list.currentIndex() != target) {
-        QTest::keyClick(&list, list.currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
-    }
+// What the user's action did: the boxes shown, the files viewed, the status line, the main window's
+// calls, and the screen: shown (on top), or hidden with its countdown stopped.
+std::string Outcome(const DialogWorld& w) {
+    std::string seen;
+    for (const ShownMessage& box : w.host.messages)
+        seen += box.title + "|";
+    for (const std::string& file : w.world.system.viewed)
+        seen += file.substr(w.dir.path().string().size()) + "|";
+    seen += w.Find<QLabel>("Status").text().toStdString() + "|";
+    for (const std::string& call : w.mainCalls)
+        seen += call + "|";
+    if (w.dialog->isVisible() != w.Find<QTimer>("Timer1").isActive()) seen += "countdown? ";
+    if (w.dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) seen += "on top ";
+    return seen + (w.dialog->isVisible() ? "shown" : "hidden");
 }
 
-QStringList Items(const QComboBox& list) {
-    QStringList items;
-    for (int i = 0; i < list.count(); ++i)
-        items.append(list.itemText(i));
-    return items;
-}
-
-// A main station whose text settings all differ, with both fixed shutdowns on so every field but the
-// lost-link delay is live.
-void DistinctSettings(DialogWorld& w) {
-    Settings& s = w.p.set;
-    s.Proc2 = "rsync";
-    s.Proc3 = "tar";
-    s.ProcDelay = 61;
-    s.Del_On = 2;
-    s.DelTime = 91;
-    s.Stop_On = 2;
-    s.StopTime = 2230;
-    s.StartDelay = 3;
-    s.ShutTime = 62;
-    s.ComDelay = 63;
-    s.IPAdd = "10.1.1.1";
-}
-
-const struct TextRow {
-    const char* name;
-    Part<TextFieldView> part;
-    const char* loaded;
-} kTextFields[] = {
-    {"Proc1T", &ConfigView::Proc1T, "editor"},
-    {"Proc2T", &ConfigView::Proc2T, "rsync"},
-    {"Proc3T", &ConfigView::Proc3T, "tar"},
-    {"ProcDelayT", &ConfigView::ProcDelayT, "61"},
-    {"DelTimeT", &ConfigView::DelTimeT, "91"},
-    {"StopTimeT", &ConfigView::StopTimeT, "22:30"},
-    {"LogNameT", &ConfigView::LogNameT, "Quenzel.log"},
-    {"LogPathT", &ConfigView::LogPathT, "Log\\"},
-    {"StartDelayT", &ConfigView::StartDelayT, "3"},
-    {"ShutTimeT", &ConfigView::ShutTimeT, "62"},
-    {"IPAddT", &ConfigView::IPAddT, "10.1.1.1"},
-    {"Port1T", &ConfigView::Port1T, "10001"},
-    {"Port2T", &ConfigView::Port2T, "10000"},
-    {"ComDelayT", &ConfigView::ComDelayT, "63"},
-};
-
-TEST(TextFields, ShowTheLoadedSettings) {
-    DialogWorld w;
-    DistinctSettings(w);
-    w.OpenDialog();
-    for (const TextRow& row : kTextFields) {
-        EXPECT_EQ(w.Find<QLineEdit>(row.name).text().toStdString(), row.loaded) << row.name;
-    }
-    EXPECT_EQ(w.Find<QLineEdit>("Proc1T").toolTip(), "1st process to monitor");
-}
-
-TEST(TextFields, TypedTextReachesItsOwnFieldOnly) {
-    DialogWorld w;
-    DistinctSettings(w);
-    w.OpenDialog();
-    const size_t live = std::size(kTextFields) - 1; // the lost-link delay is off for a main station
-    for (size_t typed = 0; typed < live; ++typed) {
-        QLineEdit& field = w.Find<QLineEdit>(kTextFields[typed].name);
-        field.setFocus();
-        field.end(false);
-        QTest::keyClicks(&field, "7");
-        for (size_t i = 0; i < std::size(kTextFields); ++i) {
-            const std::string expected = std::string(kTextFields[i].loaded) + (i <= typed ? "7" : "");
-            EXPECT_EQ((w.View().*kTextFields[i].part).text, expected)
-                << "after typing into " << kTextFields[typed].name << ": " << kTextFields[i].name;
+// Each edit shows the view again: an edit that reached another part of the view would show there
+// and vanish from the field the user typed into.
+TEST(ConfigDialog, FieldsShowTheirSettingsAndTypingReachesItsOwnFieldOnly) {
+    const std::pair<const char*, QString> fields[] = {
+        {"Proc1T", "worker.exe"}, {"Proc2T", "rsync"},    {"Proc3T", "tar"},           {"ProcDelayT", "61"},
+        {"DelTimeT", "91"},       {"StopTimeT", "22:30"}, {"LogNameT", "Quenzel.log"}, {"LogPathT", "Log\\"},
+        {"StartDelayT", "3"},     {"ShutTimeT", "62"},    {"IPAddT", "10.1.1.1"},      {"Port1T", "10001"},
+        {"Port2T", "10000"},      {"ComDelayT", "63"}}; // last: off for a main station
+    IniFile ini; // both fixed shutdowns on, so that every field but the lost-link delay is live
+    ini.Set("Proc2", "rsync").Set("Proc3", "tar").Set("ProcDelay", 61).Set("Del_On", 2).Set("DelTime", 91);
+    ini.Set("Stop_On", 2).Set("StopTime", 12230).Set("StartDelay", 3).Set("ShutTime", 62).Set("ComDelay", 63);
+    DialogWorld w(ini.Set("IPAdd", "10.1.1.1"));
+    w.Open();
+    QLineEdit& off = w.Find<QLineEdit>("ComDelayT");
+    const QImage inside = off.grab().toImage(); // away from the text and the frame
+    EXPECT_EQ(inside.pixelColor(inside.width() - 6, inside.height() / 2),
+              QApplication::palette().color(QPalette::Button));
+    EXPECT_TRUE(!off.isEnabled() && off.isReadOnly());
+    for (size_t typed = 0; typed < std::size(fields); ++typed) {
+        if (typed > 0) {
+            QLineEdit& field = w.Find<QLineEdit>(fields[typed - 1].first);
+            field.setFocus();
+            field.setCursorPosition(0);
+            QTest::keyClicks(&field, "78"); // the cursor stays where the user types
         }
+        for (size_t i = 0; i < std::size(fields); ++i)
+            EXPECT_EQ(w.Find<QLineEdit>(fields[i].first).text(), (i < typed ? "78" : "") + fields[i].second)
+                << typed << " fields typed into, " << fields[i].first << " seen";
     }
-    // Typing checks nothing: the bad values are marked only by Save.
-    EXPECT_EQ(w.Find<QLabel>("Port1M").palette().color(QPalette::WindowText), kShownGreen);
 }
 
-TEST(TextFields, TypedValueIsSavedToTheFile) {
-    DialogWorld w;
-    w.OpenDialog();
-    Type(w.Find<QLineEdit>("Proc2T"), "backup");
-    EXPECT_EQ(w.View().Proc2T.text, "backup");
-    EXPECT_EQ(w.ConfigFile(), kMainConfigFile);
-
-    Click(w.Find<QPushButton>("Save"));
-    EXPECT_EQ(w.Find<QLabel>("Status").text(), "Changes Saved - Click Exit To Activate The Changes");
-    Settings expected = MainSettings();
-    expected.Proc2 = "backup";
-    EXPECT_EQ(w.ReadBack(), expected);
-}
-
-TEST(TextFields, SingleByteTextSurvivesASaveOfAnotherField) {
-    DialogWorld w;
-    w.p.set.Proc3 = "caf\xE9";
-    w.p.set.Proc2 = "rsync";
-    w.OpenDialog();
+TEST(ConfigDialog, TypedTextIsSavedBesideSingleByteTextAndTakesEffectAtExit) {
+    DialogWorld w(IniFile().Set("Proc2", "rsync").Set("Proc3", "caf\xE9"));
+    w.Open();
     EXPECT_EQ(w.Find<QLineEdit>("Proc3T").text(), QString::fromUtf8("caf\xC3\xA9"));
     Type(w.Find<QLineEdit>("Proc1T"), "blender");
-    Click(w.Find<QPushButton>("Save"));
-    EXPECT_EQ(w.Find<QLabel>("Status").text(), "Changes Saved - Click Exit To Activate The Changes");
-    Settings expected = MainSettings();
+    w.Click("Save");
+    Settings expected = w.p.set;
     expected.Proc1 = "blender";
-    expected.Proc2 = "rsync";
-    expected.Proc3 = "caf\xE9";
-    EXPECT_EQ(w.ReadBack(), expected);
+    DialogWorld reader; // the settings as the program reads the saved file
+    reader.dir.Write("Data/Quenzel.ini", w.dir.Read("Data/Quenzel.ini"));
+    ReadConfigFile(reader.p);
+    EXPECT_EQ(reader.p.set, expected);
+    EXPECT_EQ(expected.Proc3, "caf\xE9");
+    w.Click("ExitConfig");
+    EXPECT_EQ(Outcome(w), "Changes Saved - Click Exit To Activate The Changes|ResetMonitor|ShowStatus|"
+                          "EnableMainControls|hidden");
 }
 
-TEST(Hints, MarkedHintIsOrangeAndBold) {
-    DialogWorld w;
-    w.p.set.ProcDelay = 4; // below its range: marked at load
-    w.OpenDialog();
-    QLabel& marked = w.Find<QLabel>("ProcDelayM");
-    QLabel& normal = w.Find<QLabel>("ShutTimeM");
-    EXPECT_EQ(marked.text(), "sec (min 5, max 3600)");
-    EXPECT_EQ(marked.palette().color(QPalette::WindowText), kShownOrange);
-    EXPECT_TRUE(marked.font().bold());
-    EXPECT_GT(PixelsNear(marked, kShownOrange), 0);
-    EXPECT_EQ(PixelsNear(marked, kShownGreen), 0);
-    EXPECT_EQ(normal.palette().color(QPalette::WindowText), kShownGreen);
-    EXPECT_FALSE(normal.font().bold());
-    EXPECT_GT(PixelsNear(normal, kShownGreen), 0);
-    EXPECT_EQ(PixelsNear(normal, kShownOrange), 0);
-    QLabel& status = w.Find<QLabel>("Status");
-    EXPECT_EQ(status.text(), "1 Item(s) Highlighted Contain Out Of Range Values");
-    EXPECT_EQ(status.palette().color(QPalette::WindowText), kShownOrange);
+// With QZ_PICTURE naming a file, config_screenshot keeps the scene there for the README.
+TEST(ConfigDialog, HintsStatusAndCountdownShowTheirLook) {
+    DialogWorld w(IniFile().Set("Proc1", "blender").Set("Proc2", "rsync"));
+    w.p.set.ProcDelay = 4; // out of range: marked at load
+    w.Open();
+    EXPECT_EQ(Look(w, "ProcDelayM"), "sec (min 5, max 3600) #ff8000 bold");
+    EXPECT_EQ(Look(w, "ShutTimeM"), "sec (min 2, max 600) #006600");
+    EXPECT_EQ(Look(w, "Status"), "1 Item(s) Highlighted Contain Out Of Range Values #ff8000");
+    w.p.rt.ConfigCloseCount = 90; // the screen counts its last 90 seconds down at the top
+    const QLabel& message = w.Find<QLabel>("TMessage");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !message.text().isEmpty(); }, 3000));
+    EXPECT_EQ(Look(w, "TMessage"), "The Configuration Screen will close in 90 sec #ff8000");
+    EXPECT_EQ(message.palette().color(QPalette::Window), QColor(255, 255, 255));
+    EXPECT_TRUE(message.autoFillBackground() && message.textFormat() == Qt::PlainText); // never markup
+    const QString picture = qEnvironmentVariable("QZ_PICTURE");
+    EXPECT_TRUE(picture.isEmpty() || w.dialog->grab().save(picture));
 
-    // A corrected value loses the mark at the next Save, a new bad one gets it.
+    // A corrected value loses its mark at Save; the status clears itself 2 seconds later.
     Type(w.Find<QLineEdit>("ProcDelayT"), "60");
-    Type(w.Find<QLineEdit>("Port1T"), "70000");
-    Click(w.Find<QPushButton>("Save"));
-    EXPECT_EQ(marked.palette().color(QPalette::WindowText), kShownGreen);
-    EXPECT_FALSE(marked.font().bold());
-    QLabel& port = w.Find<QLabel>("Port1M");
-    EXPECT_EQ(port.palette().color(QPalette::WindowText), kShownOrange);
-    EXPECT_TRUE(port.font().bold());
-    EXPECT_EQ(status.text(), "1 Item(s) Highlighted Contain Out Of Range Values - Changes Not Saved");
-    EXPECT_EQ(w.ConfigFile(), kMainConfigFile);
+    w.Click("Save");
+    EXPECT_EQ(Look(w, "ProcDelayM"), "sec (min 5, max 3600) #006600");
+    EXPECT_EQ(Look(w, "Status"), "Changes Saved - Click Exit To Activate The Changes #ff8000");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.Find<QLabel>("Status").text().isEmpty(); }, 5000));
 }
 
-TEST(TextFields, SwitchedOffFieldsShowTheButtonFace) {
-    const QColor face = QApplication::palette().color(QPalette::Button);
-    const QColor live = QApplication::palette().color(QPalette::Base);
-    ASSERT_NE(face, live);
-    const struct {
-        const char* name;
-        bool slave;
-        const char* field;
-        bool enabled;
-        bool readOnly;
-    } rows[] = {
-        {"main station", false, "ComDelayT", false, true},  {"main station", false, "DelTimeT", false, false},
-        {"main station", false, "StopTimeT", false, false}, {"main station", false, "Proc1T", true, false},
-        {"slave", true, "ComDelayT", true, false},          {"slave", true, "DelTimeT", false, true},
-        {"slave", true, "StopTimeT", false, true},
-    };
-    for (const auto& row : rows) {
-        DialogWorld w;
-        if (row.slave) w.p.set = SlaveSettings();
-        w.OpenDialog();
-        QLineEdit& field = w.Find<QLineEdit>(row.field);
-        const std::string what = std::string(row.name) + " " + row.field;
-        EXPECT_EQ(field.isEnabled(), row.enabled) << what;
-        EXPECT_EQ(field.isReadOnly(), row.readOnly) << what;
-        const QColor back = row.enabled ? live : face;
-        EXPECT_EQ(
-            field.palette().color(field.isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Base),
-            back)
-            << what;
-        // The inside of the field, away from its text and frame, is painted in that colour.
-        const QImage picture = field.grab().toImage();
-        EXPECT_EQ(picture.pixelColor(picture.width() - 6, picture.height() / 2), back) << what;
+TEST(ConfigDialog, TickBoxesReachTheirOwnPartOnly) {
+    const char* boxes[] = {"RunOnTopT",  "StartMinT", "Del_OnT", "Stop_OnT",
+                           "StartTimeT", "ForceT",    "UExitT",  "DNameT"};
+    for (size_t clicked = 0; clicked < std::size(boxes); ++clicked) {
+        DialogWorld w(IniFile().Set("RunOnTop", 2));
+        w.Open(); // activated: on top, as the setting says
+        EXPECT_TRUE(w.dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        const auto ticks = [&] {
+            std::string shown;
+            for (const char* box : boxes)
+                shown += w.Find<QCheckBox>(box).isChecked() ? 'x' : '-';
+            return shown;
+        };
+        std::string expected = ticks();
+        expected[clicked] = expected[clicked] == 'x' ? '-' : 'x';
+        w.Click(boxes[clicked]);
+        EXPECT_EQ(ticks(), expected) << boxes[clicked];
+        EXPECT_EQ(Outcome(w), clicked == 0 ? "|shown" : "|on top shown"); // still shown when no longer on top
     }
 }
 
-TEST(CheckBoxes, ClickReachesTheViewAndItsRules) {
-    using Check = std::function<void(DialogWorld&, bool ticked)>;
-    const struct {
-        const char* name;
-        Part<CheckBoxView> part;
-        Check follows;
-    } rows[] = {
-        {"RunOnTopT", &ConfigView::RunOnTopT,
-         [](DialogWorld& w, bool ticked) {
-             EXPECT_EQ(w.dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint), ticked);
-         }},
-        {"StartMinT", &ConfigView::StartMinT, {}},
-        {"Del_OnT", &ConfigView::Del_OnT,
-         [](DialogWorld& w, bool ticked) { EXPECT_EQ(w.Find<QLineEdit>("DelTimeT").isEnabled(), ticked); }},
-        {"Stop_OnT", &ConfigView::Stop_OnT,
-         [](DialogWorld& w, bool ticked) { EXPECT_EQ(w.Find<QLineEdit>("StopTimeT").isEnabled(), ticked); }},
-        {"StartTimeT", &ConfigView::StartTimeT,
-         [](DialogWorld& w, bool ticked) {
-             EXPECT_EQ(w.Find<QLabel>("StartDelayL").text(), ticked ? "Activate At:" : "Activate After:");
-         }},
-        {"ForceT", &ConfigView::ForceT,
-         [](DialogWorld& w, bool ticked) {
-             EXPECT_EQ(w.Find<QLabel>("ShutTypeM").text(), ticked ? "(Forces Applications To Close)" : "");
-         }},
-        {"UExitT", &ConfigView::UExitT, {}},
-        {"DNameT", &ConfigView::DNameT,
-         [](DialogWorld& w, bool ticked) {
-             EXPECT_EQ(w.Find<QLabel>("IPAddL").text(), ticked ? "Domain Name" : "IP Address");
-         }},
+TEST(ConfigDialog, ListsOfferTheirItemsOnlyAndPassTheChoice) {
+    DialogWorld w;
+    w.Open();
+    QComboBox& types = w.Find<QComboBox>("ShutNameT");
+    QComboBox& levels = w.Find<QComboBox>("LogLevelT");
+    const auto items = [](const QComboBox& list) {
+        QStringList all;
+        for (int i = 0; i < list.count(); ++i)
+            all << list.itemText(i);
+        return (all.join("|") + " " + list.currentText() + (list.isEditable() ? " editable" : ""))
+            .toStdString();
     };
-    for (const auto& row : rows) {
-        DialogWorld w;
-        w.OpenDialog();
-        QCheckBox& box = w.Find<QCheckBox>(row.name);
-        const bool before = (w.View().*row.part).checked;
-        EXPECT_EQ(box.isChecked(), before) << row.name;
-        for (bool ticked : {!before, before}) {
-            Click(box);
-            EXPECT_EQ((w.View().*row.part).checked, ticked) << row.name;
-            EXPECT_EQ(box.isChecked(), ticked) << row.name;
-            if (row.follows) row.follows(w, ticked);
-        }
-    }
+    EXPECT_EQ(items(types), "Hibernate|Monitor|Power Off|Reboot|Shutdown|StandBy Shutdown");
+    EXPECT_EQ(items(levels), "Full|None|Normal Normal");
+    // The keyboard's way of choosing.
+    const auto choose = [](QComboBox& list, const QString& item) {
+        list.setFocus();
+        while (list.currentText() != item && list.findText(item) >= 0)
+            QTest::keyClick(&list, list.currentIndex() < list.findText(item) ? Qt::Key_Down : Qt::Key_Up);
+    };
+    choose(types, "Hibernate");
+    EXPECT_FALSE(w.Find<QCheckBox>("ForceT").isEnabled());
+    choose(levels, "None");
+    EXPECT_FALSE(w.Find("Archive").isEnabled() || w.Find("ViewL").isEnabled());
+    EXPECT_EQ(w.View().ShutNameT.text + " " + w.View().LogLevelT.text, "Hibernate None");
 }
 
-TEST(CheckBoxes, TickingFixedTimeChangesTheActivationRow) {
-    DialogWorld w;
-    w.OpenDialog();
-    QLabel& label = w.Find<QLabel>("StartDelayL");
-    QLabel& hint = w.Find<QLabel>("StartDelayM");
-    QLineEdit& field = w.Find<QLineEdit>("StartDelayT");
-    EXPECT_EQ(label.text(), "Activate After:");
-    EXPECT_EQ(hint.text(), "seconds (min 1, max 3600)");
-    EXPECT_EQ(field.text(), "2");
-
-    Click(w.Find<QCheckBox>("StartTimeT"));
-    EXPECT_EQ(label.text(), "Activate At:");
-    EXPECT_EQ(hint.text(), "Time in the format xx:xx");
-    EXPECT_EQ(field.toolTip(), "Time at which program is activated in the format 'xx:xx' (24 hour clock)");
-    EXPECT_EQ(field.text(), ""); // a number of seconds is no time of day
-
-    Type(field, "07:30");
-    Click(w.Find<QCheckBox>("StartTimeT"));
-    EXPECT_EQ(label.text(), "Activate After:");
-    EXPECT_EQ(hint.text(), "seconds (min 1, max 3600)");
-    EXPECT_EQ(field.toolTip(), "Delay after startup before program is activated");
-    EXPECT_EQ(field.text(), "");
-}
-
-TEST(Lists, HoldTheirItemsInOrderAndCannotBeTypedInto) {
-    DialogWorld w;
-    w.OpenDialog();
-    QComboBox& levels = w.Find<QComboBox>("LogLevelT");
-    QComboBox& types = w.Find<QComboBox>("ShutNameT");
-    EXPECT_EQ(Items(levels), QStringList({"Full", "None", "Normal"}));
-    EXPECT_EQ(Items(types),
-              QStringList({"Hibernate", "Monitor", "Power Off", "Reboot", "Shutdown", "StandBy"}));
-    EXPECT_FALSE(levels.isEditable());
-    EXPECT_FALSE(types.isEditable());
-    EXPECT_EQ(levels.currentText(), "Normal");
-    EXPECT_EQ(types.currentText(), "Power Off");
-    EXPECT_EQ(types.toolTip(), "Type of Shutdown");
-}
-
-TEST(Lists, ChosenItemsReachTheirHandlers) {
-    DialogWorld w;
-    w.OpenDialog();
-    QComboBox& types = w.Find<QComboBox>("ShutNameT");
-    QCheckBox& force = w.Find<QCheckBox>("ForceT");
-    QLabel& typeHint = w.Find<QLabel>("ShutTypeM");
-    EXPECT_EQ(typeHint.text(), "(Forces Applications To Close)");
-
-    Choose(types, "Hibernate");
-    EXPECT_EQ(w.View().ShutNameT.text, "Hibernate");
-    EXPECT_FALSE(force.isEnabled());
-    EXPECT_EQ(typeHint.text(), "");
-    Choose(types, "Monitor");
-    EXPECT_EQ(typeHint.text(), "(Only Use With A Valid IP Address)");
-    EXPECT_EQ(w.Find<QLabel>("IPAddM").text(), "(A valid IP address)");
-    Choose(types, "Reboot");
-    EXPECT_TRUE(force.isEnabled());
-    EXPECT_EQ(typeHint.text(), "(Forces Applications To Close)");
-
-    QComboBox& levels = w.Find<QComboBox>("LogLevelT");
-    QPushButton& archive = w.Find<QPushButton>("Archive");
-    QPushButton& view = w.Find<QPushButton>("ViewL");
-    EXPECT_TRUE(archive.isEnabled());
-    Choose(levels, "None");
-    EXPECT_EQ(w.View().LogLevelT.text, "None");
-    EXPECT_FALSE(archive.isEnabled());
-    EXPECT_FALSE(view.isEnabled());
-    Choose(levels, "Full");
-    EXPECT_TRUE(archive.isEnabled());
-    EXPECT_TRUE(view.isEnabled());
-}
-
-TEST(Buttons, CaptionsLeftToRight) {
-    DialogWorld w;
-    w.OpenDialog();
-    const char* names[] = {"Archive", "ViewL", "Restore", "Save", "ExitConfig"};
-    const char* captions[] = {"&Archive", "&View Log", "&Restore", "&Save", "&Exit"};
+TEST(ConfigDialog, ButtonsLeftToRightTheLogoAndClosingReachTheirHandlers) {
+    const struct {
+        const char *name, *caption, *outcome;
+        std::function<void(ConfigDialog&)> close = {}; // instead of a click on the control
+    } controls[] = {
+        {"Archive", "&Archive", "Archive Quenzel Log File||shown"},
+        {"ViewL", "&View Log", "/Log/Quenzel.log||shown"},
+        {"Restore", "&Restore", "Defaults Restored - Click Save To Keep|shown"},
+        {"Save", "&Save", "No Changes To Save|shown"},
+        {"ExitConfig", "&Exit", "|EnableMainControls|hidden"},
+        {"Logo", nullptr, "|OpenWebPage index.htm|shown"},
+        {"title bar", nullptr, "|EnableMainControls|hidden", [](ConfigDialog& d) { d.close(); }},
+        {"done", nullptr, "|EnableMainControls|hidden", [](ConfigDialog& d) { d.accept(); }},
+        // Escape would close the screen past Exit's question about unsaved edits.
+        {"Escape", nullptr, "|shown", [](ConfigDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
+    };
     int left = -1;
-    for (size_t i = 0; i < std::size(names); ++i) {
-        QPushButton& button = w.Find<QPushButton>(names[i]);
-        EXPECT_EQ(button.text(), captions[i]);
-        EXPECT_GT(button.x(), left) << names[i];
-        EXPECT_FALSE(button.autoDefault()) << names[i];
-        left = button.x();
+    for (const auto& control : controls) {
+        DialogWorld w;
+        w.Open();
+        if (control.caption) {
+            QPushButton& button = w.Find<QPushButton>(control.name);
+            EXPECT_EQ(button.text(), control.caption);
+            EXPECT_GT(button.x(), left) << control.name;
+            EXPECT_FALSE(button.autoDefault()) << control.name; // Enter in a field presses none of them
+            left = button.x();
+        }
+        control.close ? control.close(*w.dialog) : w.Click(control.name);
+        EXPECT_EQ(Outcome(w), control.outcome);
+        EXPECT_EQ(w.p.rt.DialogOpen, w.dialog->isVisible()) << control.name;
     }
-    EXPECT_EQ(w.Find<QPushButton>("Save").toolTip(),
-              "Save Quenzel Configuration Values (The program will be reset when you close this screen if "
-              "values have been changed)");
-    EXPECT_EQ(w.Find<QPushButton>("Archive").toolTip(), "Archive Quenzel log file and create new one");
 }
 
-TEST(Buttons, EachReachesItsHandler) {
-    using Check = std::function<void(DialogWorld&)>;
-    const struct {
-        const char* name;
-        Check done;
-    } rows[] = {
-        {"Archive",
-         [](DialogWorld& w) {
-             ASSERT_EQ(w.world.host.messages.size(), 1u);
-             EXPECT_EQ(w.world.host.messages[0].title, "Archive Quenzel Log File");
-         }},
-        {"ViewL",
-         [](DialogWorld& w) {
-             EXPECT_EQ(w.world.system.viewed,
-                       std::vector<std::string>{w.world.files.Resolve("Log\\Quenzel.log").string()});
-         }},
-        {"Restore",
-         [](DialogWorld& w) {
-             EXPECT_EQ(w.Find<QLabel>("Status").text(), "Defaults Restored - Click Save To Keep");
-         }},
-        {"Save", [](DialogWorld& w) { EXPECT_EQ(w.Find<QLabel>("Status").text(), "No Changes To Save"); }},
-        {"ExitConfig", [](DialogWorld& w) { EXPECT_FALSE(w.dialog->isVisible()); }},
+TEST(ConfigDialog, ClosedWhileItsBoxIsOpenItOutlivesTheBox) {
+    DialogWorld w;
+    QPointer<ConfigDialog> dialog = new ConfigDialog(w.p, std::make_unique<FakeMainSide>(w.mainCalls));
+    dialog->SetDeleteWhenClosed(true);
+    dialog->show();
+    bool aliveInBox = false;
+    w.host.whileOpen = [&] {
+        dialog->close(); // the main window's count ran out meanwhile
+        QTest::qWait(0);
+        aliveInBox = !dialog.isNull();
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        DialogWorld w;
-        w.dir.Write("Log/Quenzel.log", "a log\n");
-        w.OpenDialog();
-        Click(w.Find<QPushButton>(row.name));
-        row.done(w);
-        EXPECT_FALSE(w.world.host.endedWith.has_value());
-    }
+    QTest::mouseClick(dialog->findChild<QPushButton*>("Archive"), Qt::LeftButton);
+    QTest::qWait(0);
+    EXPECT_TRUE(aliveInBox && dialog.isNull());
 }
 
 } // namespace

@@ -1,41 +1,41 @@
 #pragma once
+#include <QTest>
 #include <memory>
-#include <stdexcept>
-#include <string>
-#include <vector>
 
+#include "config/ConfigFile.h"
 #include "gui/config/ConfigDialog.h"
-#include "tests/config_screen/ScreenWorld.h"
+#include "tests/app/Harness.h"
 
 namespace qz::test {
 
 // The main window as the dialog sees it: every call is recorded, in order, in a list that outlives
 // the dialog.
-class FakeMainSide : public MainWindowSide {
-  public:
-    explicit FakeMainSide(std::vector<std::string>& calls) : calls_(calls) {}
-    void ResetMonitor() override { calls_.push_back("ResetMonitor"); }
-    void ShowStatus() override { calls_.push_back("ShowStatus"); }
-    void EnableMainControls() override { calls_.push_back("EnableMainControls"); }
-    void OpenWebPage(const std::string& page) override { calls_.push_back("OpenWebPage " + page); }
-
-  private:
-    std::vector<std::string>& calls_;
+struct FakeMainSide : MainWindowSide {
+    explicit FakeMainSide(std::vector<std::string>& list) : calls(list) {}
+    void ResetMonitor() override { calls.push_back("ResetMonitor"); }
+    void ShowStatus() override { calls.push_back("ShowStatus"); }
+    void EnableMainControls() override { calls.push_back("EnableMainControls"); }
+    void OpenWebPage(const std::string& page) override { calls.push_back("OpenWebPage " + page); }
+    std::vector<std::string>& calls;
 };
 
-// The configuration screen's world (Data/Quenzel.ini, Log/, a main station's settings) with the
-// dialog on top of it.
-struct DialogWorld : ScreenWorld {
-    // Opens the dialog for the settings and run-time state as they are now; OpenDialog also shows it.
-    ConfigDialog& CreateDialog();
-    ConfigDialog& OpenDialog();
-    const ConfigView& View() const { return dialog->Screen().view; }
-
-    template <class Widget> Widget& Find(const char* name) const {
-        auto* widget = dialog->findChild<Widget*>(name);
-        if (!widget) throw std::runtime_error(std::string("the dialog has no control ") + name);
-        return *widget;
+// The configuration dialog over a program started with the configuration file, fakes for the world.
+struct DialogWorld : Monitor {
+    explicit DialogWorld(const IniFile& ini = IniFile()) { Start(ini); }
+    // Shows the dialog and activates it, as the window system does.
+    ConfigDialog& Open() {
+        dialog = std::make_unique<ConfigDialog>(p, std::make_unique<FakeMainSide>(mainCalls));
+        dialog->show();
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(dialog.get(), &activate);
+        return *dialog;
     }
+    const ConfigView& View() const { return dialog->Screen().view; }
+    template <class T = QWidget> T& Find(const char* name) const {
+        if (T* control = dialog->findChild<T*>(name)) return *control;
+        throw std::runtime_error(std::string("the dialog has no control ") + name);
+    }
+    void Click(const char* name) const { QTest::mouseClick(&Find(name), Qt::LeftButton); }
 
     std::vector<std::string> mainCalls;
     std::unique_ptr<ConfigDialog> dialog;
