@@ -59,6 +59,15 @@ Texts Choosable(const GuiWorld& w) {
     return choosable;
 }
 
+// The monitor's key whose tray picture this is ("Start" shares the one of "Activate").
+std::string KeyOf(const QImage& picture) {
+    for (const char* key : {"Activate", "Activity", "NoActivity", "Shutdown"})
+        if (!picture.isNull() &&
+            picture == TrayPicture(key).pixmap(picture.size()).toImage().convertToFormat(picture.format()))
+            return key;
+    return "none";
+}
+
 // With QZ_PICTURES naming a folder, saves the window's picture there: quenzel_screenshots makes the
 // README's pictures from the scenes checked here.
 void Picture(QWidget& window, const char* file) {
@@ -99,27 +108,23 @@ TEST(MainWindow, LabelsTrayAndMenuFollowTheMonitorsState) {
     const QPalette system = QApplication::palette();
     const std::string face = " on " + system.color(QPalette::Button).name().toStdString();
     const std::string text = " " + system.color(QPalette::ButtonText).name().toStdString() + face;
-    const auto tray = [](GuiWorld& w, const char* key) {
-        const auto picture = [](const QIcon& icon) { return icon.pixmap(32, 32).toImage(); };
-        return picture(w.tray.Icon().icon()) == picture(TrayPicture(key)) &&
-               w.tray.Icon().toolTip() == "Quenzel";
-    };
+    const auto tray = [](GuiWorld& w) { return KeyOf(w.tray.Icon().icon().pixmap(32, 32).toImage()); };
     GuiWorld w;
     w.world.processes.names = {"worker.exe"};
     w.Start(IniFile(), "-InhibitShutdown"); // which makes every delay 6 seconds
     EXPECT_EQ(Look(w, "Counter"), "Program Activation In 2s #0000ff" + face);
-    EXPECT_TRUE(tray(w, "Start"));
+    EXPECT_EQ(tray(w) + " " + w.tray.Icon().toolTip().toStdString(), "Activate Quenzel");
     emit w.tray.Icon().activated(QSystemTrayIcon::Context); // a right click on the icon opens the popup
     EXPECT_TRUE(w.window->PopupMenu().isVisible());
     w.Seconds(3);
     EXPECT_EQ(Look(w, "Title"), "Shutdown if there is no activity for 6s" + text);
     EXPECT_EQ(Look(w, "Counter"), "Activity #006600" + face);
     EXPECT_EQ(Look(w, "CPULoad"), "P1 .. .." + text);
-    EXPECT_TRUE(tray(w, "Activity"));
+    EXPECT_EQ(tray(w), "Activity");
     Picture(*w.window, "main-run.png");
     w.IntoCountdown();
     EXPECT_EQ(Look(w, "Counter"), "The Computer Will Shutdown In 6s #ffffff on #ff8000 bold");
-    EXPECT_TRUE(tray(w, "Shutdown"));
+    EXPECT_EQ(tray(w), "Shutdown");
     EXPECT_EQ(Choosable(w), (Texts{"mPopUpCancel", "Reset"}));
     EXPECT_EQ(w.Find<QPushButton>("Reset").text() + w.Find<QPushButton>("Reset").toolTip(),
               "&CancelCancel Quenzel Shutdown");
@@ -127,7 +132,7 @@ TEST(MainWindow, LabelsTrayAndMenuFollowTheMonitorsState) {
     const size_t logged = w.Events().size();
     w.Find<QAction>("mPopUpCancel").trigger();
     EXPECT_EQ(Outcome(w, logged), "Cancel/Shutdown Start/Initialise centred ");
-    EXPECT_TRUE(tray(w, "Activate"));
+    EXPECT_EQ(tray(w), "Activate");
     w.Click("About");
     w.window->About()->Timer1Tick();
     EXPECT_EQ(w.window->About()->findChild<QLabel*>("TMessage")->text(), "About will close in 4 sec");
@@ -137,7 +142,7 @@ TEST(MainWindow, LabelsTrayAndMenuFollowTheMonitorsState) {
     unconfigured.Start(IniFile().Set("Proc1", ""), "-InhibitShutdown");
     EXPECT_EQ(Look(unconfigured, "Title"), "Click Configure To Set Up Quenzel #ff8000" + face + " bold");
     Picture(*unconfigured.window, "main-unconfigured.png");
-    EXPECT_EQ(TrayPicture("NoActivity").pixmap(32, 32).toImage(), WindowIcon().pixmap(32, 32).toImage());
+    EXPECT_EQ(KeyOf(WindowIcon().pixmap(32, 32).toImage()), "NoActivity");
 }
 
 TEST(MainWindow, ScreensPauseTheMainControlsComeForwardOnceAndCloseThemselves) {
@@ -277,7 +282,7 @@ QImage FirstPicture(const QDBusArgument& pictures) {
     return image;
 }
 
-// The title of the item's tip, (sa(iiay)ss), and the monitor's key whose picture the item shows.
+// The title of the item's tip, (sa(iiay)ss), and the key of the picture the item shows.
 std::string Shown(const QString& item) {
     const QDBusArgument tip = ItemProperty(item, "ToolTip");
     QString icon, title;
@@ -285,12 +290,7 @@ std::string Shown(const QString& item) {
     tip >> icon;
     FirstPicture(tip);
     tip >> title;
-    const QImage shown = FirstPicture(ItemProperty(item, "IconPixmap"));
-    for (const char* key : {"Activate", "Activity", "NoActivity", "Shutdown"})
-        if (!shown.isNull() &&
-            shown == TrayPicture(key).pixmap(shown.size()).toImage().convertToFormat(shown.format()))
-            return title.toStdString() + " " + key;
-    return title.toStdString() + " none";
+    return title.toStdString() + " " + KeyOf(FirstPicture(ItemProperty(item, "IconPixmap")));
 }
 
 TEST(TrayOnARealHost, IconRegistersAndFollowsTheMonitorsState) {
