@@ -24,7 +24,19 @@ build_and_test() {
     if [ "$preset" = mingw ]; then
         stage "mingw: wine prefix" cmake/wine-run.sh "build/mingw/wine"
     fi
-    stage "$preset: test" ctest --preset "$preset"
+    stage "$preset: test" run_tests "$preset"
+}
+
+passed=0
+skipped=0
+run_tests() {
+    local log="build/$1/ctest.log" total skips
+    ctest --preset "$1" | tee "$log"
+    total=$(sed -n 's/.* tests passed, 0 tests failed out of \([0-9]*\)$/\1/p' "$log")
+    total=${total:-0}
+    skips=$(grep -c '(Skipped)$' "$log" || true)
+    passed=$((passed + total - skips))
+    skipped=$((skipped + skips))
 }
 
 stage "install" ./scripts/install-deps.sh
@@ -38,3 +50,4 @@ done
 echo "==> timings"
 printf '%s\n' "${timings[@]}"
 echo "all stages passed in $((SECONDS / 60))m $((SECONDS % 60))s"
+echo "tests: $passed passed, 0 failed, $skipped skipped"
