@@ -44,7 +44,7 @@ struct ScriptedEvents final : EventSource {
     SteadyTime Now() const override { return now; }
     Wakeup Wait(std::intptr_t socket, std::optional<SteadyTime> deadline) override {
         sockets.push_back(socket);
-        deadlines.push_back(deadline ? (*deadline - kStart) / std::chrono::milliseconds(1) : -1);
+        deadlines.push_back(deadline ? static_cast<long>((*deadline - kStart) / std::chrono::milliseconds(1)) : -1L);
         if (next == steps.size()) return {false, {Command::Exit}};
         const Step& step = steps[next++];
         if (step.lag >= 0) now = *deadline + std::chrono::milliseconds(step.lag);
