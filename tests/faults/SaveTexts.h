@@ -1,11 +1,20 @@
 #pragma once
 #include <string>
 
+#include "tests/support/IniFile.h"
+
 namespace qz::test {
 
-// The two configurations the rewriter saves in turn. The second is large, so that a kill often
-// lands while its bytes are still being written.
-std::string SmallSaveText();
-std::string LargeSaveText();
+// Two configurations to save in turn; the large one makes kills land mid-write often.
+inline std::string SmallSaveText() {
+    return IniFile().Set("Proc1", "encoder.exe").Text();
+}
+
+inline std::string LargeSaveText() {
+    std::string name;
+    while (name.size() < 128 * 1024)
+        name += "render-worker-";
+    return IniFile().Set("Proc1", "backup").Set("Proc3", name).Text();
+}
 
 } // namespace qz::test

@@ -1,5 +1,5 @@
 // Stands in for the text editor: writes the command line it was started with to the file named by
-// the rest of that line, with ".seen" appended. The editor takes the whole rest as one file name.
+// the rest of that line (taken whole, as the editor does), with ".seen" appended.
 #include <windows.h>
 
 #include <fstream>
@@ -7,12 +7,9 @@
 
 int main() {
     const std::string line = GetCommandLineA();
-    const size_t nameEnd = line.empty()     ? std::string::npos
-                           : line[0] == '"' ? line.find('"', 1)
-                                            : line.find(' ');
-    if (nameEnd == std::string::npos) return 0;
-    const size_t fileStart = line.find_first_not_of(' ', nameEnd + 1);
-    if (fileStart == std::string::npos) return 0;
-    std::ofstream(line.substr(fileStart) + ".seen", std::ios::binary) << line;
-    return 0;
+    const size_t nameEnd = line.starts_with('"') ? line.find('"', 1) : line.find(' ');
+    const size_t fileStart =
+        nameEnd == std::string::npos ? nameEnd : line.find_first_not_of(' ', nameEnd + 1);
+    if (fileStart != std::string::npos)
+        std::ofstream(line.substr(fileStart) + ".seen", std::ios::binary) << line;
 }
