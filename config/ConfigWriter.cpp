@@ -13,17 +13,6 @@ namespace {
 
 constexpr double kTimeOffset = 10000;
 
-// "dd-mmm-yy hh:mm:ss"
-std::string FileTimeStamp(const LocalTime& t) {
-    static constexpr std::array<const char*, 12> kMonths{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const char* month = t.month >= 1 && t.month <= 12 ? kMonths[static_cast<size_t>(t.month - 1)] : "???";
-    std::array<char, 96> buffer{};
-    std::snprintf(buffer.data(), buffer.size(), "%02d-%s-%02d %02d:%02d:%02d", t.day, month, t.year % 100,
-                  t.hour, t.minute, t.second);
-    return buffer.data();
-}
-
 // The shortest decimal text that reads back as the same value; whole numbers without a point.
 std::string ShortestDecimal(double value) {
     if (value == 0) return "0"; // also for -0
@@ -66,7 +55,7 @@ std::string ConfigFileText(const ConfigInput& in, int16_t cMain, const LocalTime
     auto line = [&text](std::string_view a, std::string_view b = {}) { text.append(a).append(b) += '\n'; };
     line("# Quenzel Version ", std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor));
     line("# ", "Configuration File");
-    line("# ", FileTimeStamp(now));
+    line("# ", TimeStamp(now));
     line("");
     line("[Comms]");
     line("CMain=", std::to_string(cMain));

@@ -1,8 +1,5 @@
 #include "logging/Log.h"
 
-#include <array>
-#include <cstdio>
-
 #include "logging/LogFile.h"
 #include "screens/StartupChecks.h"
 
@@ -36,16 +33,6 @@ void AppendOrEnd(Program& p, const std::string& block) {
 void CheckLogExists(Program& p) {
     CheckLogDir(p, p.set.LogPath);
     CheckLogFile(p, "log", p.set.LogPath, p.set.LogName);
-}
-
-std::string TimeStamp(const LocalTime& t) {
-    static constexpr std::array<const char*, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const char* month = (t.month >= 1 && t.month <= 12) ? kMonths[static_cast<size_t>(t.month - 1)] : "???";
-    char text[48];
-    std::snprintf(text, sizeof text, "%02d-%s-%02d %02d:%02d:%02d", t.day, month, t.year % 100, t.hour,
-                  t.minute, t.second);
-    return text;
 }
 
 void CreateLogFile(Program& p) {

@@ -6,9 +6,6 @@
 
 namespace qz {
 
-// "dd-mmm-yy hh:mm:ss", for example "05-Dec-26 10:30:00".
-std::string TimeStamp(const LocalTime& t);
-
 void CreateLogFile(Program& p);
 void WriteLogHeader(Program& p, int mode); // 0 start-up header, 1 configuration block after an update
 void WriteLog(Program& p, std::string_view event, std::string_view detail);

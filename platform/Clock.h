@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 namespace qz {
 
@@ -13,14 +14,18 @@ struct LocalTime {
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual LocalTime Now() const = 0;
 };
 
+// "dd-mmm-yy hh:mm:ss" with English month abbreviations, for example "05-Dec-26 10:30:00": the
+// stamp of log entries and of the saved configuration.
+std::string TimeStamp(const LocalTime& t);
+
 // The machine's local time.
 class SystemClock final : public Clock {
-public:
+  public:
     LocalTime Now() const override;
 };
 
