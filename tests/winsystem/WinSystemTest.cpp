@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -22,20 +23,29 @@ std::string BesideTest(const std::string& program) {
     return path.substr(0, path.find_last_of("\\/") + 1) + program;
 }
 
-// Whether the token holds the Administrators group, found by identifier rather than by the code
-// under test's way.
-bool HasAdministrators(HANDLE token) {
-    std::vector<BYTE> admins(SECURITY_MAX_SID_SIZE);
-    DWORD size = SECURITY_MAX_SID_SIZE, needed = 0;
+std::vector<BYTE> AdministratorsSid() {
+    std::vector<BYTE> sid(SECURITY_MAX_SID_SIZE);
+    DWORD size = SECURITY_MAX_SID_SIZE;
+    if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid.data(), &size)) sid.clear();
+    return sid;
+}
+
+// The attributes of the token's Administrators group, found by identifier rather than by the code
+// under test's way; nullopt when the token has no such group.
+std::optional<DWORD> AdministratorsAttributes(HANDLE token) {
+    std::vector<BYTE> admins = AdministratorsSid();
+    DWORD needed = 0;
     GetTokenInformation(token, TokenGroups, nullptr, 0, &needed);
     std::vector<DWORD_PTR> buffer(needed / sizeof(DWORD_PTR) + 1);
-    if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins.data(), &size) ||
-        !GetTokenInformation(token, TokenGroups, buffer.data(), needed, &needed))
-        return false;
+    if (admins.empty() || !GetTokenInformation(token, TokenGroups, buffer.data(), needed, &needed)) return {};
     const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
     for (DWORD i = 0; i < groups->GroupCount; ++i)
-        if (EqualSid(groups->Groups[i].Sid, admins.data())) return true;
-    return false;
+        if (EqualSid(groups->Groups[i].Sid, admins.data())) return groups->Groups[i].Attributes;
+    return {};
+}
+
+bool HasAdministrators(HANDLE token) {
+    return AdministratorsAttributes(token).has_value();
 }
 
 TEST(WinSystem, AdministratorAnswerFollowsTheProcessTokensGroups) {
@@ -45,6 +55,20 @@ TEST(WinSystem, AdministratorAnswerFollowsTheProcessTokensGroups) {
     EXPECT_EQ(TokenHasAdministratorsGroup(own), HasAdministrators(own));
     CloseHandle(own);
     EXPECT_FALSE(TokenHasAdministratorsGroup(nullptr));
+}
+
+TEST(WinSystem, AdministratorsGroupForDenyingOnlyStillCounts) {
+    HANDLE own = nullptr;
+    HANDLE restricted = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own));
+    if (!HasAdministrators(own)) GTEST_SKIP() << "this user is not in the Administrators group";
+    std::vector<BYTE> admins = AdministratorsSid();
+    SID_AND_ATTRIBUTES disable{admins.data(), 0};
+    ASSERT_TRUE(CreateRestrictedToken(own, 0, 1, &disable, 0, nullptr, 0, nullptr, &restricted));
+    ASSERT_NE(AdministratorsAttributes(restricted).value_or(0) & SE_GROUP_USE_FOR_DENY_ONLY, 0u);
+    EXPECT_TRUE(TokenHasAdministratorsGroup(restricted));
+    CloseHandle(restricted);
+    CloseHandle(own);
 }
 
 TEST(WinSystem, RaisePriorityMakesThreadHighestAndProcessHigh) {
