@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/LoopbackSocket.h"
 #include "link/Link.h"
 #include "platform/Backend.h"
 #include "tests/support/Fakes.h"
@@ -37,31 +38,9 @@ constexpr int kBurst = 40000; // datagrams per flood
 // Alive, reset, a wrong length, an unknown sender, a scrap too short to read.
 constexpr std::array<std::string_view, 5> kKinds = {"<QZA100>", "<QZC000>", "<QZA199>", "<XYA100>", "QZ"};
 
-// A loopback UDP socket on a port of the kernel's choice.
-struct LoopbackSocket {
-    LoopbackSocket() {
-        fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ok = fd >= 0 && bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-             getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
-    }
-    ~LoopbackSocket() {
-        if (fd >= 0) close(fd);
-    }
-    LoopbackSocket(const LoopbackSocket&) = delete;
-    LoopbackSocket& operator=(const LoopbackSocket&) = delete;
-    int Port() const { return ntohs(address.sin_port); }
-
-    int fd = -1;
-    sockaddr_in address{};
-    bool ok = false;
-};
-
 // Sends the kinds in turn to 127.0.0.1:port, count datagrams or until the deadline; the number sent.
 long Flood(int port, long count, Steady::time_point deadline) {
-    LoopbackSocket from;
+    bench::LoopbackSocket from;
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -163,13 +142,13 @@ void HandlerUnderFlood(benchmark::State& state) {
     test::FakeWorld world(dir.path());
     auto real = MakeUdpSocket();
     CountingSocket counting(*real);
-    LoopbackSocket mainStation; // hears the slave's answers and never reads them
+    bench::LoopbackSocket mainStation; // hears the slave's answers and never reads them
     Program slave(Services{world.host, world.clock, world.files, world.processes, world.power, counting,
                            world.resolver, world.guard, world.system});
     slave.set.CMain = 2;
     slave.set.IPAdd = "127.0.0.1";
     slave.rt.PeerPort = mainStation.Port();
-    LoopbackSocket probe;
+    bench::LoopbackSocket probe;
     const int port = probe.Port();
     close(probe.fd);
     probe.fd = -1;
@@ -190,7 +169,7 @@ void HandlerUnderFlood(benchmark::State& state) {
 }
 
 void BareUnderFlood(benchmark::State& state) {
-    LoopbackSocket socket;
+    bench::LoopbackSocket socket;
     if (!socket.ok) return state.SkipWithError("no loopback socket");
     char buffer[2048];
     for (auto _ : state) {

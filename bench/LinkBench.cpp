@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/LoopbackSocket.h"
 #include "link/Link.h"
 #include "platform/Backend.h"
 
@@ -103,31 +104,9 @@ struct Station {
     bool bound = false;
 };
 
-// A socket on an ephemeral loopback port, for the bare echo.
-struct BareSocket {
-    BareSocket() {
-        fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ok = fd >= 0 && bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-             getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
-    }
-    ~BareSocket() {
-        if (fd >= 0) close(fd);
-    }
-    BareSocket(const BareSocket&) = delete;
-    BareSocket& operator=(const BareSocket&) = delete;
-    int Port() const { return ntohs(address.sin_port); }
-
-    int fd = -1;
-    sockaddr_in address{};
-    bool ok = false;
-};
-
 // Two loopback ports that are free now: held by bare sockets that give them up when asked.
 std::pair<int, int> FreePorts() {
-    BareSocket a, b;
+    bench::LoopbackSocket a, b;
     return {a.Port(), b.Port()};
 }
 
@@ -158,14 +137,15 @@ void LinkRoundTrip(benchmark::State& state, std::vector<double>& samples) {
 }
 
 void BareEcho(benchmark::State& state, std::vector<double>& samples) {
-    BareSocket a, b;
+    bench::LoopbackSocket a, b;
     if (!a.ok || !b.ok) {
         state.SkipWithError("no loopback sockets");
         return;
     }
     const std::string message = "<QZA100>";
     char buffer[64];
-    auto send = [&](const BareSocket& from, const BareSocket& to, const char* data, size_t size) {
+    auto send = [&](const bench::LoopbackSocket& from, const bench::LoopbackSocket& to, const char* data,
+                    size_t size) {
         return sendto(from.fd, data, size, 0, reinterpret_cast<const sockaddr*>(&to.address),
                       sizeof to.address) == static_cast<ssize_t>(size);
     };
@@ -211,7 +191,8 @@ void PrintRatios() {
 int main(int argc, char** argv) {
     // In turns, so load from elsewhere on the machine falls on both alike.
     for (int turn = 0; turn < 5; ++turn) {
-        benchmark::RegisterBenchmark("bare_udp_echo", [](benchmark::State& s) { qz::BareEcho(s, qz::bareSamples); })
+        benchmark::RegisterBenchmark("bare_udp_echo",
+                                     [](benchmark::State& s) { qz::BareEcho(s, qz::bareSamples); })
             ->Iterations(4000)
             ->UseRealTime();
         benchmark::RegisterBenchmark("link_round_trip",
