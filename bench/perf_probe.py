@@ -26,9 +26,10 @@ import tempfile
 import threading
 import time
 
+import psutil
+
 INHIBIT = "-InhibitShutdown"
 NAMES = ["sleep", "quenzel-watched-worker-long", "bash"]
-CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 PR_SET_PDEATHSIG = 1
 ACTIVATION = re.compile(r"Program Activation In (\d+)s")
 
@@ -53,7 +54,7 @@ def idle_processes(count):
 
 
 def process_count():
-    return sum(1 for entry in os.listdir("/proc") if entry.isdigit())
+    return len(psutil.pids())
 
 
 def run_pgrep():
@@ -72,8 +73,6 @@ def run_ps():
 
 
 def run_psutil():
-    import psutil
-
     wanted = set(NAMES)
     found = set()
     for process in psutil.process_iter(["name"]):
@@ -174,15 +173,16 @@ def program_command(program):
 
 
 def cpu_seconds(pid):
-    fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS  # utime, stime
+    times = psutil.Process(pid).cpu_times()
+    return times.user + times.system
 
 
 def memory_kb(pid):
-    values = {}
+    """Resident memory now and at its peak (VmRSS, VmHWM); psutil has only the first."""
+    values = {"VmRSS": psutil.Process(pid).memory_info().rss // 1024}
     for line in open(f"/proc/{pid}/status"):
         key, _, rest = line.partition(":")
-        if key in ("VmRSS", "VmHWM"):
+        if key == "VmHWM":
             values[key] = int(rest.split()[0])
     return values
 
@@ -191,23 +191,13 @@ def descendant_named(root, name, within=30):
     """The process called name among root's descendants, waiting for it to appear."""
     until = time.time() + within
     while time.time() < until:
-        for entry in os.listdir("/proc"):
-            if not entry.isdigit():
-                continue
-            with contextlib.suppress(OSError):
-                pid = int(entry)
-                if open(f"/proc/{pid}/comm").read().strip() == name and is_descendant(pid, root):
-                    return pid
+        with contextlib.suppress(psutil.Error):
+            for child in psutil.Process(root).children(recursive=True):
+                with contextlib.suppress(psutil.Error):
+                    if child.name() == name:
+                        return child.pid
         time.sleep(0.2)
     raise RuntimeError(f"{name} did not start")
-
-
-def is_descendant(pid, root):
-    while pid > 1:
-        if pid == root:
-            return True
-        pid = int(open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()[1])
-    return False
 
 
 def idle(args):

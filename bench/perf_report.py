@@ -5,7 +5,7 @@
 """
 import json
 import os
-import re
+import statistics
 import sys
 
 TARGETS = {
@@ -52,37 +52,67 @@ def code(block):
     return "```\n" + block + "\n```\n"
 
 
-def scan_rounds(bench_text):
-    """(extra, processes, scan, bare, pgrep) per round of scan_bench's ratio table."""
+def benchmark_documents(text):
+    """The JSON documents of Google Benchmark's file output, one per run of its benchmarks."""
+    decoder, documents, at = json.JSONDecoder(), [], 0
+    while text and at < len(text):
+        if text[at].isspace():
+            at += 1
+            continue
+        document, at = decoder.raw_decode(text, at)
+        documents.append(document)
+    return documents
+
+
+def median_times(documents):
+    """Real time per call in microseconds, the median of each benchmark's turns, by name."""
+    scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}
+    times = {}
+    for document in documents:
+        for run in document.get("benchmarks", []):
+            if run.get("run_type", "iteration") == "iteration" and not run.get("error_occurred"):
+                times.setdefault(run["name"], []).append(run["real_time"] * scale[run["time_unit"]])
+    return {name: statistics.median(values) for name, values in times.items()}
+
+
+def scan_rounds(documents):
+    """(scan, bare, pgrep_x3) in microseconds per count of extra processes, from scan_bench's
+    benchmarks named PEER/extra:COUNT/..."""
     rows = {}
-    block = summary_block(bench_text, "Process scan, three names") or ""
-    for line in block.splitlines():
-        m = re.match(r"\s*(\d+)\s+(\d+)\s+([\d.]+)\s+([\d.]+)\s+([\d.]+)\s", line)
-        if m:
-            extra = int(m.group(1))
-            rows[extra] = {"processes": int(m.group(2)), "scan": float(m.group(3)), "bare": float(m.group(4)),
-                           "pgrep_x3": float(m.group(5))}
-    return rows
+    for name, time in median_times(documents).items():
+        peer, *parts = name.split("/")
+        extra = [part[len("extra:"):] for part in parts if part.startswith("extra:")]
+        if extra and extra[0].isdigit() and peer in ("scan", "bare_comm_loop", "pgrep_x3"):
+            rows.setdefault(int(extra[0]), {})["bare" if peer == "bare_comm_loop" else peer] = time
+    return {extra: row for extra, row in rows.items() if len(row) == 3}
 
 
 def scan_section(r, out, summary):
-    bench = r.text("scan_bench.txt")
+    rounds = scan_rounds(benchmark_documents(r.text("scan_bench.json")))
     peers = r.json("scan_peers.json")
     out.append("## Process scan\n")
     out.append("Three names looked for in the whole process table, at the machine's own processes and with "
                "1,000 and 5,000 extra idle ones (`sleep`). `bench/ScanBench.cpp` times Quenzel's scan, the "
                "least any reader of process names must do (open and read every `/proc/PID/comm`, nothing "
-               "else) and `pgrep -x` run once per name, in turns within one run:\n")
-    block = summary_block(bench, "Process scan, three names")
-    out.append(code(block) if block else "scan_bench did not run.\n")
-    if block:
-        met = "targets: scan/bare <= 1.25, pgrep/scan >= 20: met" in block
+               "else) and `pgrep -x` run once per name, in turns within one run; the table is made from its "
+               "JSON output (real time per call, the median of the turns):\n")
+    if rounds:
+        met = True
+        out.append("| extra | scan us | bare us | pgrep x3 us | scan / bare | pgrep / scan |")
+        out.append("|---:|---:|---:|---:|---:|---:|")
+        for extra, row in sorted(rounds.items()):
+            to_bare, pgrep_to_scan = row["scan"] / row["bare"], row["pgrep_x3"] / row["scan"]
+            met = met and to_bare <= 1.25 and pgrep_to_scan >= 20
+            out.append(f"| {extra:,} | {row['scan']:.1f} | {row['bare']:.1f} | {row['pgrep_x3']:.1f} "
+                       f"| {to_bare:.2f} | {pgrep_to_scan:.1f} |")
+        out.append("")
         summary.append(("Process scan: scan/bare <= 1.25, pgrep/scan >= 20 at every count", "see the table",
                         verdict(met)))
+    else:
+        out.append("scan_bench did not run.\n")
     if not peers:
         out.append("The probe of `ps` and psutil did not run.\n")
         return
-    rounds = scan_rounds(bench)
     out.append("`bench/perf_probe.py scan-peers` times, in turns at the same counts of extra processes, "
                "`pgrep -x` once per name again, `ps -e -o comm=` with the three names kept by a regular "
                "expression (what a shell script would run each second), and python3 psutil iterating every "
@@ -95,7 +125,7 @@ def scan_section(r, out, summary):
     out.append("|---:|---:|---:|---:|---:|---:|---:|")
     for row in peers["rounds"]:
         bench_row = rounds.get(row["extra"])
-        to_scan = bench_row["pgrep_x3"] / bench_row["scan"] if bench_row and bench_row["scan"] else None
+        to_scan = bench_row["pgrep_x3"] / bench_row["scan"] if bench_row else None
 
         def ratio(peer):
             return f"{row[peer] / row['pgrep_x3'] * to_scan:.0f}" if to_scan else "n/a"
@@ -111,9 +141,9 @@ def scan_section(r, out, summary):
 def idle_section(r, out, summary):
     out.append("## Idle processor time and memory\n")
     out.append("Each program watches three names in Run (one of them running, so it stays there), started with "
-               "`-InhibitShutdown`, left 5 s to settle, then measured for 60 s: processor time from "
-               "`/proc/PID/stat` (utime + stime), memory from `/proc/PID/status` (VmRSS at the end, VmHWM the "
-               "peak). The three runs and the step timing below ran side by side.\n")
+               "`-InhibitShutdown`, left 5 s to settle, then measured for 60 s: processor time (user + system) and "
+               "resident memory at the end from psutil, the peak (VmHWM, which psutil does not give) from "
+               "`/proc/PID/status`. The three runs and the step timing below ran side by side.\n")
     out.append("| program | CPU, % of one core | VmRSS MB | VmHWM MB | target | |")
     out.append("|---|---:|---:|---:|---|---|")
     for name, label, program in (("idle_quenzeld.json", "`quenzeld`", "quenzeld"),

@@ -3,7 +3,9 @@
 # Builds the fuzz targets with clang's libFuzzer (address and undefined-behaviour sanitizers) and
 # runs every target for the given time (default 600 s), all at once, each from the committed seed
 # corpus and the regression files plus what earlier runs found. Prints executions and findings per
-# target; exits 1 when any target found a crash, a hang or a leak. A finding is kept under
+# target and writes them, with the command, the machine and libFuzzer's final statistics, to
+# docs/fuzz-log.txt (the figures the README quotes); exits 1 when any target found a crash, a hang
+# or a leak. A finding is kept under
 # build/fuzz/findings/<target>/; once fixed, copy it into fuzz/regressions/<target>/ so that the
 # fuzz_replay_<target> test replays it from then on.
 set -euo pipefail
@@ -45,7 +47,8 @@ for pid in "${pids[@]}"; do
     wait "$pid" || failed=1
 done
 
-printf '\n%-12s %8s %14s %10s %8s %9s\n' target seconds executions "exec/s" corpus findings
+table() {
+printf '%-12s %8s %14s %10s %8s %9s\n' target seconds executions "exec/s" corpus findings
 for target in "${targets[@]}"; do
     log="$build/logs/$target.log"
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
@@ -58,6 +61,24 @@ for target in "${targets[@]}"; do
         "$([ -n "$runs" ] && [ -n "$took" ] && [ "$took" -gt 0 ] && echo $((runs / took)) || echo '?')" \
         "$corpus" "$findings"
 done
+}
+echo
+table
+report=docs/fuzz-log.txt
+{
+    echo "Fuzzing log, written by: scripts/fuzz.sh $seconds"
+    echo "date: $(date -u '+%Y-%m-%d %H:%M UTC'), commit $(git rev-parse --short HEAD 2>/dev/null || echo unknown)"
+    echo "each target ran for $seconds s, all at once, on $(nproc) cores ($(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1))"
+    echo "compiler: $("$compiler" --version | head -n 1); -fsanitize=fuzzer,address,undefined"
+    echo
+    table
+    for target in "${targets[@]}"; do
+        echo
+        echo "== $target: libFuzzer's final statistics"
+        grep -E '^(stat::|Done [0-9]+ runs)' "$build/logs/$target.log" || echo "(none: the run did not finish)"
+    done
+} >"$report"
+echo "wrote $report"
 if [ "$failed" -ne 0 ]; then
     echo "findings: see $build/logs/ and $build/findings/" >&2
     exit 1

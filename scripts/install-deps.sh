@@ -1,16 +1,34 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Quenzel needs on Debian 12.
-# Idempotent: asks apt only when a package is missing.
+# scripts/install-deps.sh [run|package|test]
+# Installs on Debian 12 what Quenzel needs: "run" what building and running the two programs
+# needs, "package" that and what packing them needs, "test" (the default) all that and what the
+# tests, the Windows cross build, the sanitizer and fuzzing builds and the package checks need. Idempotent: asks apt only when a package is missing,
+# through sudo when not run as root.
 set -euo pipefail
-pkgs=(
+run_pkgs=(
   build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-qpa-plugins libsystemd-dev
+  scdoc
+)
+package_pkgs=(dpkg-dev)
+test_pkgs=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  qt6-base-dev libsystemd-dev dbus-daemon dbus-x11 xvfb xauth
+  dbus-daemon dbus-x11 xvfb xauth
   mingw-w64 wine wine64
   clang-14 libclang-rt-14-dev
-  python3-psutil procps
-  python3 dpkg-dev desktop-file-utils groff-base systemd
+  python3 python3-psutil procps
+  desktop-file-utils groff-base systemd lintian devscripts
+  bubblewrap util-linux
 )
+case ${1:-test} in
+run) pkgs=("${run_pkgs[@]}") ;;
+package) pkgs=("${run_pkgs[@]}" "${package_pkgs[@]}") ;;
+test) pkgs=("${run_pkgs[@]}" "${package_pkgs[@]}" "${test_pkgs[@]}") ;;
+*)
+  echo "usage: $0 [run|package|test]" >&2
+  exit 2
+  ;;
+esac
 missing=()
 for p in "${pkgs[@]}"; do
   # A removed package whose configuration files stay is known to dpkg but not installed.
@@ -20,7 +38,8 @@ for p in "${pkgs[@]}"; do
   esac
 done
 if ((${#missing[@]})); then
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update
-  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+  sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" apt-get update
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi

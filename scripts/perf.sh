@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-./scripts/install-deps.sh
+./scripts/install-deps.sh test
 load=$(cut -d' ' -f1-3 /proc/loadavg)
 build=build/perf
 results=$build/results # the raw figures, kept until the next run
@@ -32,6 +32,15 @@ measure() {
     "$@" >"$results/$file" || { echo "failed: $*" >&2; failed=1; }
     cat "$results/$file"
 }
+# bench NAME: runs a benchmark program, its text kept as NAME.txt and Google Benchmark's JSON
+# output as NAME.json. The library reopens its output file for every run of its benchmarks
+# (scan_bench makes three), so the JSON goes through a pipe, where reopening does not truncate.
+bench() {
+    local name=$1
+    shift
+    measure "$name.txt" "$build/bench/$name" --benchmark_out=/dev/fd/3 --benchmark_out_format=json "$@" \
+        3> >(cat >"$results/$name.json")
+}
 template=scripts/Quenzel.ini.in
 quenzeld=$build/console/quenzeld
 
@@ -46,12 +55,12 @@ quenzeld=$build/console/quenzeld
 } >"$results/machine.txt"
 
 echo "== process scan"
-measure scan_bench.txt "$build/bench/scan_bench"
+bench scan_bench
 measure scan_peers.json probe scan-peers
 
 echo "== link"
-measure link_bench.txt "$build/bench/link_bench"
-measure flood_bench.txt "$build/bench/flood_bench"
+bench link_bench
+bench flood_bench
 measure flood.json probe flood --program "$quenzeld" --template "$template" --flooder "$build/bench/flood_bench"
 
 echo "== idle programs and 300 steps, side by side"
