@@ -4,7 +4,8 @@ entries, the service unit, the manual pages, the launcher, and quenzeld running 
 Run by CTest one class at a time: test_packaging.py CLASS. Exits 77 (skipped) when every test of
 the class was skipped because a tool is missing.
 """
-import importlib.util
+import contextlib
+import gzip
 import os
 import pathlib
 import re
@@ -25,24 +26,38 @@ WITH_DAEMON = os.environ.get("QZ_EXPECT_DAEMON") == "1"
 SKIPPED = 77
 
 
-def expected_files():
-    """Every file an installation holds, relative to its prefix, with its mode."""
+def expected_files(package=None):
+    """Every file an installation holds, relative to its prefix, with its mode or, for a link, its
+    target; only those of one package when named."""
     files = {
-        "bin/quenzel-launcher": 0o755,
-        "share/icons/hicolor/scalable/apps/quenzel.svg": 0o644,
-        "share/quenzel/skeleton/Data/Quenzel.ini": 0o644,
-        "share/man/man1/quenzel.1": 0o644,
-        "share/man/man1/quenzeld.1": 0o644,
-        "share/man/man1/quenzel-launcher.1": 0o644,
+        "quenzeld": {
+            "libexec/quenzel/quenzel-seed": 0o755,
+            "share/quenzel/skeleton/Data/Quenzel.ini": 0o644,
+            "share/man/man1/quenzeld.1.gz": 0o644,
+            "share/doc/quenzeld/copyright": 0o644,
+            "share/doc/quenzeld/changelog.Debian.gz": 0o644,
+            "share/lintian/overrides/quenzeld": 0o644,
+        },
+        "quenzel": {
+            "bin/quenzel-launcher": 0o755,
+            "share/icons/hicolor/scalable/apps/quenzel.svg": 0o644,
+            "share/applications/quenzel.desktop": 0o644,
+            "share/quenzel/autostart/quenzel.desktop": 0o644,
+            "share/man/man1/quenzel.1.gz": 0o644,
+            "share/man/man1/quenzel-launcher.1.gz": "quenzel.1.gz",
+            "share/doc/quenzel/copyright": 0o644,
+            "share/doc/quenzel/changelog.Debian.gz": 0o644,
+            "share/lintian/overrides/quenzel": 0o644,
+        },
     }
     if WITH_DAEMON:
-        files["bin/quenzeld"] = 0o755
-        files["lib/systemd/system/quenzeld.service"] = 0o644
+        files["quenzeld"]["bin/quenzeld"] = 0o755
+        files["quenzeld"]["lib/systemd/system/quenzeld.service"] = 0o644
     if WITH_GUI:
-        files["bin/quenzel"] = 0o755
-        files["share/applications/quenzel.desktop"] = 0o644
-        files["share/quenzel/autostart/quenzel.desktop"] = 0o644
-    return files
+        files["quenzel"]["bin/quenzel"] = 0o755
+    if package:
+        return files[package]
+    return {**files["quenzeld"], **files["quenzel"]}
 
 
 def run(command, **options):
@@ -90,30 +105,57 @@ def log_entry(event, detail):
 class Quenzeld:
     """quenzeld started with -InhibitShutdown in a working folder, its lock in a folder of its own."""
 
-    def __init__(self, program, workdir, runtime):
-        env = dict(os.environ, XDG_RUNTIME_DIR=str(runtime))
+    def __init__(self, program, workdir, runtime, arguments=("-InhibitShutdown",), wrapper=()):
+        # No power action can reach logind: -InhibitShutdown, and a system bus that is not there.
+        env = dict(os.environ, XDG_RUNTIME_DIR=str(runtime), DBUS_SYSTEM_BUS_ADDRESS="unix:path=/nonexistent")
         self.log = workdir / "Log" / "Quenzel.log"
         self.stdout = self.stderr = ""
         self.process = subprocess.Popen(
-            [str(program), "-InhibitShutdown"], cwd=workdir, env=env, stdin=subprocess.DEVNULL,
+            [*wrapper, str(program), *arguments], cwd=workdir, env=env, stdin=subprocess.DEVNULL,
             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
 
-    def wait_for_log(self, *entries, seconds=20):
-        deadline = time.monotonic() + seconds
+    def pid(self):
+        """quenzeld's own process: the one started, or its descendant when started by a wrapper."""
+        deadline = time.monotonic() + 10
         while time.monotonic() < deadline and self.process.poll() is None:
+            family = {self.process.pid}
+            for pid in sorted(int(entry) for entry in os.listdir("/proc") if entry.isdigit()):
+                with contextlib.suppress(OSError):
+                    name, _, rest = pathlib.Path(f"/proc/{pid}/stat").read_text().rpartition(")")
+                    if pid in family or int(rest.split()[1]) in family:
+                        family.add(pid)
+                        if name.partition("(")[2] == "quenzeld":
+                            return pid
+            time.sleep(0.05)
+        raise AssertionError("quenzeld is not running")
+
+    def signal(self, number):
+        os.kill(self.pid(), number)
+
+    def wait_for_log(self, *entries, seconds=20):
+        """Waits until the log holds the entries, in any order, or the program ended."""
+        deadline = time.monotonic() + seconds
+        while True:
+            ended = self.process.poll() is not None
             text = self.log.read_text() if self.log.exists() else ""
             if all(entry in text for entry in entries):
                 return
+            if ended or time.monotonic() > deadline:
+                break
             time.sleep(0.1)
         self.stop()
         raise AssertionError(f"log never showed {entries}:\n{self.output()}")
 
     def stop(self):
+        """Ends quenzeld by SIGTERM (a wrapper would not pass it on), returns the exit status."""
         if self.process.poll() is None:
-            self.process.send_signal(signal.SIGTERM)
+            with contextlib.suppress(ProcessLookupError, AssertionError):
+                self.signal(signal.SIGTERM)
         try:
             self.stdout, self.stderr = self.process.communicate(timeout=20)
         except subprocess.TimeoutExpired:
+            with contextlib.suppress(ProcessLookupError, AssertionError):
+                self.signal(signal.SIGKILL)
             self.process.kill()
             self.stdout, self.stderr = self.process.communicate()
         return self.process.returncode
@@ -162,10 +204,12 @@ class InstallTree(TempCase):
         found = {}
         for path in self.prefix.rglob("*"):
             mode = path.lstat().st_mode
-            if path.is_dir():
+            if path.is_symlink():
+                found[str(path.relative_to(self.prefix))] = os.readlink(path)
+            elif path.is_dir():
                 self.assertEqual(mode & 0o7777, 0o755, f"folder {path}")
             else:
-                self.assertTrue(path.is_file() and not path.is_symlink(), f"{path} is no plain file")
+                self.assertTrue(path.is_file(), f"{path} is no plain file")
                 found[str(path.relative_to(self.prefix))] = mode & 0o7777
         self.assertEqual(found, expected_files())
         log_folder = self.prefix / "share/quenzel/skeleton/Log"
@@ -181,7 +225,7 @@ class InstallTree(TempCase):
     def test_unit_starts_the_installed_programs(self):
         commands = unit_commands((self.prefix / "lib/systemd/system/quenzeld.service").read_text())
         self.assertEqual(commands["ExecStart"], f"{self.prefix}/bin/quenzeld")
-        self.assertEqual(commands["ExecStartPre"], f"{self.prefix}/bin/quenzel-launcher --seed-only --data /var/lib/quenzel")
+        self.assertEqual(commands["ExecStartPre"], f"{self.prefix}/libexec/quenzel/quenzel-seed /var/lib/quenzel")
 
 
 class Desktop(TempCase):
@@ -226,6 +270,14 @@ class Unit(TempCase):
         result = run(["systemd-analyze", "verify", str(self.unit)], env=env)
         self.assertEqual((result.returncode, result.stdout + result.stderr), (0, ""))
 
+    def test_exposure_score_is_at_most_2_5(self):
+        if not shutil.which("systemd-analyze"):
+            self.skipTest("systemd-analyze is not installed")
+        result = run(["systemd-analyze", "security", "--offline=true", "--no-pager", str(self.unit)])
+        score = re.search(r"Overall exposure level for quenzeld.service: (\d+\.\d+)", result.stdout)
+        self.assertIsNotNone(score, result.stdout + result.stderr)
+        self.assertLessEqual(float(score.group(1)), 2.5, result.stdout)
+
     def test_start_seeds_the_working_folder_once(self):
         # ExecStartPre as written, aimed at a folder of the test instead of /var/lib/quenzel.
         workdir = self.tempdir() / "state"
@@ -241,84 +293,57 @@ class Unit(TempCase):
         self.assertEqual((workdir / "Data/Quenzel.ini").read_text(), "edited\n")
 
 
+def usage_options(source):
+    """The options quenzeld's usage names, read from its source."""
+    text = (SOURCE / source).read_text()
+    usage = text[text.index("kUsage"):]
+    usage = usage[:usage.index(";")]
+    return set(re.findall(r"(?<![\w-])(--?[A-Za-z][\w-]*)", usage))
+
+
 class Manual(TempCase):
     @classmethod
     def setUpClass(cls):
-        spec = importlib.util.spec_from_file_location("gen_man", SOURCE / "packaging/man/gen-man.py")
-        cls.gen = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(cls.gen)
+        for tool in ("groff", "scdoc"):
+            if not shutil.which(tool):
+                raise unittest.SkipTest(f"{tool} is not installed")
 
-    def render(self, source, program="quenzeld"):
-        page, _ = self.gen.select(source.split("\n"), program)
-        return self.gen.roff(page, program, "2026-01-02", "1.6").split("\n")[1:-1]
+    def render(self, page):
+        result = subprocess.run(["groff", "-t", "-man", "-Tascii", "-ww", "-P", "-cbou"], input=gzip.decompress(
+            page.read_bytes()), capture_output=True)
+        self.assertEqual(result.stderr.decode(), "", page)
+        return result.stdout.decode()
 
-    def test_markup_becomes_roff(self):
-        rows = [
-            ("# NAME", [".SH NAME"]),
-            ("# EXIT STATUS", ['.SH "EXIT STATUS"']),
-            ("## Keys", [".SS Keys"]),
-            ("quenzeld - the monitor", [".PP", "quenzeld \\- the monitor"]),
-            ("a well-known name", [".PP", "a well-known name"]),
-            ("`-AllowMulti` last", [".PP", "\\fB\\-AllowMulti\\fR last"]),
-            ("[`--data` *folder*]", [".PP", "[\\fB\\-\\-data\\fR \\fIfolder\\fR]"]),
-            ("**SIGHUP**, key **q**", [".PP", "\\fBSIGHUP\\fR, key \\fBq\\fR"]),
-            ("the folder Log\\ or -x", [".PP", "the folder Log\\e or \\-x"]),
-            (".starts with a dot", [".PP", "\\&.starts with a dot"]),
-            ("'quoted", [".PP", "\\&'quoted"]),
-            ("{program} runs", [".PP", "quenzeld runs"]),
-            ("- `-InhibitShutdown`\n    Try it.", [".TP", "\\fB\\-InhibitShutdown\\fR", "Try it."]),
-            ("- term\n    one\n\n    two", [".TP", "term", "one", ".IP", "two"]),
-            ("```\n.x -y\n```", [".RS", ".nf", "\\&.x \\-y", ".fi", ".RE"]),
-            ("% a comment\ntext", [".PP", "text"]),
-        ]
-        for source, roff in rows:
-            with self.subTest(source=source):
-                self.assertEqual(self.render(source), roff)
-
-    def test_blocks_belong_to_their_program(self):
-        source = "all\n@quenzel\nwindow\n@end\n@quenzeld\nsignals\n@end\nend"
-        self.assertEqual(self.render(source, "quenzel"), [".PP", "all", "window", "end"])
-        self.assertEqual(self.render(source, "quenzeld"), [".PP", "all", "signals", "end"])
-
-    def test_broken_sources_are_refused(self):
-        rows = [
-            ("@quenzel\nno end", "@quenzel is not closed by @end"),
-            ("@end", "line 1: @end without a block"),
-            ("@quenzel\n@quenzeld\n@end", "line 2: @quenzeld inside @quenzel"),
-            ("@Quenzel\n@end", "line 1: bad program name @Quenzel"),
-            ("@quenzel\nt\n@end\n```\nopen", "an example is not closed"),
-            ("@quenzel\nt\n@end\n%link other missing", "other links to missing, which has no page"),
-            ("text", "the source names no program"),
-            ("@quenzel\nna\u00efve\n@end", "line 2: only ASCII is written into the pages"),
-        ]
-        folder = self.tempdir()
-        for source, message in rows:
-            with self.subTest(source=source):
-                (folder / "in.man").write_text(source, encoding="utf-8")
-                result = run([sys.executable, str(SOURCE / "packaging/man/gen-man.py"), str(folder / "in.man"),
-                              str(folder / "out"), "--date", "2026-01-02", "--version", "1.6"])
-                self.assertEqual((result.returncode, result.stderr.strip()), (1, f"{folder / 'in.man'}: {message}"))
-
-    @unittest.skipUnless(shutil.which("groff"), "groff is not installed")
     def test_installed_pages_render_cleanly_and_document_the_options(self):
         man1 = install(self.tempdir()) / "share/man/man1"
-        options = ["-InhibitShutdown", "-AddErrorMessage", "-StartShutdown", "-InhibitAdmin", "-AllowMulti"]
+        options = ["-InhibitShutdown", "-AddErrorMessage", "-StartShutdown", "-InhibitAdmin", "-AllowMulti",
+                   "-h", "--help", "--version"]
         expected = {
-            "quenzel": options + ["--daemon", "--seed-only", "--data", "Data/Quenzel.ini", "quenzeld(1)"],
-            "quenzeld": options + ["SIGINT", "SIGTERM", "SIGUSR1", "SIGUSR2", "SIGHUP", "EXIT STATUS", "quenzel(1)"],
+            "quenzel": options + ["--daemon", "--seed-only", "--data", "Data/Quenzel.ini", "quenzeld(1)",
+                                  "ReadWritePaths"],
+            "quenzeld": options + sorted(usage_options("console/Options.cpp")) + [
+                "SIGINT", "SIGTERM", "SIGUSR1", "SIGUSR2", "SIGHUP", "EXIT STATUS", "quenzel(1)", "ReadWritePaths"],
         }
         absent = {"quenzel": ["SIGUSR1", "EXIT STATUS"], "quenzeld": ["--seed-only"]}
         for program in expected:
             with self.subTest(program=program):
-                result = run(["groff", "-t", "-man", "-Tascii", "-ww", "-P", "-cbou", str(man1 / f"{program}.1")])
-                self.assertEqual(result.stderr, "")
-                text = result.stdout
-                self.assertIn(f"{program.upper()}(1)", text.split("\n")[0])
+                text = self.render(man1 / f"{program}.1.gz")
+                self.assertIn(f"{program}(1)", text.split("\n")[0])
+                self.assertIn("Quenzel 1.6", text.split("\n")[-2])
                 for word in expected[program]:
-                    self.assertIn(word, text)
+                    self.assertRegex(text, rf"(?<![\w-]){re.escape(word)}(?![\w-])")
                 for word in absent[program]:
                     self.assertNotIn(word, text)
-        self.assertEqual((man1 / "quenzel-launcher.1").read_text(), ".so man1/quenzel.1\n")
+        self.assertEqual(os.readlink(man1 / "quenzel-launcher.1.gz"), "quenzel.1.gz")
+
+    def test_pages_are_compressed_as_debian_wants(self):
+        # gzip -9n: no name and no time stamp in the header, the best compression flag set.
+        man1 = install(self.tempdir()) / "share/man/man1"
+        for page in ("quenzel.1.gz", "quenzeld.1.gz"):
+            with self.subTest(page=page):
+                header = (man1 / page).read_bytes()[:10]
+                self.assertEqual((header[:3], header[3] & 0x08, header[4:8], header[8]),
+                                 (b"\x1f\x8b\x08", 0, b"\0\0\0\0", 2))
 
 
 class Launcher(TempCase):
@@ -340,6 +365,7 @@ class Launcher(TempCase):
         prefix = self.tempdir() / "fake"
         (prefix / "bin").mkdir(parents=True)
         shutil.copy(self.prefix / "bin/quenzel-launcher", prefix / "bin")
+        shutil.copytree(self.prefix / "libexec", prefix / "libexec")
         shutil.copytree(self.prefix / "share/quenzel/skeleton", prefix / "share/quenzel/skeleton")
         for program in programs:
             (prefix / "bin" / program).write_text(self.FAKE)
@@ -442,7 +468,7 @@ class Launcher(TempCase):
             (prefix, ["--data"], "quenzel-launcher: --data needs a folder"),
             (prefix, [], f"quenzel-launcher: {prefix}/bin/quenzeld is not installed"),
             (no_skeleton, [],
-             f"quenzel-launcher: the working folder skeleton {no_skeleton}/bin/../share/quenzel/skeleton is missing"),
+             f"quenzel-seed: the working folder skeleton {no_skeleton}/libexec/quenzel/../../share/quenzel/skeleton is missing"),
         ]
         for where, args, message in rows:
             with self.subTest(args=args):
@@ -462,6 +488,10 @@ class Launcher(TempCase):
 
 
 class Package(TempCase):
+    """The packages CPack makes of this build; both unpacked into one root."""
+
+    VERSION = "1.6.0-1"
+
     @classmethod
     def setUpClass(cls):
         for tool in ("cpack", "dpkg-deb", "dpkg-shlibdeps"):
@@ -473,48 +503,186 @@ class Package(TempCase):
         if result.returncode != 0:
             cls.folder.cleanup()
             raise AssertionError("cpack failed:\n" + result.stdout + result.stderr)
-        (cls.deb,) = out.glob("*.deb")
+        cls.debs = {deb.name.split("_")[0]: deb for deb in out.glob("*.deb")}
         cls.root = out / "root"
-        subprocess.run(["dpkg-deb", "-x", str(cls.deb), str(cls.root)], check=True)
+        for deb in cls.debs.values():
+            subprocess.run(["dpkg-deb", "-x", str(deb), str(cls.root)], check=True)
 
     @classmethod
     def tearDownClass(cls):
         cls.folder.cleanup()
 
-    def field(self, name):
-        return run(["dpkg-deb", "-f", str(self.deb), name]).stdout.strip()
+    def packages(self):
+        return ["quenzeld", "quenzel"] if WITH_GUI else ["quenzeld"]
 
-    def test_control_fields(self):
-        self.assertEqual(self.deb.name, "quenzel_1.6.0_" + self.field("Architecture") + ".deb")
-        self.assertEqual(self.field("Package"), "quenzel")
-        self.assertEqual(self.field("Version"), "1.6.0")
-        self.assertRegex(self.field("Maintainer"), r"^[^<>]+ <[^@\s]+@[^@\s]+>$")
-        self.assertEqual(self.field("Description").split("\n")[0],
-                         "switches the computer off once the watched programs have finished")
+    def field(self, package, name):
+        return run(["dpkg-deb", "-f", str(self.debs[package]), name]).stdout.strip()
+
+    def depends(self, package):
+        return {d.split()[0]: d for d in self.field(package, "Depends").split(", ") if d}
+
+    def test_one_package_per_program(self):
+        self.assertEqual(sorted(self.debs), sorted(self.packages()))
+        for package in self.packages():
+            with self.subTest(package=package):
+                arch = self.field(package, "Architecture")
+                self.assertEqual(self.debs[package].name, f"{package}_{self.VERSION}_{arch}.deb")
+                self.assertEqual(self.field(package, "Package"), package)
+                self.assertEqual(self.field(package, "Version"), self.VERSION)
+                self.assertEqual(self.field(package, "Maintainer"),
+                                 "The Quenzel developers <maintainers@quenzel.example>")
+                self.assertIn(f"This package holds {package},", self.field(package, "Description"))
+
+    def test_dependencies(self):
         # Found by dpkg-shlibdeps from the binaries, so their presence shows it ran.
-        depends = [d.split()[0] for d in self.field("Depends").split(", ") if d]
-        needed = ["libc6"] + (["libsystemd0"] if WITH_DAEMON else []) + (["libqt6widgets6"] if WITH_GUI else [])
-        for package in needed:
-            self.assertIn(package, depends)
+        quenzeld = self.depends("quenzeld")
+        for needed in ["libc6"] + (["libsystemd0"] if WITH_DAEMON else []):
+            self.assertIn(needed, quenzeld)
+        self.assertEqual([d for d in quenzeld if "qt" in d.lower()], [], "the monitor needs no Qt")
+        if WITH_GUI:
+            quenzel = self.depends("quenzel")
+            self.assertEqual(quenzel["quenzeld"], f"quenzeld (= {self.VERSION})")
+            for needed in ("libqt6widgets6", "qt6-qpa-plugins"):
+                self.assertIn(needed, quenzel)
 
     def test_contents_belong_to_root_under_usr(self):
-        listing = run(["dpkg-deb", "-c", str(self.deb)]).stdout.strip().split("\n")
-        files = {}
-        for line in listing:
-            mode, owner, _, _, _, path = line.split(None, 5)
-            self.assertEqual(owner, "root/root", line)
-            if mode.startswith("d"):
-                self.assertEqual(mode, "drwxr-xr-x", line)
-            else:
-                files[path] = mode
         modes = {0o755: "-rwxr-xr-x", 0o644: "-rw-r--r--"}
-        self.assertEqual(files, {f"./usr/{path}": modes[mode] for path, mode in expected_files().items()})
+        for package in self.packages():
+            with self.subTest(package=package):
+                listing = run(["dpkg-deb", "-c", str(self.debs[package])]).stdout.strip().split("\n")
+                files = {}
+                for line in listing:
+                    mode, owner, _, _, _, path = line.split(None, 5)
+                    self.assertEqual(owner, "root/root", line)
+                    if mode.startswith("d"):
+                        self.assertEqual(mode, "drwxr-xr-x", line)
+                    elif mode.startswith("l"):
+                        path, target = path.split(" -> ")
+                        files[path] = target
+                    else:
+                        files[path] = modes.get(mode, mode)
+                expected = {f"./usr/{path}": modes.get(mode, mode) for path, mode in expected_files(package).items()}
+                self.assertEqual(files, expected)
+
+    @unittest.skipUnless(shutil.which("lintian"), "lintian is not installed")
+    def test_lintian_finds_no_error_or_warning(self):
+        # One run for both: lintian takes long to start.
+        result = run(["lintian", "--fail-on", "error,warning", "--no-tag-display-limit",
+                      *(str(self.debs[p]) for p in self.packages())])
+        complaints = [line for line in result.stdout.split("\n") if line[:2] in ("E:", "W:")]
+        self.assertEqual((complaints, result.returncode), ([], 0), result.stdout + result.stderr)
+
+    def test_maintainer_scripts_touch_the_service_only_under_systemd(self):
+        # Each script runs in a box where systemd's tools are stand-ins that note their calls, /run
+        # tells whether systemd runs, and /var/lib is a folder of the test.
+        tools = ["/usr/bin/systemctl", "/usr/bin/deb-systemd-invoke", "/usr/bin/deb-systemd-helper"]
+        if not shutil.which("bwrap") or os.geteuid() != 0 or not all(os.path.exists(t) for t in tools):
+            self.skipTest("needs root, bwrap and systemd's tools to stand in for")
+        control = self.tempdir() / "control"
+        subprocess.run(["dpkg-deb", "-e", str(self.debs["quenzeld"]), str(control)], check=True)
+        reload, restart = "systemctl --system daemon-reload", "deb-systemd-invoke try-restart quenzeld.service"
+        stop, forget = "deb-systemd-invoke stop quenzeld.service", "deb-systemd-helper purge quenzeld.service"
+        rows = [
+            # script, arguments, systemd runs, calls expected, /var/lib/quenzel kept
+            ("postinst", ["configure", ""], True, [reload], True),
+            ("postinst", ["configure", "1.5.0-1"], True, [reload, restart], True),
+            ("postinst", ["abort-upgrade", "1.6.0-1"], True, [reload, restart], True),
+            ("postinst", ["configure", "1.5.0-1"], False, [], True),
+            ("prerm", ["remove"], True, [stop], True),
+            ("prerm", ["upgrade", "1.7.0-1"], True, [], True),
+            ("prerm", ["remove"], False, [], True),
+            ("postrm", ["remove"], True, [reload], True),
+            ("postrm", ["upgrade", "1.7.0-1"], True, [], True),
+            ("postrm", ["purge"], True, [reload, forget], False),
+            ("postrm", ["remove"], False, [], True),
+            # Without systemd a purge still removes the folder and deb-systemd-helper's records.
+            ("postrm", ["purge"], False, [forget], False),
+        ]
+        for script, args, systemd, expected, kept in rows:
+            with self.subTest(script=script, args=args, systemd=systemd):
+                folder = self.tempdir()
+                calls = folder / "calls"
+                calls.write_text("")
+                fake = folder / "fake"
+                fake.write_text(f'#!/bin/sh\necho "${{0##*/}} $*" >>{calls}\n')
+                fake.chmod(0o755)
+                (folder / "lib/quenzel/Data").mkdir(parents=True)
+                box = ["bwrap", "--die-with-parent", "--ro-bind", "/", "/", "--tmpfs", "/run", "--bind", str(folder / "lib"), "/var/lib",
+                       "--bind", str(calls), str(calls), "--dev", "/dev"]
+                if systemd:
+                    box += ["--dir", "/run/systemd/system"]
+                for tool in tools:
+                    box += ["--ro-bind", str(fake), tool]
+                result = run(box + [str(control / script), *args])
+                self.assertEqual((result.returncode, result.stderr), (0, ""))
+                self.assertEqual(calls.read_text().split("\n")[:-1], expected)
+                self.assertEqual((folder / "lib/quenzel/Data").is_dir(), kept)
+
+    def test_binaries_are_hardened(self):
+        cache = (BUILD / "CMakeCache.txt").read_text()
+        if "QZ_HARDENING:BOOL=ON" not in cache:
+            self.skipTest("a build without the hardening flags (the package build has them)")
+        if not shutil.which("hardening-check"):
+            self.skipTest("hardening-check is not installed")
+        binaries = [self.root / "usr/bin/quenzeld"] + ([self.root / "usr/bin/quenzel"] if WITH_GUI else [])
+        for binary in binaries:
+            with self.subTest(binary=binary.name):
+                # Control flow protection is not among the flags Debian 12 gives (dpkg 1.21).
+                result = run(["hardening-check", "--nocfprotection", str(binary)])
+                self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+                for feature in ("Position Independent Executable", "Stack protected", "Fortify Source functions",
+                                "Read-only relocations", "Immediate binding"):
+                    self.assertRegex(result.stdout, rf"\n {feature}: yes", feature)
+
+    @unittest.skipUnless(WITH_DAEMON, "quenzeld is not built")
+    def test_confined_like_the_unit_a_main_station_and_its_slave_watch_count_down_and_talk(self):
+        # The unit's confinement without systemd: no new privileges and its bounding set (setpriv),
+        # a read-only root with only the working folder writable and a private /tmp (bubblewrap);
+        # no private pid namespace, or the watched processes would vanish.
+        if not shutil.which("bwrap") or not shutil.which("setpriv") or os.geteuid() != 0:
+            self.skipTest("needs root, bwrap and setpriv")
+        unit = (self.root / "usr/lib/systemd/system/quenzeld.service").read_text()
+        capabilities = re.search(r"^CapabilityBoundingSet=(.*)$", unit, re.MULTILINE).group(1).split()
+        bounding = ",".join(["-all"] + ["+" + c.lower().removeprefix("cap_") for c in capabilities])
+        port1, port2 = free_udp_ports(2)
+        stations = {}
+        for role, cmain in (("slave", 2), ("main", 1)):
+            work = self.tempdir() / role
+            seeded = run([str(self.root / "usr/libexec/quenzel/quenzel-seed"), str(work)])
+            self.assertEqual(seeded.returncode, 0, seeded.stderr)
+            values = dict(Port1=port1, Port2=port2, CMain=cmain, IPAdd="127.0.0.1", DName=2)
+            if role == "main":
+                values["Proc1"] = self.watched_child(self.tempdir())
+            configure(work / "Data/Quenzel.ini", **values)
+            runtime = work / "Data"  # the lock, beside the configuration: writable in the box
+            box = ["bwrap", "--die-with-parent", "--ro-bind", "/", "/", "--tmpfs", "/tmp", "--dev", "/dev", "--ro-bind", str(self.root),
+                   str(self.root), "--bind", str(work), str(work),
+                   "--", "setpriv", "--no-new-privs", f"--bounding-set={bounding}", "--"]
+            stations[role] = Quenzeld(self.root / "usr/bin/quenzeld", work, runtime,
+                                      ("-InhibitShutdown", "-AllowMulti"), box)
+            self.addCleanup(stations[role].stop)
+        main, slave = stations["main"], stations["slave"]
+        run_entry = log_entry("Enter", "Run")
+        main.wait_for_log(run_entry)
+        slave.wait_for_log(run_entry)
+        status = pathlib.Path(f"/proc/{main.pid()}/status").read_text()
+        self.assertIn("NoNewPrivs:\t1", status)
+        bits = sum(1 << {"cap_sys_boot": 22, "cap_sys_nice": 23, "cap_net_admin": 12}[c.lower()] for c in capabilities)
+        self.assertIn(f"CapBnd:\t{bits:016x}", status)
+
+        main.signal(signal.SIGUSR1)  # passed on over the link
+        slave.wait_for_log(log_entry("Reset", "Run"))
+        self.assertEqual(main.stop(), 0, main.output())
+        # The main station fell silent: the slave counts down and simulates the power action.
+        slave.wait_for_log(log_entry("Enter", "Power Off"), log_entry("Close", "Power Off"), seconds=30)
+        self.assertEqual(slave.stop(), 0, slave.output())
+        self.assertEqual(slave.stderr, "Quenzel Slave Simulate Power Off\nTest Real Power Off\n\n", slave.output())
 
     @unittest.skipUnless(WITH_DAEMON, "quenzeld is not built")
     def test_unit_starts_the_packaged_programs(self):
         commands = unit_commands((self.root / "usr/lib/systemd/system/quenzeld.service").read_text())
         self.assertEqual(commands["ExecStart"], "/usr/bin/quenzeld")
-        self.assertEqual(commands["ExecStartPre"], "/usr/bin/quenzel-launcher --seed-only --data /var/lib/quenzel")
+        self.assertEqual(commands["ExecStartPre"], "/usr/libexec/quenzel/quenzel-seed /var/lib/quenzel")
 
     @unittest.skipUnless(WITH_DAEMON, "quenzeld is not built")
     def test_packaged_quenzeld_watches_and_exits_on_sigterm(self):
