@@ -60,13 +60,14 @@ struct MainView {
     WindowState state = WindowState::Normal;
     bool hidden = false; // minimised into the tray
     bool topMost = false;
-    bool closeAllowed = true; // the window menu's Close command
-    int centreRequests = 0;   // raised each time the window is to be centred on the screen
+    bool closeAllowed = true;   // the window menu's Close command
+    int centreRequests = 0;     // raised each time the window is to be centred on the screen
+    int foregroundRequests = 0; // raised each time the user calls the window to the front
 
     std::string trayKey; // "Start", "Activate", "Activity", "NoActivity", "Shutdown"; empty = no icon
     std::string trayTip = "Quenzel";
-    // The front end clears this where the desktop has no tray: minimising then does not hide the
-    // window, which could not be found again.
+    // Whether the desktop has a tray, as the front end last reported it: without one, minimising
+    // does not hide the window, which could not be found again.
     bool trayAvailable = true;
 
     // Said once as a countdown begins, beside the window: what will happen, when, and how to stop

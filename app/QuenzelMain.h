@@ -21,6 +21,7 @@ namespace qz {
 //   Logo_Click; popup items: the mPopUp*_Click handlers;
 // - the tray icon: Form_MouseMove(0, 0, 515, 0) for a double click, (0, 0, 516, 0) for a right
 //   click;
+// - the desktop's tray came or went (asked at every timer tick): SetTrayAvailable();
 // - the user minimised or restored the window: set view.state, then Form_Resize();
 // - the window's close command (offered only while view.closeAllowed): Form_Unload().
 // The program ends through p.svc.host.EndProgram: 0 after Exit or a completed countdown, 1 after
@@ -55,6 +56,7 @@ class QuenzelMain : public LinkEvents {
     void BringToFront();
     void SetTrayIcon(const std::string& key);
     void SetCloseAllowed(bool allow);
+    void SetTrayAvailable(bool available);
     void Form_Resize();
     void Form_MouseMove(int button, int shift, int x, int y);
     void About_Click();

@@ -34,6 +34,21 @@ void QuenzelMain::SetCloseAllowed(bool allow) {
     view.closeAllowed = allow;
 }
 
+// A tray's host may end and another may start at any time. A window hidden into a tray that went
+// away comes back on the screen; a minimised window goes into a tray that appeared.
+void QuenzelMain::SetTrayAvailable(bool available) {
+    if (available == view.trayAvailable) return;
+    view.trayAvailable = available;
+    if (view.state != WindowState::Minimised) return;
+    if (available) {
+        view.hidden = true;
+    } else if (view.hidden) {
+        view.hidden = false;
+        view.state = WindowState::Normal;
+        Form_Resize();
+    }
+}
+
 void QuenzelMain::MinimiseWindow() {
     view.state = WindowState::Minimised;
     Form_Resize();
@@ -69,6 +84,7 @@ void QuenzelMain::Form_Resize() {
 void QuenzelMain::Form_MouseMove(int, int, int x, int) {
     if (x == kTrayDoubleClick) {
         BringToFront();
+        ++view.foregroundRequests; // also when the window is open but covered
         ApplyOverrideRule();
     } else if (x == kTrayRightClick) {
         if (!p.rt.WindowOverride) window.SetForeground();
@@ -146,6 +162,7 @@ void QuenzelMain::mPopUpUpdate_Click() {
 void QuenzelMain::mPopUpRestore_Click() {
     p.rt.WindowOverride = false;
     BringToFront();
+    ++view.foregroundRequests;
     ApplyOverrideRule();
 }
 

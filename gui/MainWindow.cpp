@@ -16,6 +16,7 @@
 
 #include "gui/AboutDialog.h"
 #include "gui/Pictures.h"
+#include "gui/QtHost.h"
 #include "gui/Tray.h"
 #include "gui/config/ConfigDialog.h"
 #include "gui/config/LogoPicture.h"
@@ -36,6 +37,7 @@ MainWindow::MainWindow(Program& p, Tray& tray)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(WindowIcon());
+    OwnBoxes(p_.svc.host, this);
     main_.view.trayAvailable = tray_.Available();
     BuildControls();
     BuildPopupMenu();
@@ -140,8 +142,13 @@ void MainWindow::Run(const EventGate::Handler& handler) {
     gate_.Run(handler);
 }
 
+// Qt tells nobody when a tray comes or goes; asking is cheap.
 void MainWindow::Tick() {
-    Run([this] { main_.tmrRefresh_Timer(); });
+    const bool trayAvailable = tray_.Available();
+    Run([this, trayAvailable] {
+        main_.SetTrayAvailable(trayAvailable);
+        main_.tmrRefresh_Timer();
+    });
 }
 
 void MainWindow::DataArrival() {
@@ -199,6 +206,10 @@ void MainWindow::RenderWindow() {
         centred_ = v.centreRequests;
         Centre();
     }
+    if (v.foregroundRequests != broughtForward_) {
+        broughtForward_ = v.foregroundRequests;
+        SetForeground();
+    }
     rendering_ = false;
 }
 
@@ -208,6 +219,14 @@ void MainWindow::Centre() {
     QRect frame = frameGeometry();
     frame.moveCenter(screen->geometry().center());
     move(frame.topLeft());
+    // Before the window manager has framed the window its frame is unknown: centre once more
+    // when it is known, or the window sits off by half the title bar.
+    centreWhenFramed_ = frame.size() == size();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (centreWhenFramed_ && frameGeometry().size() != size()) Centre();
 }
 
 void MainWindow::FollowTimer() {

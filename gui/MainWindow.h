@@ -57,6 +57,7 @@ class MainWindow final : public QWidget, public WindowHost {
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
   private:
     void BuildControls();
@@ -82,7 +83,9 @@ class MainWindow final : public QWidget, public WindowHost {
     int watchedPort_ = 0;
     AboutDialog* about_ = nullptr;
     QPointer<QDialog> config_;
-    int centred_ = 0;      // the view's centre requests already carried out
+    int centred_ = 0;        // the view's centre requests already carried out
+    int broughtForward_ = 0; // the view's foreground requests already carried out
+    bool centreWhenFramed_ = false;
     unsigned noticed_ = 0; // the view's notices already said
     bool rendering_ = false;
 };

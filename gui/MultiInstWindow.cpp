@@ -7,6 +7,7 @@
 #include <QStyle>
 
 #include "gui/Pictures.h"
+#include "gui/QtHost.h"
 #include "gui/config/LogoPicture.h"
 #include "gui/config/ViewWidgets.h"
 #include "screens/WebLauncher.h"
@@ -17,6 +18,7 @@ MultiInstWindow::MultiInstWindow(Program& p)
     : p_(p), logic_(p, *this), gate_([this] { Render(); }, [this](int) { hide(); }) {
     setObjectName("MultiInst");
     setWindowIcon(WindowIcon());
+    OwnBoxes(p_.svc.host, this);
     auto* image = new QLabel(this);
     image->setObjectName("Image1");
     image->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));

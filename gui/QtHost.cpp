@@ -1,6 +1,7 @@
 #include "gui/QtHost.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
@@ -55,6 +56,22 @@ Answer AnswerOf(int button) {
     }
 }
 
+// The window manager cuts a title that is wider than its box: room for the title in a bold face
+// beside the title bar's icon and three buttons.
+void MakeRoomForTitle(QMessageBox& box) {
+    QFont font = box.font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    const int width = metrics.horizontalAdvance(box.windowTitle()) + 4 * (metrics.height() + 8) + 16;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum), grid->rowCount(),
+                      0, 1, grid->columnCount());
+}
+
+bool StaysOnTop(const QWidget* window) {
+    return window && window->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
 } // namespace
 
 Answer QtHost::ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string& title,
@@ -62,9 +79,23 @@ Answer QtHost::ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string& 
     const ButtonSet set = BoxButtons(buttons);
     QString lines = FromViewText(text);
     lines.replace("\r\n", "\n");
-    QMessageBox box(BoxIcon(icon), FromViewText(title), lines, set.buttons, QApplication::activeWindow());
+    // The active window is none when the countdown's end comes while the user works elsewhere; a
+    // box without its owner would open behind the owner that stays on top, hiding and blocking.
+    QWidget* active = QApplication::activeWindow();
+    QMessageBox box(BoxIcon(icon), FromViewText(title), lines, set.buttons, owner_ ? owner_.data() : active);
     box.setEscapeButton(set.onClose);
+    MakeRoomForTitle(box);
+    box.setWindowModality(Qt::ApplicationModal);
+    // Set last: the box's own set-up puts back its flags.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, StaysOnTop(owner_) || StaysOnTop(active));
+    box.show();
+    box.raise();
+    box.activateWindow();
     return AnswerOf(box.exec());
+}
+
+void OwnBoxes(Host& host, QWidget* window) {
+    if (auto* desktop = dynamic_cast<QtHost*>(&host)) desktop->SetOwner(window);
 }
 
 void QtHost::RemoveTrayIcon() {

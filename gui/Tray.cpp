@@ -10,8 +10,8 @@
 
 namespace qz {
 
-Tray::Tray(bool available)
-    : available_(available), balloon_([this](const QString& title, const QString& text) {
+Tray::Tray(Probe available)
+    : available_(std::move(available)), balloon_([this](const QString& title, const QString& text) {
           icon_.showMessage(title, text, QSystemTrayIcon::Warning);
       }) {}
 
@@ -34,7 +34,7 @@ void Tray::Remove() {
 
 void Tray::Notify(const std::string& title, const std::string& text) {
     if (removed_) return;
-    if (available_ && !key_.empty())
+    if (!key_.empty() && Available())
         balloon_(FromViewText(title), FromViewText(text));
     else
         NotifyDesktop(FromViewText(title), FromViewText(text));

@@ -12,11 +12,14 @@ namespace qz {
 class Tray {
   public:
     using BalloonSink = std::function<void(const QString& title, const QString& text)>;
+    using Probe = std::function<bool()>;
 
-    explicit Tray(bool available = QSystemTrayIcon::isSystemTrayAvailable());
+    // available tells whether the desktop has a notification area now; it is asked again each time.
+    explicit Tray(Probe available = &QSystemTrayIcon::isSystemTrayAvailable);
 
-    // Whether the desktop has a notification area to hide the window into.
-    bool Available() const { return available_; }
+    // Whether the desktop has a notification area to hide the window into. Its host may end or
+    // start at any time; Qt docks the icon again by itself when one starts.
+    bool Available() const { return available_(); }
     // Shows the picture of key with the tip; an empty key shows no icon.
     void Show(const std::string& key, const std::string& tip);
     void Remove();
@@ -37,7 +40,7 @@ class Tray {
     void NotifyDesktop(const QString& title, const QString& text) const;
 
     QSystemTrayIcon icon_;
-    bool available_;
+    Probe available_;
     bool removed_ = false;
     std::string key_;
     BalloonSink balloon_;

@@ -4,25 +4,33 @@
 
 #include "gui/MainWindow.h"
 #include "gui/ProgramEnd.h"
+#include "gui/QtHost.h"
 #include "gui/Tray.h"
 #include "tests/app/Harness.h"
 
 namespace qz::test {
 
-// At the program's end it hands control back to the window instead of ending the process.
-struct GuiHost : HookHost {
-    [[noreturn]] void EndProgram(int status) override {
-        endedWith = status;
-        throw ProgramEnd{status};
+// Answers each box as the fake host does, or shows it on the desktop while onDesktop is set; at the
+// program's end it hands control back to the window instead of ending the process.
+struct GuiHost : QtHost {
+    Answer ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string& title,
+                       const std::string& text) override {
+        const Answer answer = fake.ShowMessage(icon, buttons, title, text);
+        return onDesktop ? QtHost::ShowMessage(icon, buttons, title, text) : answer;
     }
+    [[noreturn]] void EndProgram(int status) override { throw ProgramEnd{status}; }
+
+    FakeHost fake;
+    bool onDesktop = false;
 };
 
 // The desktop program's main window in a working folder of its own, with fakes for the world.
 struct GuiWorld {
-    explicit GuiWorld(bool trayAvailable = true, UdpSocket* socket = nullptr)
+    explicit GuiWorld(bool withTray = true, UdpSocket* socket = nullptr)
         : p(Services{host, world.clock, world.files, world.processes, world.power,
                      socket ? *socket : world.socket, world.resolver, world.guard, world.system}),
-          tray(trayAvailable), window(std::make_unique<MainWindow>(p, tray)) {
+          trayAvailable(withTray), tray([this] { return trayAvailable; }),
+          window(std::make_unique<MainWindow>(p, tray)) {
         std::filesystem::create_directories(dir.path() / "Log");
     }
     ~GuiWorld() {
@@ -59,6 +67,7 @@ struct GuiWorld {
     GuiHost host;
     FakeWorld world{dir.path()};
     Program p;
+    bool trayAvailable; // whether the desktop has a tray now
     Tray tray;
     std::unique_ptr<MainWindow> window;
 };

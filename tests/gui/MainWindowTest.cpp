@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
@@ -70,9 +72,12 @@ std::string KeyOf(const QImage& picture) {
 
 // With QZ_PICTURES naming a folder, saves the window's picture there: quenzel_screenshots makes the
 // README's pictures from the scenes checked here.
-void Picture(QWidget& window, const char* file) {
+void Picture(const QPixmap& picture, const char* file) {
     const QString folder = qEnvironmentVariable("QZ_PICTURES");
-    EXPECT_TRUE(folder.isEmpty() || window.grab().save(folder + "/" + file)) << file;
+    EXPECT_TRUE(folder.isEmpty() || picture.save(folder + "/" + file)) << file;
+}
+void Picture(QWidget& window, const char* file) {
+    if (qEnvironmentVariableIsSet("QZ_PICTURES")) Picture(window.grab(), file);
 }
 
 TEST(MainWindow, ButtonsAndPopupItemsDriveTheProgramsHandlers) {
@@ -164,11 +169,27 @@ TEST(MainWindow, ScreensPauseTheMainControlsComeForwardOnceAndCloseThemselves) {
     }
 }
 
+// Another window of the desktop, active over the program's.
+struct Cover : QWidget {
+    Cover() {
+        setWindowTitle("Another program");
+        resize(900, 600);
+        show();
+        activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(this));
+    }
+};
+
 TEST(MainWindow, WindowOverrideFollowsTheUsersChoiceThroughMinimiseRestoreAndReset) {
     GuiWorld tray;
     tray.Start(IniFile().Set("StartMin", 2));                      // in the tray
     emit tray.tray.Icon().activated(QSystemTrayIcon::Trigger);     // a single click does nothing
     emit tray.tray.Icon().activated(QSystemTrayIcon::DoubleClick); // back against StartMin
+    {
+        const Cover cover; // the double click brings the open window forward again
+        emit tray.tray.Icon().activated(QSystemTrayIcon::DoubleClick);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(tray.window.get()));
+    }
     tray.Click("Reset");
     EXPECT_TRUE(tray.window->isVisible() && tray.p.rt.WindowOverride); // a Reset keeps that choice
     tray.Find<QAction>("mPopUpMin").trigger();
@@ -186,12 +207,30 @@ TEST(MainWindow, WindowOverrideFollowsTheUsersChoiceThroughMinimiseRestoreAndRes
     normal.Find<QAction>("mPopUpRestore").trigger();
     EXPECT_EQ(Outcome(normal, normal.Events().size()), "centred ");
     EXPECT_FALSE(normal.p.rt.WindowOverride);
+}
 
-    // Without a notification area the window minimises where the user can find it again.
-    GuiWorld bare(false);
-    bare.Start(IniFile());
-    bare.Find<QAction>("mPopUpMin").trigger();
-    EXPECT_TRUE(bare.window->isVisible() && bare.window->isMinimized());
+// The tray's host may end and another start at any time: the window hides into the tray only while
+// there is one, else it minimises where the user can find it again.
+TEST(MainWindow, TheWindowGoesIntoTheTrayOnlyWhileThereIsOne) {
+    GuiWorld w(false);
+    w.world.processes.names = {"worker.exe"};
+    w.Start(IniFile());
+    const auto minimise = [&w] { w.Find<QAction>("mPopUpMin").trigger(); };
+    const auto tick = [&w] { w.Seconds(1); };
+    const auto doubleClick = [&w] { emit w.tray.Icon().activated(QSystemTrayIcon::DoubleClick); };
+    const std::tuple<bool, std::function<void()>, const char*> rows[] = {
+        {false, minimise, "minimised"}, {true, tick, "hidden"},     {false, tick, "open"},
+        {false, minimise, "minimised"}, {false, tick, "minimised"}, {true, tick, "hidden"},
+        {true, doubleClick, "open"},    {true, minimise, "hidden"},
+    };
+    std::string seen, expected;
+    for (const auto& [trayAvailable, action, window] : rows) {
+        w.trayAvailable = trayAvailable;
+        action();
+        seen += !w.window->isVisible() ? "hidden " : w.window->isMinimized() ? "minimised " : "open ";
+        expected += window + std::string(" ");
+    }
+    EXPECT_EQ(seen, expected);
 }
 
 TEST(MainWindow, CloseFollowsTheExitPermissionAndActivationRunOnTop) {
@@ -205,6 +244,60 @@ TEST(MainWindow, CloseFollowsTheExitPermissionAndActivationRunOnTop) {
         const size_t logged = w.Events().size();
         w.window->close();
         EXPECT_EQ(Outcome(w, logged), permitted ? "Exit/Initialise hidden on top ended 0" : "centred ");
+    }
+}
+
+// Under a window manager (QZ_DESKTOP): whether it stacks the box above the window, waiting for it a
+// while. Empty without one.
+std::string Stacking(const QWidget& box, const QWidget& window) {
+    if (!qEnvironmentVariableIsSet("QZ_DESKTOP")) return "";
+    const auto above = [&] {
+        QProcess xprop; // "_NET_CLIENT_LIST_STACKING(WINDOW): window id # 0x400007, 0x600003", bottom first
+        xprop.start("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"});
+        xprop.waitForFinished(5000);
+        QList<WId> stack;
+        for (const QString& id : QString::fromUtf8(xprop.readAll()).section('#', 1).split(','))
+            stack << id.trimmed().toULong(nullptr, 16);
+        // The window's own handle: setting its flags may have given it another native window.
+        const WId boxId = box.windowHandle()->winId(), windowId = window.windowHandle()->winId();
+        return stack.contains(windowId) && stack.indexOf(boxId) > stack.indexOf(windowId);
+    };
+    return QTest::qWaitFor(above, 3000) ? " above" : " below";
+}
+
+// The box at the end of the countdown, while the user works in another window: it belongs to the
+// window, which stays on top, and opens in front of it with the focus.
+TEST(Boxes, TheCountdownsEndBoxOpensInFrontOfTheTopMostWindow) {
+    for (const auto& [option, refused, picture] :
+         {std::tuple{"-InhibitShutdown", false, "countdown-end.png"}, std::tuple{"", true, ""}}) {
+        SCOPED_TRACE(option);
+        GuiWorld w;
+        w.host.onDesktop = true;
+        w.world.power.exitAccepted = !refused;
+        w.Start(IniFile().Set("ShutTime", 6).Set("RunOnTop", 2), option);
+        w.IntoCountdown();
+        const Cover cover;
+        std::string seen;
+        QTimer::singleShot(0, [&, file = picture] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seen = box->windowTitle().toStdString();
+            if (box->parentWidget() == w.window.get()) seen += " of the window";
+            if (box->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) seen += " on top";
+            if (QTest::qWaitForWindowActive(box)) seen += " focused";
+            seen += Stacking(*box, *w.window);
+            if (*file && qEnvironmentVariableIsSet("QZ_DESKTOP")) {
+                const QRect shown =
+                    w.window->frameGeometry().united(box->frameGeometry()).adjusted(-40, -40, 40, 40);
+                Picture(box->screen()->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height()),
+                        file);
+            }
+            box->button(QMessageBox::Ok)->click();
+        });
+        w.Seconds(7);
+        const std::string onTheDesktop = qEnvironmentVariableIsSet("QZ_DESKTOP") ? " above" : "";
+        EXPECT_EQ(seen, (refused ? "Quenzel Shutdown Error" : "Quenzel Simulate Shutdown") +
+                            std::string(" of the window on top focused") + onTheDesktop);
     }
 }
 

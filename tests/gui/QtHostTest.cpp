@@ -17,15 +17,18 @@ TEST(QtHost, BoxesShowIconButtonsTitleAndLinesAndGiveTheAnswer) {
     using Box = QMessageBox;
     const auto yesNo = Box::Yes | Box::No;
     const auto escape = Box::NoButton; // the box is closed with the Escape key
+    const QString longTitle = "Quenzel Configuration File Error";
     QtHost host;
-    for (const auto& [icon, buttons, press, shownIcon, shownButtons, answer] :
-         {std::tuple{MsgIcon::None, MsgButtons::Ok, Box::Ok, Box::NoIcon, Box::StandardButtons(Box::Ok),
-                     Answer::Ok},
-          std::tuple{MsgIcon::Critical, MsgButtons::Ok, escape, Box::Critical, Box::StandardButtons(Box::Ok),
-                     Answer::Ok},
-          std::tuple{MsgIcon::Exclamation, MsgButtons::YesNo, Box::Yes, Box::Warning, yesNo, Answer::Yes},
-          std::tuple{MsgIcon::Exclamation, MsgButtons::YesNo, escape, Box::Warning, yesNo, Answer::No},
-          std::tuple{MsgIcon::Information, MsgButtons::YesNoCancel, escape, Box::Information,
+    for (const auto& [icon, buttons, title, press, shownIcon, shownButtons, answer] :
+         {std::tuple{MsgIcon::None, MsgButtons::Ok, QString("Quenzel"), Box::Ok, Box::NoIcon,
+                     Box::StandardButtons(Box::Ok), Answer::Ok},
+          std::tuple{MsgIcon::Critical, MsgButtons::Ok, longTitle, escape, Box::Critical,
+                     Box::StandardButtons(Box::Ok), Answer::Ok},
+          std::tuple{MsgIcon::Exclamation, MsgButtons::YesNo, longTitle, Box::Yes, Box::Warning, yesNo,
+                     Answer::Yes},
+          std::tuple{MsgIcon::Exclamation, MsgButtons::YesNo, QString("Quenzel"), escape, Box::Warning, yesNo,
+                     Answer::No},
+          std::tuple{MsgIcon::Information, MsgButtons::YesNoCancel, longTitle, escape, Box::Information,
                      yesNo | Box::Cancel, Answer::Cancel}}) {
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<Box*>(QApplication::activeModalWidget());
@@ -34,11 +37,17 @@ TEST(QtHost, BoxesShowIconButtonsTitleAndLinesAndGiveTheAnswer) {
             EXPECT_EQ(box->standardButtons(), shownButtons);
             // Lines end in "\n"; a name from a single-byte file shows as its characters.
             EXPECT_EQ(box->windowTitle() + "|" + box->text(),
-                      QString::fromUtf8("Quenzel|In Use\ncaf\xc3\xa9.exe"));
+                      title + QString::fromUtf8("|In Use\ncaf\xc3\xa9.exe"));
+            // The whole title shows, in a bold face, beside the title bar's icon and buttons.
+            QFont bold = box->font();
+            bold.setBold(true);
+            const QFontMetrics metrics(bold);
+            EXPECT_GE(box->width(), metrics.horizontalAdvance(title) + 4 * metrics.height())
+                << title.toStdString();
             press == escape ? QTest::keyClick(box, Qt::Key_Escape)
                             : QTest::mouseClick(box->button(press), Qt::LeftButton);
         });
-        EXPECT_EQ(host.ShowMessage(icon, buttons, "Quenzel", "In Use\r\ncaf\xe9.exe"), answer);
+        EXPECT_EQ(host.ShowMessage(icon, buttons, title.toStdString(), "In Use\r\ncaf\xe9.exe"), answer);
     }
 }
 
