@@ -224,11 +224,6 @@ void MainWindow::Centre() {
     centreWhenFramed_ = frame.size() == size();
 }
 
-void MainWindow::moveEvent(QMoveEvent* event) {
-    QWidget::moveEvent(event);
-    if (centreWhenFramed_ && frameGeometry().size() != size()) Centre();
-}
-
 void MainWindow::FollowTimer() {
     if (p_.rt.TimerEnabled && !timer_->isActive()) timer_->start();
     if (!p_.rt.TimerEnabled && timer_->isActive()) timer_->stop();
@@ -299,6 +294,12 @@ void MainWindow::OpenWebPage(const std::string& page) {
 
 bool MainWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) Run([this] { main_.Form_Activate(); });
+    // The window manager frames a window before it shows it: the first paint with the frame known
+    // centres the window on it.
+    if (event->type() == QEvent::Paint && centreWhenFramed_ && frameGeometry().contains(geometry()) &&
+        frameGeometry() != geometry())
+        QMetaObject::invokeMethod(
+            this, [this] { Centre(); }, Qt::QueuedConnection);
     return QWidget::event(event);
 }
 

@@ -57,7 +57,6 @@ class MainWindow final : public QWidget, public WindowHost {
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
 
   private:
     void BuildControls();
