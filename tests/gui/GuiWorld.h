@@ -29,7 +29,8 @@ struct GuiWorld {
     explicit GuiWorld(bool withTray = true, UdpSocket* socket = nullptr)
         : p(Services{host, world.clock, world.files, world.processes, world.power,
                      socket ? *socket : world.socket, world.resolver, world.guard, world.system}),
-          trayAvailable(withTray), tray([this] { return trayAvailable; }),
+          trayAvailable(withTray),
+          tray([this] { return desktopTray ? QSystemTrayIcon::isSystemTrayAvailable() : trayAvailable; }),
           window(std::make_unique<MainWindow>(p, tray)) {
         std::filesystem::create_directories(dir.path() / "Log");
     }
@@ -67,7 +68,8 @@ struct GuiWorld {
     GuiHost host;
     FakeWorld world{dir.path()};
     Program p;
-    bool trayAvailable; // whether the desktop has a tray now
+    bool trayAvailable;       // whether the desktop has a tray now
+    bool desktopTray = false; // asks the desktop instead
     Tray tray;
     std::unique_ptr<MainWindow> window;
 };

@@ -386,7 +386,7 @@ std::string Shown(const QString& item) {
     return title.toStdString() + " " + KeyOf(FirstPicture(ItemProperty(item, "IconPixmap")));
 }
 
-TEST(TrayOnARealHost, IconRegistersAndFollowsTheMonitorsState) {
+TEST(TrayOnARealHost, IconRegistersFollowsTheMonitorsStateAndTheHostsComingAndGoing) {
     // dbus-run-session gives the test a session bus of its own: nothing reaches the user's desktop.
     if (!qEnvironmentVariableIsSet("QZ_PRIVATE_BUS")) GTEST_SKIP() << "run through ctest";
     QThread host; // answers the tray's questions while the window waits for them
@@ -403,12 +403,30 @@ TEST(TrayOnARealHost, IconRegistersAndFollowsTheMonitorsState) {
     ASSERT_TRUE(bus.registerService("org.kde.StatusNotifierWatcher"));
 
     GuiWorld w;
+    w.desktopTray = true;
     w.world.processes.names = {"worker.exe"};
     w.Start(IniFile());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher.item.isEmpty(); }, 30000)) << "never registered";
     EXPECT_EQ(Shown(watcher.item), "Quenzel Activate");
     w.Seconds(3);
     EXPECT_EQ(Shown(watcher.item), "Quenzel Activity");
+
+    // The host ends while the window is in the tray, and another starts while it is minimised.
+    std::string seen;
+    const auto window = [&] { seen += w.window->isVisible() ? "shown " : "hidden "; };
+    w.Find<QAction>("mPopUpMin").trigger();
+    window();
+    ASSERT_TRUE(bus.unregisterService("org.kde.StatusNotifierWatcher"));
+    w.Seconds(1);
+    window();
+    w.Find<QAction>("mPopUpMin").trigger();
+    window();
+    watcher.item.clear();
+    ASSERT_TRUE(bus.registerService("org.kde.StatusNotifierWatcher"));
+    w.Seconds(1);
+    window();
+    EXPECT_EQ(seen, "hidden shown shown hidden ");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !watcher.item.isEmpty(); }, 10000)) << "never docked again";
     w.IntoCountdown();
     EXPECT_EQ(Shown(watcher.item), "Quenzel Shutdown");
 }
