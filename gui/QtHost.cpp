@@ -86,7 +86,7 @@ Answer QtHost::ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string& 
     box.setEscapeButton(set.onClose);
     MakeRoomForTitle(box);
     box.setWindowModality(Qt::ApplicationModal);
-    // Set last: the box's own set-up puts back its flags.
+    // Set last, or the set-up above loses it.
     box.setWindowFlag(Qt::WindowStaysOnTopHint, StaysOnTop(owner_) || StaysOnTop(active));
     box.show();
     box.raise();
