@@ -14,8 +14,7 @@ namespace {
 
 void StartIntoCountdown(GuiWorld& w) {
     w.Start(IniFile().Set("ShutTime", 10).Set("StartDelay", 1));
-    for (int second = 0; second < 30 && w.p.rt.MonState != 2; ++second)
-        w.Seconds(1);
+    w.IntoCountdown();
     ASSERT_EQ(w.p.rt.MonState, 2);
 }
 
