@@ -68,6 +68,7 @@ struct RunState {
     int16_t ProcDelayWork = 0;
     int16_t DelTimeWork = 0;
     int16_t ComDelayWork = 0;
+    int16_t ShutTimeWork = 0; // the countdown's length
     int32_t StopSeconds = 0;
     std::string ShutTypeName;
     bool TestMode = false;

@@ -76,7 +76,7 @@ void QuenzelMain::ShutdownStep() {
 
     if (rt.CountSeconds == 0) {
         if (!rt.NotConfigured) WriteLog(p, "Enter", rt.ShutTypeName);
-        view.notice = CountdownNotice(s.ShutType, p.svc.clock.Now(), s.ShutTime, view.trayAvailable);
+        view.notice = CountdownNotice(s.ShutType, p.svc.clock.Now(), rt.ShutTimeWork, view.trayAvailable);
         if (!view.notice.empty()) ++view.noticeSerial;
     }
     const ShutdownType* type = FindShutdownType(s.ShutType);
@@ -87,8 +87,8 @@ void QuenzelMain::ShutdownStep() {
     view.Counter.fore = kWhite;
     view.Counter.back = kOrange;
     view.Counter.bold = true;
-    view.Counter.text =
-        std::string(type ? type->countdownText : "") + std::to_string(s.ShutTime - rt.CountSeconds) + "s";
+    view.Counter.text = std::string(type ? type->countdownText : "") +
+                        std::to_string(rt.ShutTimeWork - rt.CountSeconds) + "s";
     view.Reset.caption = "&Cancel";
     view.Reset.tooltip = "Cancel " + rt.AppTitle + " " + rt.ShutTypeName;
     for (MenuItemView* item : {&view.mPopUpAbout, &view.mPopUpConfig, &view.mPopUpMin, &view.mPopUpRestore,
@@ -97,7 +97,7 @@ void QuenzelMain::ShutdownStep() {
     view.mPopUpReset.visible = false;
     view.mPopUpCancel.visible = true;
 
-    if (rt.CountSeconds < s.ShutTime) {
+    if (rt.CountSeconds < rt.ShutTimeWork) {
         if (rt.CountSeconds > 0 && s.LogLevel == 3) WriteLog(p, rt.ShutTypeName, "");
     } else if (!CompleteCountdown()) {
         return;

@@ -33,17 +33,12 @@ std::string ClockText(int16_t time) {
 
 void QuenzelMain::ResetMonitor() {
     RunState& rt = p.rt;
-    Settings& s = p.set;
+    const Settings& s = p.set;
     ++resets;
     rt.TimerEnabled = false;
     rt.TestMode = false;
     rt.CountSeconds = s.StartDelay;
     rt.MonState = 0;
-    if (rt.CmdLineMode == 1 || rt.CmdLineMode == 3) {
-        s.ProcDelay = 6;
-        s.ComDelay = 6;
-    }
-    if (rt.CmdLineMode == 1) s.ShutTime = 6;
     rt.ProcMarks = "-- -- -- ";
     if (s.StartTime == 2) {
         const LocalTime now = p.svc.clock.Now();
@@ -56,6 +51,11 @@ void QuenzelMain::ResetMonitor() {
     rt.ProcDelayWork = s.ProcDelay;
     rt.DelTimeWork = s.DelTime;
     rt.ComDelayWork = s.ComDelay;
+    rt.ShutTimeWork = s.ShutTime;
+    // A trial runs with short delays in the working copies only: the settings stay as the file has
+    // them, so the configuration screen shows and saves the user's values.
+    if (rt.CmdLineMode == 1 || rt.CmdLineMode == 3) rt.ProcDelayWork = rt.ComDelayWork = 6;
+    if (rt.CmdLineMode == 1) rt.ShutTimeWork = 6;
     view.CPULoad.text = "";
     rt.LinkMark = "-";
     rt.LinkIdle = 1;

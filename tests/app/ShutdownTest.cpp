@@ -2,6 +2,8 @@
 
 #include <tuple>
 
+#include "config/ConfigFile.h"
+#include "config/screen/frmConfig.h"
 #include "tests/app/Harness.h"
 
 namespace qz::test {
@@ -91,6 +93,48 @@ TEST(Countdown, StartOptionsShortenTheDelaysAndOnlySimulateTheAction) {
         Events expected = type == 3 ? Ended(n) : Suspended(n);
         expected.insert(expected.begin() + 2, "Simulate/" + n);
         EXPECT_EQ(m.EventsSince(before), expected);
+    }
+}
+
+// The configuration screen opened from the monitor's window, connected as the front ends do it.
+class WindowScreenHost final : public ConfigScreenHost {
+  public:
+    explicit WindowScreenHost(QuenzelMain& main) : main_(main) {}
+    void ResetMonitor() override { main_.ResetMonitor(); }
+    void ShowStatus() override { main_.ShowStatus(); }
+    void EnableMainControls() override { main_.EnableMainControls(); }
+    void SetTopMost(bool) override {}
+    void OpenWebPage(const std::string&) override {}
+
+  private:
+    QuenzelMain& main_;
+};
+
+TEST(Countdown, StartOptionsKeepTheShortDelaysOutOfTheSettingsTheScreenAndTheFile) {
+    for (const auto& [option, shutTime] :
+         {std::pair{"-InhibitShutdown", 6}, std::pair{"-StartShutdown", 50}}) {
+        SCOPED_TRACE(option);
+        Monitor m;
+        IniFile ini = IniFile().Set("ProcDelay", 60).Set("ComDelay", 70).Set("ShutTime", 50);
+        m.Start(ini, option);
+        const std::string sentence = m.main.view.Title.text;
+        WindowScreenHost host(m.main);
+        frmConfig screen(m.p, host);
+        screen.Form_Load();
+        const ConfigView& v = screen.view;
+        EXPECT_EQ(v.ProcDelayT.text + " " + v.ComDelayT.text + " " + v.ShutTimeT.text, "60 70 50");
+        screen.view.Proc2T.text = "other";
+        screen.Save_Click();
+        screen.ExitConfig_Click();
+        FakeWorld expected(m.dir.path()), saved(m.dir.path());
+        ReadConfigFile(saved.program);
+        m.dir.Write("Data/Quenzel.ini", ini.Set("Proc2", "other").Text());
+        ReadConfigFile(expected.program);
+        EXPECT_EQ(saved.program.set, expected.program.set);
+        // The reload brought the trial's delays back for the monitor and its status.
+        EXPECT_EQ(std::tuple(m.p.rt.ProcDelayWork, m.p.rt.ComDelayWork, m.p.rt.ShutTimeWork,
+                             m.main.view.Title.text),
+                  std::tuple(6, 6, shutTime, sentence));
     }
 }
 
