@@ -38,6 +38,8 @@ const std::array<Key, 25> kKeys{{
 
 constexpr std::array<std::string_view, 3> kSections{"[Comms]", "[Run]", "[Shutdown]"};
 constexpr int16_t kTimeOffset = 10000;
+// Far above any real file (about 700 bytes); anything larger is not this program's configuration.
+constexpr size_t kMaxFileSize = 64 * 1024;
 
 template <typename Int> bool StoreNumber(Int& field, std::string_view value) {
     auto number = ReadFileNumber(value, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max());
@@ -111,7 +113,7 @@ std::optional<std::pair<Settings, std::string>> Parse(std::string_view content, 
 void ReadConfigFile(Program& p) {
     CheckDataDir(p, "data");
     CheckConfigFile(p, "configuration", kConfigDir, kConfigName);
-    std::optional<std::string> content = p.svc.files.ReadText(kConfigPath);
+    std::optional<std::string> content = p.svc.files.ReadText(kConfigPath, kMaxFileSize);
     if (!content) ConfigCorrupted(p);
     auto parsed = Parse(*content, p.set);
     if (!parsed) ConfigCorrupted(p);

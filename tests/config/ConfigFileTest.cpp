@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,10 +26,13 @@ enum class Outcome { Ok, NotConfigured, Corrupt, Other };
 
 // A program that read "Data\Quenzel.ini" and checked its settings, as a start does.
 struct Load {
-    // Without bytes nothing is written; a file of another name makes the folder without the file.
+    // Without bytes nothing is written; a file of another name makes the folder without the file;
+    // place puts something else where the file belongs.
     explicit Load(std::optional<std::string_view> bytes, const char* title = "Quenzel",
-                  const char* name = "Data/Quenzel.ini") {
+                  const char* name = "Data/Quenzel.ini",
+                  const std::function<void(const std::filesystem::path&)>& place = {}) {
         if (bytes) dir.Write(name, *bytes);
+        if (place) place(dir.path() / "Data" / "Quenzel.ini");
         p.rt.AppTitle = title;
         try {
             ReadConfigFile(p);
@@ -192,6 +202,22 @@ TEST(ReadConfigFile, BadFilesEndInTheCorruptedBoxAndNothingElse) {
         EXPECT_EQ(load.p.set, Settings{}) << bytes.substr(0, 40);
     }
     EXPECT_EQ(Load("", "Quenzel Slave").Result(), Outcome::Corrupt);
+    // Up to 64 KiB is read; one byte more is not this program's file, whatever it holds.
+    const std::string text = IniFile().Text(),
+                      padded = text + std::string(65536 - text.size() - 2, '#') + "\r\n";
+    EXPECT_EQ(Load(padded).Result(), Outcome::Ok);
+    EXPECT_EQ(Load(padded + "#").Result(), Outcome::Corrupt);
+#ifndef _WIN32
+    alarm(30); // a FIFO waited for would hang the run; the alarm ends it as a failure instead
+    EXPECT_EQ(
+        Load("", "Quenzel", "Data/other.ini", [](const auto& file) { mkfifo(file.c_str(), 0600); }).Result(),
+        Outcome::Corrupt);
+    EXPECT_EQ(Load("", "Quenzel", "Data/other.ini",
+                   [](const auto& file) { std::filesystem::create_symlink("/dev/zero", file); })
+                  .Result(),
+              Outcome::Corrupt);
+    alarm(0);
+#endif
 }
 
 TEST(ReadConfigFile, AMissingFolderOrFileEndsTheProgramBeforeReading) {

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <filesystem>
 
 #include "logging/Log.h"
@@ -120,7 +125,7 @@ TEST(Log, LevelNoneCreatesAndWritesNothingAndNeedsNoFolder) {
 
 TEST(Log, AWriterThatCannotWriteEndsTheProgramWithItsBox) {
     const std::string reason = ".\r\nThis may be a permissions problem.\r\nThe program will now terminate.";
-    enum Fault { NoLog, FolderAsLog, DiskFull };
+    enum Fault { NoLog, FolderAsLog, DiskFull, FifoAsLog, NullAsLog };
     struct Row {
         Fault fault;
         void (*write)(Program&);
@@ -132,6 +137,12 @@ TEST(Log, AWriterThatCannotWriteEndsTheProgramWithItsBox) {
          "Unable to create the log file Quenzel.log" + reason},
         {DiskFull, [](Program& p) { WriteLog(p, "Enter", "Run"); }, "Quenzel Slave Log File Write Error",
          "Unable to write to the log file Quenzel.log" + reason},
+#ifndef _WIN32
+        {FifoAsLog, [](Program& p) { WriteLog(p, "Enter", "Run"); }, "Quenzel Slave Log File Write Error",
+         "Unable to write to the log file Quenzel.log" + reason},
+        {NullAsLog, [](Program& p) { WriteLogHeader(p, 0); }, "Quenzel Slave Log File Write Error",
+         "Unable to write to the log file Quenzel.log" + reason},
+#endif
     };
     for (const Row& row : rows) {
         LogWorld t;
@@ -139,6 +150,13 @@ TEST(Log, AWriterThatCannotWriteEndsTheProgramWithItsBox) {
         if (row.fault == FolderAsLog) fs::create_directory(log);
         if (row.fault == DiskFull && !fs::exists("/dev/full")) continue; // no file that refuses writes
         if (row.fault == DiskFull) fs::create_symlink("/dev/full", log);
+#ifndef _WIN32
+        alarm(30); // a FIFO waited for would hang the run; the alarm ends it as a failure instead
+        if (row.fault == FifoAsLog) {
+            ASSERT_EQ(mkfifo(log.c_str(), 0600), 0);
+        }
+        if (row.fault == NullAsLog) fs::create_symlink("/dev/null", log);
+#endif
         t.p.rt.AppTitle = "Quenzel Slave";
         t.p.rt.TimerEnabled = true;
         EXPECT_THROW(row.write(t.p), ProgramEnded);
@@ -151,6 +169,9 @@ TEST(Log, AWriterThatCannotWriteEndsTheProgramWithItsBox) {
         EXPECT_TRUE(row.text.empty() || box.text == row.text) << box.text;
         EXPECT_EQ(fs::exists(log), row.fault != NoLog) << "no log is made in the vanished one's place";
     }
+#ifndef _WIN32
+    alarm(0);
+#endif
 }
 
 const std::string kEight =
@@ -229,21 +250,34 @@ TEST(Archive, NamesCountWithinADayAndSplitAtTheFirstDot) {
 }
 
 TEST(Archive, ANameWithoutADotOrAnArchiveThatCannotBeWrittenShowsTheArchiveErrorAndKeepsTheLog) {
-    for (const std::string logName : {"QuenzelLog", "Quenzel.log"}) {
+    for (const std::string logName : {"QuenzelLog", "Quenzel.log", "fifo"}) {
         LogWorld t;
         t.p.rt.AppTitle = "Quenzel Slave";
         t.p.set.LogName = logName;
-        t.dir.Write("Log/" + logName, Native(kNine));
+        const bool fifo = logName == "fifo"; // a log that cannot be read is not asked about
+#ifdef _WIN32
+        if (fifo) continue;
+#else
+        alarm(30); // a FIFO waited for would hang the run; the alarm ends it as a failure instead
+        if (fifo) {
+            ASSERT_EQ(mkfifo((t.dir.path() / "Log" / "fifo").c_str(), 0600), 0);
+        }
+#endif
+        if (!fifo) t.dir.Write("Log/" + logName, Native(kNine));
         fs::create_directory(t.dir.path() / "Log" / "Quenzel_261205_1.log"); // in the archive's place
         EXPECT_EQ(Archive(t, "Y"), "-");
-        ASSERT_EQ(t.w.host.messages.size(), 2u);
-        const ShownMessage& box = t.w.host.messages[1];
+        ASSERT_EQ(t.w.host.messages.size(), fifo ? 1u : 2u);
+        const ShownMessage& box = t.w.host.messages.back();
         EXPECT_EQ(std::tuple(box.icon, box.buttons, box.title, box.text),
                   std::tuple(MsgIcon::Exclamation, MsgButtons::Ok, "Quenzel Log File Error",
                              "Unable to archive the log file " + logName +
                                  ".\r\nThis may be a permissions problem."));
-        EXPECT_EQ(t.dir.Read("Log/" + logName), Native(kNine));
+        EXPECT_TRUE(fifo ? fs::is_fifo(t.dir.path() / "Log" / "fifo")
+                         : t.dir.Read("Log/" + logName) == Native(kNine));
     }
+#ifndef _WIN32
+    alarm(0);
+#endif
 }
 
 TEST(ViewLog, StartsTheViewerOnTheWholePathOrSaysWhyNot) {

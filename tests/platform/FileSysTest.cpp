@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "platform/FileSys.h"
 #include "tests/support/TempDir.h"
 
@@ -18,9 +23,10 @@ TEST(FileSys, ProgramPathsFindFoldersWhateverTheirCase) {
         bool folder;
         bool file;
     };
-    for (const Row& r : {Row{"data", true, false}, Row{"data\\", true, false}, Row{"Data\\Quenzel.ini", false, true},
-                         Row{"DATA\\quenzel.INI", false, true}, Row{"Log\\", true, false}, Row{"log", true, false},
-                         Row{"Logs\\", false, false}, Row{"Data\\Other.ini", false, false}, Row{"", false, false}}) {
+    for (const Row& r :
+         {Row{"data", true, false}, Row{"data\\", true, false}, Row{"Data\\Quenzel.ini", false, true},
+          Row{"DATA\\quenzel.INI", false, true}, Row{"Log\\", true, false}, Row{"log", true, false},
+          Row{"Logs\\", false, false}, Row{"Data\\Other.ini", false, false}, Row{"", false, false}}) {
         EXPECT_EQ(files.FolderExists(r.path), r.folder) << r.path;
         EXPECT_EQ(files.FileExists(r.path), r.file) << r.path;
     }
@@ -50,6 +56,43 @@ TEST(FileSys, ReplaceKeepsTheOldFileWhenTheTargetCannotBeWritten) {
     EXPECT_FALSE(files.ReplaceText("Data\\Folder.ini", "x"));
     EXPECT_FALSE(files.ReadText("Data\\Folder.ini").has_value());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path() / "Data"), {}), 2);
+}
+
+// Whatever stands in a file's place that is not a regular file is neither read nor written, and
+// nothing waits for it.
+TEST(FileSys, OnlyRegularFilesAreReadOrWrittenAndNothingWaits) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    FileSys files(dir.path());
+    dir.Write("plain", "x");
+    fs::create_directory(dir.path() / "folder");
+#ifdef _WIN32
+    const std::vector<std::string> hostile{"folder", "NUL", "CON"};
+#else
+    alarm(30); // a wait would hang the run; the alarm ends it as a failure instead
+    for (const char* fifo : {"fifo", "plain.tmp"})
+        ASSERT_EQ(mkfifo((dir.path() / fifo).c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", dir.path() / "zero");
+    fs::create_symlink("/dev/null", dir.path() / "null");
+    const std::vector<std::string> hostile{"folder", "fifo", "zero", "null"};
+    // A FIFO as the save's temporary file fails the save and leaves the old file.
+    EXPECT_FALSE(files.ReplaceText("plain", "y"));
+    EXPECT_EQ(dir.Read("plain"), "x");
+#endif
+    for (const std::string& name : hostile) {
+        EXPECT_EQ(std::tuple(files.ReadText(name).has_value(), files.AppendLine(name, "x"),
+                             files.CreateEmpty(name), files.ReplaceText(name, "x"),
+                             files.CopyFile(name, "copy"), files.CopyFile("plain", name)),
+                  std::tuple(false, false, false, false, false, false))
+            << name;
+    }
+    EXPECT_FALSE(fs::exists(dir.path() / "copy"));
+#ifndef _WIN32
+    EXPECT_TRUE(fs::is_fifo(dir.path() / "fifo") && fs::is_symlink(dir.path() / "zero"));
+    alarm(0);
+#endif
+    EXPECT_EQ(files.ReadText("plain", 1), "x");
+    EXPECT_FALSE(files.ReadText("plain", 0));
 }
 
 TEST(SplitLines, AcceptsBothLineEnds) {
