@@ -39,7 +39,11 @@ void CreateLogFile(Program& p) {
     if (p.set.LogLevel < kLogNormal) return;
     CheckLogDir(p, p.set.LogPath);
     const std::string path = LogFilePath(p.set);
-    if (p.svc.files.FileExists(path)) return;
+    const PathCheck log = p.svc.files.CheckFile(path);
+    if (log.state == PathCheck::State::Present) return;
+    // A log that may well be there is never replaced by an empty one.
+    if (log.state == PathCheck::State::Unknown)
+        EndUnchecked(p, MsgIcon::Exclamation, p.rt.AppTitle + " Log File Error", "log file", log);
     const std::string header =
         p.rt.AppTitle + "\n" + VersionText() + "\nFile Created\n" + TimeStamp(p.svc.clock.Now());
     if (p.svc.files.CreateEmpty(path) && p.svc.files.AppendLine(path, header)) return;

@@ -28,7 +28,8 @@ std::string FreshLogHeader(const Program& p) {
 }
 
 // LogPath, the name before its first ".", "_yymmdd_", n and the rest of the name from the first ".";
-// the first n whose file does not exist yet. nullopt when the name has no ".".
+// the first n whose file does not exist yet. nullopt when the name has no "." or a name could not
+// be checked.
 std::optional<std::string> ArchiveName(const Program& p) {
     const std::string& name = p.set.LogName;
     const size_t dot = name.find('.');
@@ -38,7 +39,10 @@ std::optional<std::string> ArchiveName(const Program& p) {
                              TwoDigits(t.month) + TwoDigits(t.day) + "_";
     for (unsigned n = 1;; ++n) {
         std::string candidate = stem + std::to_string(n) + name.substr(dot);
-        if (!p.svc.files.FileExists(candidate)) return candidate;
+        const PathCheck check = p.svc.files.CheckFile(candidate);
+        // A name that could not be checked may hold an earlier archive; it is never overwritten.
+        if (check.state == PathCheck::State::Unknown) return std::nullopt;
+        if (check.state == PathCheck::State::Missing) return candidate;
     }
 }
 

@@ -31,10 +31,21 @@ void EndWithMessage(Program& p, MsgIcon icon, const std::string& title, const st
     std::abort();
 }
 
+void EndUnchecked(Program& p, MsgIcon icon, const std::string& title, std::string_view subject,
+                  const PathCheck& check) {
+    EndWithMessage(p, icon, title,
+                   "Unable to check the " + std::string(subject) + " " + check.path + ".\r\n" + check.reason +
+                       ".\r\nThe program will now terminate.");
+}
+
 void CheckDataDir(Program& p, std::string_view name) {
-    if (p.svc.files.FolderExists(Joined(name, "\\"))) return;
+    const PathCheck check = p.svc.files.CheckFolder(Joined(name, "\\"));
+    if (check.state == PathCheck::State::Present) return;
     const std::string n(name);
-    EndWithMessage(p, MsgIcon::Critical, p.rt.AppTitle + " " + TitleName(name) + " Directory Error",
+    const std::string title = p.rt.AppTitle + " " + TitleName(name) + " Directory Error";
+    if (check.state == PathCheck::State::Unknown)
+        EndUnchecked(p, MsgIcon::Critical, title, n + " directory", check);
+    EndWithMessage(p, MsgIcon::Critical, title,
                    "The " + n +
                        " directory does not exist.\r\n"
                        "To restore the " +
@@ -45,9 +56,13 @@ void CheckDataDir(Program& p, std::string_view name) {
 }
 
 void CheckConfigFile(Program& p, std::string_view kind, std::string_view dir, std::string_view file) {
-    if (p.svc.files.FileExists(Joined(dir, file))) return;
+    const PathCheck check = p.svc.files.CheckFile(Joined(dir, file));
+    if (check.state == PathCheck::State::Present) return;
     const std::string n(kind);
-    EndWithMessage(p, MsgIcon::Critical, p.rt.AppTitle + " " + TitleName(kind) + " File Error",
+    const std::string title = p.rt.AppTitle + " " + TitleName(kind) + " File Error";
+    if (check.state == PathCheck::State::Unknown)
+        EndUnchecked(p, MsgIcon::Critical, title, n + " file", check);
+    EndWithMessage(p, MsgIcon::Critical, title,
                    "The " + n +
                        " file is either missing or\r\n"
                        "corrupted. To restore the " +
@@ -58,8 +73,12 @@ void CheckConfigFile(Program& p, std::string_view kind, std::string_view dir, st
 }
 
 void CheckLogDir(Program& p, std::string_view path) {
-    if (p.svc.files.FolderExists(path)) return;
-    EndWithMessage(p, MsgIcon::Critical, p.rt.AppTitle + " Log Directory Error",
+    const PathCheck check = p.svc.files.CheckFolder(path);
+    if (check.state == PathCheck::State::Present) return;
+    const std::string title = p.rt.AppTitle + " Log Directory Error";
+    if (check.state == PathCheck::State::Unknown)
+        EndUnchecked(p, MsgIcon::Critical, title, "log directory", check);
+    EndWithMessage(p, MsgIcon::Critical, title,
                    "The log directory does not exist. This\r\n"
                    "directory must be created manually if\r\n"
                    "it is not the default one. To restore\r\n"
@@ -69,9 +88,13 @@ void CheckLogDir(Program& p, std::string_view path) {
 }
 
 void CheckLogFile(Program& p, std::string_view kind, std::string_view dir, std::string_view file) {
-    if (p.svc.files.FileExists(Joined(dir, file))) return;
+    const PathCheck check = p.svc.files.CheckFile(Joined(dir, file));
+    if (check.state == PathCheck::State::Present) return;
     const std::string n(kind);
-    EndWithMessage(p, MsgIcon::Exclamation, p.rt.AppTitle + " " + TitleName(kind) + " File Error",
+    const std::string title = p.rt.AppTitle + " " + TitleName(kind) + " File Error";
+    if (check.state == PathCheck::State::Unknown)
+        EndUnchecked(p, MsgIcon::Exclamation, title, n + " file", check);
+    EndWithMessage(p, MsgIcon::Exclamation, title,
                    "The " + n +
                        " file is either missing or\r\n"
                        "corrupted. Delete the " +

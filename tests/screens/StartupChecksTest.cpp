@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <tuple>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 #include "screens/StartupChecks.h"
 #include "tests/support/Fakes.h"
@@ -63,6 +69,57 @@ TEST(StartupChecks, MissingFolderOrFileShowsItsBoxAndEndsTheProgram) {
         }
     }
 }
+
+#ifndef _WIN32
+std::string Unchecked(const std::string& subject, const std::filesystem::path& path,
+                      const std::string& reason) {
+    return "Unable to check the " + subject + " " + path.string() + ".\r\n" + reason +
+           ".\r\nThe program will now terminate.";
+}
+
+TEST(StartupChecks, AFolderOrFileThatCannotBeCheckedKeepsItsBoxAndGivesThePathAndTheSystemsReason) {
+    TempDir dir;
+    for (const char* loop : {"Data", "Log"}) // each a link to itself
+        std::filesystem::create_symlink(loop, dir.path() / loop);
+    const std::string reason = "Too many levels of symbolic links";
+    const struct {
+        Check check;
+        MsgIcon icon;
+        const char* subject;
+        std::string text;
+    } rows[] = {
+        {kDataDir, MsgIcon::Critical, " Data Directory Error",
+         Unchecked("data directory", dir.path() / "Data", reason)},
+        {kConfigFile, MsgIcon::Critical, " Configuration File Error",
+         Unchecked("configuration file", dir.path() / "Data" / "Quenzel.ini", reason)},
+        {kLogDir, MsgIcon::Critical, " Log Directory Error",
+         Unchecked("log directory", dir.path() / "Log", reason)},
+        {kLogFile, MsgIcon::Exclamation, " Log File Error",
+         Unchecked("log file", dir.path() / "Log" / "Quenzel.log", reason)},
+    };
+    for (const auto& r : rows) {
+        const auto box = BoxOf(r.check, dir, "Quenzel Slave");
+        ASSERT_TRUE(box) << r.subject;
+        EXPECT_EQ(std::tuple(box->icon, box->buttons, box->title, box->text),
+                  std::tuple(r.icon, MsgButtons::Ok, "Quenzel Slave" + std::string(r.subject), r.text));
+    }
+}
+
+// The folder is there as "Data"; finding it for "data" needs a descriptor, and there is none.
+TEST(StartupChecksDeathTest, OutOfDescriptorsIsNoMissingFolder) {
+    TempDir dir;
+    dir.Write("Data/Quenzel.ini", "");
+    const std::string expected = Unchecked("data directory", dir.path() / "data", "Too many open files");
+    const auto checkWithoutDescriptors = [&] {
+        const rlimit none{0, 0};
+        setrlimit(RLIMIT_NOFILE, &none);
+        const auto box = BoxOf(kDataDir, dir);
+        std::fputs(box ? box->text.c_str() : "no box", stderr);
+        std::_Exit(box && box->text == expected ? 0 : 1);
+    };
+    EXPECT_EXIT(checkWithoutDescriptors(), testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST(StartupChecks, APresentFolderOrFileOfAnyCasePassesAFolderIsNoFileAndAFileNoFolder) {
     TempDir dir;
