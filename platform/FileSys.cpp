@@ -41,7 +41,7 @@ long long WriteRaw(int fd, const char* data, size_t size) {
     return _write(fd, data, static_cast<unsigned>(std::min<size_t>(size, 1U << 30)));
 }
 bool TruncateRaw(int fd) {
-    return _chsize_s(fd, 0) == 0;
+    return _chsize(fd, 0) == 0;
 }
 int CloseRaw(int fd) {
     return _close(fd);
