@@ -1,32 +1,21 @@
 #include "app/mdMain.h"
 
-#include <array>
-#include <string_view>
+#include "app/CommandLine.h"
 
 namespace qz {
 namespace {
 
 constexpr const char* kGuardName = "Quenzel";
 
-bool EndsWithAllowMulti(std::string_view commandLine) {
-    constexpr std::string_view kAllowMulti = "-AllowMulti";
-    return commandLine.size() >= kAllowMulti.size() &&
-           commandLine.substr(commandLine.size() - kAllowMulti.size()) == kAllowMulti;
+bool AllowsMulti(const std::string& commandLine) {
+    return ReadOptions(commandLine).allowMulti;
 }
 
 } // namespace
 
 int16_t ReadCmdLineMode(const std::string& commandLine) {
-    struct Option {
-        std::string_view text;
-        int16_t mode;
-    };
-    constexpr std::array<Option, 4> kOptions{
-        {{"-InhibitShutdown", 1}, {"-AddErrorMessage", 2}, {"-StartShutdown", 3}, {"-InhibitAdmin", 4}}};
-    int16_t mode = 0;
-    for (const Option& o : kOptions)
-        if (std::string_view(commandLine).substr(0, o.text.size()) == o.text) mode = o.mode;
-    return mode;
+    const Options options = ReadOptions(commandLine);
+    return options.request == Request::Run ? static_cast<int16_t>(options.start) : 0;
 }
 
 bool CheckPrevInstance(Program& p, const std::string& name, bool release) {
@@ -47,11 +36,11 @@ bool CheckPrevInstance(Program& p, const std::string& name, bool release) {
 }
 
 StartWindow Main(Program& p) {
-    const bool allow = EndsWithAllowMulti(p.rt.CommandLine);
+    const bool allow = AllowsMulti(p.rt.CommandLine);
     const bool another = CheckPrevInstance(p, kGuardName, false);
     if (!allow && another) return StartWindow::MultiInst;
 
-    const bool allow2 = EndsWithAllowMulti(p.rt.CommandLine);
+    const bool allow2 = AllowsMulti(p.rt.CommandLine);
     const bool again = CheckPrevInstance(p, kGuardName, false);
     if (!allow2 && !again) {
         // A second handle on our own guard, never kept: the guard lives as long as the process.

@@ -9,7 +9,7 @@ namespace qz {
 enum class StartWindow { MultiInst, Main };
 
 // The program's entry: decides, through the single-instance guard "Quenzel", whether this copy
-// may run. A copy may always run when p.rt.CommandLine ends in "-AllowMulti". The front end then
+// may run. A copy may always run when p.rt.CommandLine holds "-AllowMulti". The front end then
 // creates MultiInst or QuenzelMain (and runs its Form_Load).
 StartWindow Main(Program& p);
 
@@ -17,8 +17,8 @@ StartWindow Main(Program& p);
 // another process already holds it.
 bool CheckPrevInstance(Program& p, const std::string& name, bool release);
 
-// The start option of the command line: 1 "-InhibitShutdown", 2 "-AddErrorMessage",
-// 3 "-StartShutdown", 4 "-InhibitAdmin" at its very start, compared with case; 0 for none.
+// The start option of the command line (see ReadOptions): 1 "-InhibitShutdown",
+// 2 "-AddErrorMessage", 3 "-StartShutdown", 4 "-InhibitAdmin"; 0 for none or a refused line.
 int16_t ReadCmdLineMode(const std::string& commandLine);
 
 } // namespace qz

@@ -3,15 +3,19 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <stdexcept>
+#include <string>
 #include <system_error>
 
 #include "console/EventLoop.h"
+#include "console/OutputChannel.h"
 
 namespace qz {
 namespace {
@@ -123,8 +127,10 @@ class PosixEvents final : public EventSource {
         action.sa_flags = SA_RESTART;
         for (int number : kCaughtSignals)
             sigaction(number, &action, nullptr);
-        // Output to a closed pipe must fail as a write, not end the program.
+        // Output to a closed pipe must fail as a write, not end the program; a background job's
+        // output to its terminal must not stop it.
         signal(SIGPIPE, SIG_IGN);
+        signal(SIGTTOU, SIG_IGN);
     }
 
     ~PosixEvents() override {
@@ -196,7 +202,59 @@ class PosixEvents final : public EventSource {
     Keyboard keyboard_;
 };
 
+// A standard stream written without waiting. A pipe, FIFO or terminal is opened afresh with
+// O_NONBLOCK: setting the flag on the descriptor itself would change it for every process that
+// shares it (the shell's terminal). A regular file is written as it is.
+class PosixStreamEnd final : public StreamEnd {
+  public:
+    explicit PosixStreamEnd(int fd) : fd_(fd) {
+        struct stat status {};
+        if (fstat(fd, &status) != 0 || S_ISREG(status.st_mode)) return;
+        if (S_ISSOCK(status.st_mode)) {
+            socket_ = true;
+            return;
+        }
+        const std::string path = "/proc/self/fd/" + std::to_string(fd);
+        const int own = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (own >= 0) {
+            fd_ = own;
+            owned_ = true;
+        } else {
+            askFirst_ = true; // no reader yet, or no /proc: ask before each write
+        }
+    }
+    ~PosixStreamEnd() override {
+        if (owned_) close(fd_);
+    }
+    PosixStreamEnd(const PosixStreamEnd&) = delete;
+    PosixStreamEnd& operator=(const PosixStreamEnd&) = delete;
+
+    std::optional<std::size_t> WriteSome(std::string_view text) override {
+        if (askFirst_) {
+            pollfd ready{fd_, POLLOUT, 0};
+            if (poll(&ready, 1, 0) != 1 || (ready.revents & POLLOUT) == 0) return std::nullopt;
+        }
+        ssize_t written;
+        do {
+            written = socket_ ? send(fd_, text.data(), text.size(), MSG_DONTWAIT | MSG_NOSIGNAL)
+                              : write(fd_, text.data(), text.size());
+        } while (written < 0 && errno == EINTR);
+        if (written <= 0) return std::nullopt;
+        return static_cast<std::size_t>(written);
+    }
+
+  private:
+    int fd_;
+    bool owned_ = false;
+    bool socket_ = false;
+    bool askFirst_ = false;
+};
+
 } // namespace
+
+std::unique_ptr<StreamEnd> MakeStreamEnd(int number) {
+    return std::make_unique<PosixStreamEnd>(number);
+}
 
 std::unique_ptr<EventSource> MakeEventSource() {
     return std::make_unique<PosixEvents>();

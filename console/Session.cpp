@@ -19,15 +19,6 @@ class WindowReset final : public MonitorWindow {
 
 } // namespace
 
-std::string JoinArguments(int argc, const char* const* argv) {
-    std::string line;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) line += ' ';
-        line += argv[i];
-    }
-    return line;
-}
-
 Session::Session(Program& program, ConsoleHost& consoleHost, StatusPrinter& printer)
     : p(program), host(consoleHost), status(printer), window(program, consoleHost) {
     host.SetRefresh([this] { Render(); });

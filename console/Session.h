@@ -12,10 +12,6 @@ namespace qz {
 // What the operator asks of quenzeld, by signal or by key.
 enum class Command { Reset, Test, Exit, Reload };
 
-// The command line as the program reads it: the arguments after the program's name, joined with
-// single blanks.
-std::string JoinArguments(int argc, const char* const* argv);
-
 // The program without its windows: starts it, forwards the event loop's events to the main
 // window's handlers and prints the status after each of them. A handler that ends the program
 // throws ConsoleExit through here.

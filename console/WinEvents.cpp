@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "console/EventLoop.h"
+#include "console/OutputChannel.h"
 
 #include <cstdio>
 #include <system_error>
@@ -129,7 +130,31 @@ class WinEvents final : public EventSource {
     Keyboard keyboard_;
 };
 
+// A standard stream through its handle. Windows has no portable way to write a pipe without
+// waiting; the console and files take what they are given.
+class WinStreamEnd final : public StreamEnd {
+  public:
+    explicit WinStreamEnd(int number)
+        : handle_(GetStdHandle(number == 1 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE)) {}
+
+    std::optional<std::size_t> WriteSome(std::string_view text) override {
+        DWORD written = 0;
+        if (handle_ == nullptr || handle_ == INVALID_HANDLE_VALUE ||
+            !WriteFile(handle_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+            written == 0)
+            return std::nullopt;
+        return static_cast<std::size_t>(written);
+    }
+
+  private:
+    HANDLE handle_;
+};
+
 } // namespace
+
+std::unique_ptr<StreamEnd> MakeStreamEnd(int number) {
+    return std::make_unique<WinStreamEnd>(number);
+}
 
 std::unique_ptr<EventSource> MakeEventSource() {
     return std::make_unique<WinEvents>();

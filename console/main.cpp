@@ -2,14 +2,15 @@
 #include <exception>
 #include <iostream>
 
+#include "app/CommandLine.h"
 #include "console/EventLoop.h"
-#include "console/Options.h"
+#include "console/OutputChannel.h"
 #include "platform/Backend.h"
 #include "platform/FileSys.h"
 
 namespace {
 
-int RunQuenzeld(int argc, const char* const* argv, qz::ConsoleOutput& output) {
+int RunQuenzeld(const qz::Options& options, qz::ConsoleOutput& output) {
     qz::ConsoleHost host(output);
     qz::SystemClock clock;
     qz::FileSys files; // the current folder
@@ -21,7 +22,7 @@ int RunQuenzeld(int argc, const char* const* argv, qz::ConsoleOutput& output) {
     auto system = qz::MakeSystemServices();
     qz::Program program(
         qz::Services{host, clock, files, *processes, *power, *socket, *resolver, *guard, *system});
-    program.rt.CommandLine = qz::JoinArguments(argc, argv);
+    program.rt.CommandLine = qz::CommandLineText(options);
     program.rt.ExeName = "quenzeld";
 
     qz::StatusPrinter status(output);
@@ -33,17 +34,24 @@ int RunQuenzeld(int argc, const char* const* argv, qz::ConsoleOutput& output) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // Before anything else: these touch neither the single-instance lock nor the working folder.
-    if (const auto status = qz::AnswerHelpOrVersion(argc, argv, std::cout)) return *status;
-    qz::ConsoleOutput output(std::cout, std::cerr, qz::StdoutIsTerminal());
+    // Before anything else, so no descriptor of ours becomes a standard stream.
+    if (!qz::OpenClosedStandardStreams()) return 1;
+    const qz::Options options = qz::ReadOptions(argc, argv);
+    // These touch neither the single-instance lock nor the working folder.
+    if (const auto status = qz::AnswerOptions(options, "quenzeld", std::cout, std::cerr)) return *status;
+
+    qz::OutputChannel outChannel(qz::MakeStreamEnd(1)), errChannel(qz::MakeStreamEnd(2));
+    std::ostream out(&outChannel), err(&errChannel);
+    qz::ConsoleOutput output(out, err, qz::StdoutIsTerminal());
     int status = 1;
     try {
-        status = RunQuenzeld(argc, argv, output);
+        status = RunQuenzeld(options, output);
     } catch (const std::exception& error) {
         output.Finish();
-        std::cerr << "quenzeld: " << error.what() << std::endl;
-        return 1;
+        err << "quenzeld: " << error.what() << std::endl;
     }
     output.Finish();
+    if (const long dropped = outChannel.DroppedLines() + errChannel.DroppedLines(); dropped > 0)
+        err << "quenzeld: " << dropped << " lines of output could not be written\n" << std::flush;
     return status;
 }

@@ -16,4 +16,9 @@ std::unique_ptr<NameResolver> MakeNameResolver();
 std::unique_ptr<InstanceGuard> MakeInstanceGuard();
 std::unique_ptr<SystemServices> MakeSystemServices();
 
+// Opens the null device on each standard stream that is closed, so that no descriptor the program
+// opens later becomes its standard input, output or error. Run first in main; false when a closed
+// one could not be filled.
+bool OpenClosedStandardStreams();
+
 } // namespace qz

@@ -1,9 +1,11 @@
+#include <fcntl.h>
 #include <grp.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -32,7 +34,7 @@ bool SpawnDetached(const char* program, const std::string& argument) {
 }
 
 class LinuxSystem final : public SystemServices {
-public:
+  public:
     void RaisePriority() override { (void)setpriority(PRIO_PROCESS, 0, -10); }
 
     bool UserIsAdministrator() override {
@@ -54,13 +56,30 @@ public:
     }
 
     // Mirrors the Windows convention: above 32 means the browser was started.
-    int OpenAddress(const std::string& address) override { return SpawnDetached("xdg-open", address) ? 42 : 2; }
+    int OpenAddress(const std::string& address) override {
+        return SpawnDetached("xdg-open", address) ? 42 : 2;
+    }
 
     bool StartViewer(const std::string& path) override { return SpawnDetached("xdg-open", path); }
 };
 
 } // namespace
 
-std::unique_ptr<SystemServices> MakeSystemServices() { return std::make_unique<LinuxSystem>(); }
+std::unique_ptr<SystemServices> MakeSystemServices() {
+    return std::make_unique<LinuxSystem>();
+}
+
+bool OpenClosedStandardStreams() {
+    // In order, so that the lowest free descriptor is the one being filled.
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+        const int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (opened != fd) {
+            if (opened >= 0) close(opened);
+            return false;
+        }
+    }
+    return true;
+}
 
 } // namespace qz

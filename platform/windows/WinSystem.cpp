@@ -98,4 +98,9 @@ std::unique_ptr<SystemServices> MakeSystemServices() {
     return std::make_unique<WinSystem>();
 }
 
+// A Windows program without a console has no standard handles, and nothing lands on them.
+bool OpenClosedStandardStreams() {
+    return true;
+}
+
 } // namespace qz

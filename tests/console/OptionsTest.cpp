@@ -1,50 +1,120 @@
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "console/Options.h"
+#include "app/CommandLine.h"
 
 namespace qz::test {
 namespace {
 
-// The usage names every option, command and the exit status; its wording is the program's own.
-bool IsUsage(const std::string& printed) {
-    for (const char* word : {"Usage: quenzeld", "--help", "--version", "-InhibitShutdown", "-AddErrorMessage",
-                             "-StartShutdown", "-InhibitAdmin", "-AllowMulti", "Exit status"})
-        if (printed.find(word) == std::string::npos) return false;
-    return true;
-}
+using Args = std::vector<std::string_view>;
+constexpr int kRuns = -1;
 
-TEST(HelpAndVersion, AnswerOnlyAsTheWholeCommandLineAndFailWhenTheOutputDoes) {
+// One reader for both programs: options stand anywhere, are compared whole and with their case,
+// and anything else is refused before the program starts; the desktop hands Qt its own.
+TEST(CommandLine, EveryOptionAnywhereAndNothingElse) {
     struct Row {
-        std::vector<const char*> args;
-        std::optional<int> status;
-        std::string printed;
+        Args args;
+        bool desktop;
+        int status; // kRuns: the program starts
+        StartOption start;
+        bool allowMulti;
+        std::string printed; // for a refusal the fault, before the usage
     };
+    const auto S = StartOption::StartShutdown, I = StartOption::InhibitShutdown, N = StartOption::None;
     const Row rows[] = {
-        {{"--help"}, 0, "usage"},
-        {{"--version"}, 0, "quenzeld 1.6\n"},
-        {{}, std::nullopt, ""},
-        {{"--help", "-AllowMulti"}, std::nullopt, ""},
-        {{"-InhibitShutdown", "--version"}, std::nullopt, ""},
-        {{"--Version"}, std::nullopt, ""},
-        {{"-help"}, std::nullopt, ""},
-        {{"--help "}, std::nullopt, ""},
+        {{}, false, kRuns, N, false, ""},
+        {{"-InhibitShutdown"}, false, kRuns, I, false, ""},
+        {{"-AddErrorMessage"}, false, kRuns, StartOption::AddErrorMessage, false, ""},
+        {{"-InhibitAdmin"}, false, kRuns, StartOption::InhibitAdmin, false, ""},
+        {{"-AllowMulti", "-StartShutdown"}, false, kRuns, S, true, ""},
+        {{"-StartShutdown", "-AllowMulti", "-AllowMulti"}, false, kRuns, S, true, ""},
+        {{"-AllowMulti", "-InhibitShutdown"}, true, kRuns, I, true, ""},
+        {{"-InhibitShutdwn"}, false, 2, N, false, "quenzeld: unknown option \"-InhibitShutdwn\""},
+        {{"-inhibitshutdown"}, false, 2, N, false, "quenzeld: unknown option \"-inhibitshutdown\""},
+        {{"-AllowMulti", "-allowmulti"}, false, 2, N, false, "quenzeld: unknown option \"-allowmulti\""},
+        {{"-InhibitShutdownNow"}, false, 2, N, false, "quenzeld: unknown option \"-InhibitShutdownNow\""},
+        {{"-StartShutdown", "-InhibitShutdown"},
+         false,
+         2,
+         N,
+         false,
+         "quenzeld: only one start option at a time"},
+        {{"-InhibitShutdown", "-InhibitShutdown"},
+         false,
+         2,
+         N,
+         false,
+         "quenzeld: only one start option at a time"},
+        {{"-InhibitShutdown x"}, false, 2, N, false, "quenzeld: unknown option \"-InhibitShutdown x\""},
+        {{""}, false, 2, N, false, "quenzeld: unknown option \"\""},
+        {{"-platform", "offscreen"}, false, 2, N, false, "quenzeld: unknown option \"-platform\""},
+        // Qt's options, with their values, in either dash form and with an attached value.
+        {{"-platform", "offscreen", "-InhibitShutdown", "--display", ":1", "-style=fusion", "-reverse"},
+         true,
+         kRuns,
+         I,
+         false,
+         ""},
+        {{"-style", "-InhibitShutdown"}, true, kRuns, N, false, ""}, // a value, whatever it looks like
+        {{"-platform"}, true, 2, N, false, "quenzel: unknown option \"-platform\""},
+        {{"-platform=offscreen"}, true, 2, N, false, "quenzel: unknown option \"-platform=offscreen\""},
+        {{"-x", "-InhibitShutdown"}, true, 2, N, false, "quenzel: unknown option \"-x\""},
+        // Help wins wherever it stands; the version only on a line without mistakes.
+        {{"-InhibitShutdwn", "-h"}, false, 0, N, false, "usage"},
+        {{"-AllowMulti", "--help"}, true, 0, N, true, "usage"},
+        {{"--version"}, false, 0, N, false, "quenzeld 1.6\n"},
+        {{"-InhibitShutdown", "--version"}, true, 0, I, false, "quenzel 1.6\n"},
+        {{"--version", "-Foo"}, false, 2, N, false, "quenzeld: unknown option \"-Foo\""},
+        {{"--Version"}, false, 2, N, false, "quenzeld: unknown option \"--Version\""},
+        {{"-help"}, false, 2, N, false, "quenzeld: unknown option \"-help\""},
     };
     for (const Row& r : rows) {
-        std::vector<const char*> argv{"quenzeld"};
-        argv.insert(argv.end(), r.args.begin(), r.args.end());
-        SCOPED_TRACE(r.args.empty() ? "(none)" : r.args.front());
-        std::ostringstream out;
-        EXPECT_EQ(AnswerHelpOrVersion(static_cast<int>(argv.size()), argv.data(), out), r.status);
-        EXPECT_TRUE(r.printed == "usage" ? IsUsage(out.str()) : out.str() == r.printed) << out.str();
+        const std::string program = r.desktop ? "quenzel" : "quenzeld";
+        std::string trace = program;
+        for (std::string_view arg : r.args)
+            trace += " [" + std::string(arg) + "]";
+        SCOPED_TRACE(trace);
+        const Options options =
+            ReadOptions(r.args, r.desktop ? QtOptions() : std::span<const ForeignOption>());
+        std::ostringstream out, err;
+        EXPECT_EQ(AnswerOptions(options, program, out, err).value_or(kRuns), r.status);
+        EXPECT_EQ(std::tuple(options.start, options.allowMulti), std::tuple(r.start, r.allowMulti));
+        const std::string usage = Usage(program);
+        if (r.status == 2) {
+            EXPECT_EQ(std::tuple(out.str(), err.str()), std::tuple("", r.printed + "\n\n" + usage));
+        } else {
+            EXPECT_EQ(std::tuple(out.str(), err.str()),
+                      std::tuple(r.printed == "usage" ? usage : r.printed, ""));
+        }
+        if (r.status == kRuns) { // the run-time record reads its own joined text back alike
+            const Options again = ReadOptions(CommandLineText(options));
+            EXPECT_EQ(std::tuple(again.request, again.start, again.allowMulti),
+                      std::tuple(Request::Run, r.start, r.allowMulti));
+        }
         std::ostringstream broken;
         broken.setstate(std::ios::badbit);
-        EXPECT_EQ(AnswerHelpOrVersion(static_cast<int>(argv.size()), argv.data(), broken),
-                  r.status ? std::optional<int>(1) : std::nullopt);
+        if (r.status == 0) {
+            EXPECT_EQ(AnswerOptions(options, program, broken, err), 1);
+        }
+    }
+}
+
+// The usage names every option, what each start option does and the working folder; each
+// program's commands and its Qt options where it has them.
+TEST(CommandLine, TheUsageNamesEveryOptionAndTheWorkingFolder) {
+    for (const std::string program : {"quenzel", "quenzeld"}) {
+        const std::string usage = Usage(program);
+        for (const char* word :
+             {"-InhibitShutdown  ", "-AddErrorMessage  ", "-StartShutdown  ", "-InhibitAdmin  ",
+              "-AllowMulti  ", "-h, --help  ", "--version  ", "Data/Quenzel.ini", "Log/", "current folder",
+              "Exit status", "2 for a command line"})
+            EXPECT_NE(usage.find(word), std::string::npos) << program << ": " << word;
+        EXPECT_EQ(usage.find("-platform") != std::string::npos, program == "quenzel");
+        EXPECT_EQ(usage.find("Commands:") != std::string::npos, program == "quenzeld");
     }
 }
 

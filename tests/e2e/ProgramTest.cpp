@@ -3,8 +3,12 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <regex>
+#include <thread>
 
 #include "platform/Backend.h"
 #include "tests/e2e/Quenzeld.h"
@@ -54,7 +58,7 @@ TEST(Quenzeld, RefusesASecondCopyObeysSignalsAndKeysAndGivesTheTerminalBack) {
     };
     TestWorld world;
     Station station(kWaiting), second(kWaiting);
-    Quenzeld program(world, station, kInhibit, ptsname(master));
+    Quenzeld program(world, station, kInhibit, {ptsname(master), "stdout.txt", "stderr.txt"});
     ASSERT_TRUE(Eventually([&] { return station.Logged(kStarted) && !cooked(); }));
     Quenzeld refused(world, second, kInhibit);
     EXPECT_EQ(refused.WaitExit(), 1);
@@ -127,6 +131,42 @@ TEST(Quenzeld, TheSlaveFollowsItsMainStationAndShutsDownWhenItFallsSilent) {
     EXPECT_TRUE(
         slave.Stdout().starts_with("Quenzel Slave\nPower Off if there are no communications for 6s\n"))
         << slave.Stdout();
+}
+
+// Nothing the machine does to its standard streams holds the monitor up or turns into a command:
+// a pipe nobody reads (its lines are dropped and counted), or streams that were closed at start
+// (the program's own descriptors must not land there, or a status line becomes a signal).
+TEST(Quenzeld, NeitherAFullPipeNorClosedStreamsHoldItUpOrCommandIt) {
+    for (const std::array<std::string, 3>& streams :
+         {std::array<std::string, 3>{"/dev/null", "full.fifo", "stderr.txt"}, {"", "", ""}}) {
+        SCOPED_TRACE(streams[1]);
+        TestWorld world;
+        Station station(kWaiting);
+        const std::filesystem::path fifo = station.Folder() / "full.fifo";
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); // and never reads
+        const int filler = open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        const std::string page(4096, '.');
+        while (write(filler, page.data(), page.size()) > 0) {
+        }
+        Quenzeld program(world, station, kInhibit, streams);
+        ASSERT_TRUE(Eventually([&] { return station.Logged(kStarted); }));
+        std::this_thread::sleep_for(3s); // three status lines a second
+        program.Signal(SIGUSR1);
+        ASSERT_TRUE(Eventually([&] { return station.Logged({"Reset", "Initialise"}); }, 5s));
+        program.Signal(SIGTERM);
+        EXPECT_EQ(program.WaitExit(5s), 0);
+        EXPECT_EQ(station.Log(), (std::vector<LogEntry>{{"Start", "Initialise"},
+                                                        {"Reset", "Initialise"},
+                                                        {"Start", "Initialise"},
+                                                        {"Exit", "Initialise"}}));
+        if (!streams[2].empty()) {
+            const std::regex counted("quenzeld: [0-9]+ lines of output could not be written\n");
+            EXPECT_TRUE(std::regex_match(program.Stderr(), counted)) << program.Stderr();
+        }
+        close(filler);
+        close(reader);
+    }
 }
 
 TEST(Quenzeld, APortThatIsTakenEndsItWithThePortError) {

@@ -32,10 +32,14 @@ Process::Process(std::vector<std::string> argv, std::vector<std::string> env,
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     // Opened by the leader of a new session, a terminal becomes its controlling one.
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, streams[0].c_str(), O_RDWR, 0);
-    for (int fd : {STDOUT_FILENO, STDERR_FILENO})
-        posix_spawn_file_actions_addopen(&actions, fd, streams[static_cast<size_t>(fd)].c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        const std::string& name = streams[static_cast<size_t>(fd)];
+        if (name.empty())
+            posix_spawn_file_actions_addclose(&actions, fd);
+        else
+            posix_spawn_file_actions_addopen(
+                &actions, fd, name.c_str(), fd == STDIN_FILENO ? O_RDWR : O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
@@ -68,11 +72,11 @@ static std::vector<std::string> InhibitedCommandLine(std::vector<std::string> ar
 }
 
 Quenzeld::Quenzeld(const TestWorld& world, const Station& s, const std::vector<std::string>& arguments,
-                   const std::string& input)
+                   const std::array<std::string, 3>& streams)
     : Process(InhibitedCommandLine(arguments),
               {"XDG_RUNTIME_DIR=" + world.runtime.path().string(),
                "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + (s.Folder() / "no-bus").string()},
-              s.Folder(), {input, "stdout.txt", "stderr.txt"}),
+              s.Folder(), streams),
       station(s) {}
 
 WatchedProcess::WatchedProcess(const Station& station, int seconds)

@@ -40,7 +40,8 @@ struct Station {
 };
 
 // A program started from its full path in a session of its own, in the folder, with only the given
-// environment and these files there as its standard streams; killed when dropped unless it ended.
+// environment and these files there as its standard streams (an empty name leaves the stream
+// closed); killed when dropped unless it ended.
 class Process {
   public:
     Process(std::vector<std::string> argv, std::vector<std::string> env, const std::filesystem::path& folder,
@@ -58,12 +59,14 @@ class Process {
     std::optional<int> status_;
 };
 
-// quenzeld in a station's folder, writing stdout.txt and stderr.txt there; a terminal as input
-// becomes its controlling one. Never a power action: "-InhibitShutdown" must lead its command
-// line, and its system bus address leads nowhere.
+inline const std::array<std::string, 3> kStreams{"/dev/null", "stdout.txt", "stderr.txt"};
+
+// quenzeld in a station's folder, by default writing stdout.txt and stderr.txt there; a terminal as
+// input becomes its controlling one. Never a power action: "-InhibitShutdown" must lead its
+// command line, and its system bus address leads nowhere.
 struct Quenzeld : Process {
     Quenzeld(const TestWorld& world, const Station& station, const std::vector<std::string>& arguments,
-             const std::string& input = "/dev/null");
+             const std::array<std::string, 3>& streams = kStreams);
     std::string Stdout() const { return station.dir.Read("stdout.txt"); }
     std::string Stderr() const { return station.dir.Read("stderr.txt"); }
     const Station& station;
