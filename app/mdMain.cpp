@@ -18,6 +18,13 @@ int16_t ReadCmdLineMode(const std::string& commandLine) {
     return options.request == Request::Run ? static_cast<int16_t>(options.start) : 0;
 }
 
+std::string AnotherCopyNote(Program& p) {
+    const InstanceGuard::Holder holder = p.svc.guard.HolderOf(kGuardName);
+    const std::string who = holder.pid > 0 ? "Process " + std::to_string(holder.pid) : "Another process";
+    return who + " holds the lock" + (holder.where.empty() ? std::string() : " " + holder.where) +
+           ".\n\"-AllowMulti\" starts another copy beside it.\n";
+}
+
 bool CheckPrevInstance(Program& p, const std::string& name, bool release) {
     InstanceGuard& guard = p.svc.guard;
     if (p.rt.MutexHandle != 0) {

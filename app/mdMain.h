@@ -13,6 +13,9 @@ enum class StartWindow { MultiInst, Main };
 // creates MultiInst or QuenzelMain (and runs its Form_Load).
 StartWindow Main(Program& p);
 
+// Said after the "already running" box: which process holds the guard, and how to run beside it.
+std::string AnotherCopyNote(Program& p);
+
 // Takes the guard named name into p.rt.MutexHandle, or with release gives it back. True when
 // another process already holds it.
 bool CheckPrevInstance(Program& p, const std::string& name, bool release);

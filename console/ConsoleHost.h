@@ -27,6 +27,8 @@ class ConsoleHost final : public Host, public WindowHost {
     // Run before a box is written and before the program ends, so the status shown is current.
     void SetRefresh(std::function<void()> refresh) { refreshStatus = std::move(refresh); }
 
+    ConsoleOutput& Output() { return out; }
+
     Answer ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string& title,
                        const std::string& text) override;
     void RemoveTrayIcon() override {}

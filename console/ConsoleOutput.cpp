@@ -4,8 +4,8 @@
 
 namespace qz {
 
-ConsoleOutput::ConsoleOutput(std::ostream& out, std::ostream& err, bool outIsTerminal)
-    : out_(out), err_(err), terminal_(outIsTerminal) {}
+ConsoleOutput::ConsoleOutput(std::ostream& out, std::ostream& err, bool outIsTerminal, bool errIsTerminal)
+    : out_(out), err_(err), terminal_(outIsTerminal), errTerminal_(errIsTerminal) {}
 
 void ConsoleOutput::Line(const std::string& text) {
     CloseOpenLine();
@@ -36,6 +36,11 @@ void ConsoleOutput::Box(const std::string& title, const std::string& text) {
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + kBreak.size());
     }
     err_ << '\n' << std::flush;
+}
+
+void ConsoleOutput::Note(const std::string& text) {
+    CloseOpenLine();
+    err_ << text << std::flush;
 }
 
 void ConsoleOutput::Finish() {

@@ -37,8 +37,8 @@ std::optional<Command> CommandForKey(char key);
 int RunEventLoop(Session& session, EventSource& events);
 
 // The platform's event source (it takes the terminal's keys while it lives) and whether standard
-// output is a terminal.
+// output (1) or standard error (2) is a terminal.
 std::unique_ptr<EventSource> MakeEventSource();
-bool StdoutIsTerminal();
+bool IsTerminal(int number);
 
 } // namespace qz

@@ -260,8 +260,8 @@ std::unique_ptr<EventSource> MakeEventSource() {
     return std::make_unique<PosixEvents>();
 }
 
-bool StdoutIsTerminal() {
-    return isatty(STDOUT_FILENO) == 1;
+bool IsTerminal(int number) {
+    return isatty(number) == 1;
 }
 
 } // namespace qz

@@ -2,7 +2,12 @@
 
 #include "app/MultiInst.h"
 #include "app/mdMain.h"
+#include "config/ConfigFile.h"
 #include "config/screen/ProgramReset.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace qz {
 namespace {
@@ -33,6 +38,22 @@ void Session::Start() {
     window.Form_Activate();
     shown = true;
     Render();
+    // The status sentence speaks of a Configure button that only the desktop has.
+    if (p.rt.NotConfigured && host.Output().ErrIsTerminal()) host.Output().Note(SetupAdvice());
+}
+
+std::string Session::SetupAdvice() const {
+    const bool slave = p.set.CMain == 2;
+    std::string advice =
+        "Quenzel is not set up yet. Edit " + p.svc.files.Resolve(kConfigPath).string() + "\n" +
+        (slave ? "and give the main station's address under the key IPAdd.\n"
+               : "and name the program to watch under the key Proc1 (for example Proc1=backup.sh).\n");
+#ifdef _WIN32
+    return advice + "Then start quenzeld again.\n";
+#else
+    return advice + "Then reload the configuration: kill -HUP " + std::to_string(getpid()) +
+           ", or for the service\nsystemctl reload quenzeld.\n";
+#endif
 }
 
 void Session::Refuse() {
@@ -40,6 +61,7 @@ void Session::Refuse() {
     refusal.Form_Load();
     refusal.Form_Activate();
     host.ShowMessage(MsgIcon::Critical, MsgButtons::Ok, refusal.view.caption, refusal.view.ErrorMess);
+    host.Output().Note(AnotherCopyNote(p));
     refusal.Exit_Click();
 }
 

@@ -35,6 +35,7 @@ class Session {
 
   private:
     void Refuse();
+    std::string SetupAdvice() const;
     void Reload();
     void Render();
 

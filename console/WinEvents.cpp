@@ -160,8 +160,8 @@ std::unique_ptr<EventSource> MakeEventSource() {
     return std::make_unique<WinEvents>();
 }
 
-bool StdoutIsTerminal() {
-    return _isatty(_fileno(stdout)) != 0;
+bool IsTerminal(int number) {
+    return _isatty(number) != 0;
 }
 
 } // namespace qz

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
 
     qz::OutputChannel outChannel(qz::MakeStreamEnd(1)), errChannel(qz::MakeStreamEnd(2));
     std::ostream out(&outChannel), err(&errChannel);
-    qz::ConsoleOutput output(out, err, qz::StdoutIsTerminal());
+    qz::ConsoleOutput output(out, err, qz::IsTerminal(1), qz::IsTerminal(2));
     int status = 1;
     try {
         status = RunQuenzeld(options, output);

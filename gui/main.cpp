@@ -9,6 +9,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Program.h"
+#include "app/mdMain.h"
 #include "gui/Desktop.h"
 #include "gui/QtHost.h"
 #include "gui/Tray.h"
@@ -70,6 +71,7 @@ int main(int argc, char** argv) {
     qz::Tray tray;
     host.SetTray(&tray);
     const qz::Desktop desktop = qz::StartDesktop(p, tray);
+    if (desktop.multiInst) std::cerr << qz::AnotherCopyNote(p) << std::flush;
 
     // Ended by the system or the terminal, the program ends as by its Exit button, log entry and all.
     if (endSignals >= 0) {

@@ -6,19 +6,27 @@ namespace qz {
 
 // A named guard between processes of one user ("Quenzel" for this program).
 class InstanceGuard {
-public:
+  public:
     virtual ~InstanceGuard() = default;
     using Handle = long;
     // Creates or opens the guard; existed tells whether another process already held it.
     // Returns 0 when it could not be created at all.
     virtual Handle Create(const std::string& name, bool initialOwner, bool& existed) = 0;
     virtual void Close(Handle handle) = 0;
+
+    // Who holds the guard, as far as the platform can tell: its process id (0 unknown) and where
+    // the guard lives (empty unknown).
+    struct Holder {
+        long pid = 0;
+        std::string where;
+    };
+    virtual Holder HolderOf(const std::string&) { return {}; }
 };
 
 // Small services of the operating system that the program uses without looking at the result,
 // or only as a yes/no answer.
 class SystemServices {
-public:
+  public:
     virtual ~SystemServices() = default;
     // Raises this process and its thread to high priority; best effort.
     virtual void RaisePriority() = 0;

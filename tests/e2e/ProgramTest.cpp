@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <thread>
 
 #include "platform/Backend.h"
+#include "platform/linux/LinuxInstanceGuard.h"
 #include "tests/e2e/Quenzeld.h"
 #include "tests/link/Loopback.h"
 
@@ -63,7 +65,10 @@ TEST(Quenzeld, RefusesASecondCopyObeysSignalsAndKeysAndGivesTheTerminalBack) {
     Quenzeld refused(world, second, kInhibit);
     EXPECT_EQ(refused.WaitExit(), 1);
     EXPECT_EQ(refused.Stderr(), "Quenzel Start Up Error\nQuenzel is already running.\nOnly one instance can "
-                                "be\nrunning at a time.\n\n");
+                                "be\nrunning at a time.\n\nProcess " +
+                                    std::to_string(program.Pid()) + " holds the lock " +
+                                    (world.runtime.path() / "Quenzel.lock").string() +
+                                    ".\n\"-AllowMulti\" starts another copy beside it.\n");
     EXPECT_EQ(refused.Stdout(), "");
 
     program.Signal(SIGUSR1);
@@ -166,6 +171,150 @@ TEST(Quenzeld, NeitherAFullPipeNorClosedStreamsHoldItUpOrCommandIt) {
         }
         close(filler);
         close(reader);
+    }
+}
+
+// Unconfigured on a terminal, it says once what to edit and how to reload: its standard error is
+// the terminal here, whose line ends come back as CR LF.
+TEST(Quenzeld, UnconfiguredOnATerminalItSaysWhatToEditAndHowToReload) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+    TestWorld world;
+    Station station(Config{{"Proc1", ""}});
+    Quenzeld program(world, station, kInhibit, {"/dev/null", "stdout.txt", ptsname(master)});
+    std::string said;
+    ASSERT_TRUE(Eventually([&] {
+        std::array<char, 512> got{};
+        pollfd ready{master, POLLIN, 0};
+        if (poll(&ready, 1, 0) == 1 && (ready.revents & POLLIN) != 0) {
+            const ssize_t n = read(master, got.data(), got.size());
+            if (n > 0) said.append(got.data(), static_cast<size_t>(n));
+        }
+        return said.ends_with("quenzeld.\r\n");
+    }));
+    EXPECT_EQ(said,
+              "Quenzel is not set up yet. Edit " + (station.Folder() / "Data/Quenzel.ini").string() +
+                  "\r\nand name the program to watch under the key Proc1 (for example Proc1=backup.sh).\r\n"
+                  "Then reload the configuration: kill -HUP " +
+                  std::to_string(program.Pid()) + ", or for the service\r\nsystemctl reload quenzeld.\r\n");
+    EXPECT_EQ(program.Stdout(), "Quenzel\nClick Configure To Set Up Quenzel\n");
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.WaitExit(), 0);
+    close(master);
+}
+
+// Help and version are answered at once and a command line it does not understand is refused:
+// nothing starts (no log), and the desktop program answers without a display to connect to.
+TEST(Programs, AnswerHelpAndVersionAndRefuseStrangeOptionsBeforeAnythingStarts) {
+    struct Row {
+        std::vector<std::string> argv;
+        int status;
+        std::string out, err; // how each begins
+    };
+    std::vector<Row> rows{
+        {{QZ_QUENZELD, "-h"}, 0, "Usage: quenzeld ", ""},
+        {{QZ_QUENZELD, "-InhibitShutdown", "--help"}, 0, "Usage: quenzeld ", ""},
+        {{QZ_QUENZELD, "--version"}, 0, "quenzeld 1.6\n", ""},
+        {{QZ_QUENZELD, "-InhibitShutdown", "-InhibitShutdwn"},
+         2,
+         "",
+         "quenzeld: unknown option \"-InhibitShutdwn\"\n"},
+        {{QZ_QUENZELD, "-InhibitShutdown", "-AllowMulti", "-StartShutdown"},
+         2,
+         "",
+         "quenzeld: only one start"},
+    };
+#ifdef QZ_QUENZEL
+    rows.push_back({{QZ_QUENZEL, "--help"}, 0, "Usage: quenzel ", ""});
+    rows.push_back({{QZ_QUENZEL, "--version"}, 0, "quenzel 1.6\n", ""});
+    rows.push_back(
+        {{QZ_QUENZEL, "-InhibitShutdown", "-platform"}, 2, "", "quenzel: unknown option \"-platform\""});
+#endif
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.argv.back());
+        Station station;
+        Process program(r.argv, {"QT_QPA_PLATFORM=xcb"}, station.Folder(), kStreams);
+        EXPECT_EQ(program.WaitExit(), r.status);
+        EXPECT_TRUE(station.dir.Read("stdout.txt").starts_with(r.out)) << station.dir.Read("stdout.txt");
+        EXPECT_TRUE(station.dir.Read("stderr.txt").starts_with(r.err)) << station.dir.Read("stderr.txt");
+        EXPECT_EQ(r.out.empty(), station.dir.Read("stdout.txt").empty());
+        EXPECT_FALSE(std::filesystem::exists(station.Folder() / "Log/Quenzel.log"));
+    }
+}
+
+#ifdef QZ_QUENZEL
+TEST(Quenzel, EndedBySigtermOrSigintTheDesktopProgramLogsExit) {
+    for (int number : {SIGTERM, SIGINT}) {
+        TestWorld world;
+        Station station(kWaiting);
+        Quenzeld desktop(world, station, kInhibit, kStreams, QZ_QUENZEL);
+        ASSERT_TRUE(Eventually([&] { return station.Logged(kStarted); }));
+        desktop.Signal(number);
+        EXPECT_EQ(desktop.WaitExit(), 0);
+        EXPECT_EQ(station.Log(), (std::vector<LogEntry>{{"Start", "Initialise"}, {"Exit", "Initialise"}}));
+    }
+}
+#endif
+
+// The lock's folder follows the user id alone; one that another could create, replace or write is
+// refused, since whoever holds the lock there keeps the program from starting.
+TEST(LockFolder, FollowsTheUserIdAloneAndTrustsOnlyTheUsersOwnFolder) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to give folders to other users";
+    namespace fs = std::filesystem;
+    constexpr uid_t kUser = 4321;
+    const auto folder = [](const fs::path& path, uid_t owner, mode_t mode) {
+        fs::create_directories(path);
+        ASSERT_EQ(chown(path.c_str(), owner, owner), 0);
+        ASSERT_EQ(chmod(path.c_str(), mode), 0);
+    };
+    struct Row {
+        const char* name;
+        uid_t uid;
+        std::function<void(const fs::path&)> prepare; // in the root holding run/ and home/
+        bool home;
+        const char* chosen; // below the root; "" none
+    };
+    const Row rows[] = {
+        {"root: made", 0, [](const fs::path&) {}, true, "run/quenzel"},
+        {"root: others may write", 0, [&](const fs::path& r) { folder(r / "run/quenzel", 0, 0777); }, true,
+         ""},
+        {"root: someone else's", 0, [&](const fs::path& r) { folder(r / "run/quenzel", kUser, 0755); }, true,
+         ""},
+        {"root: a link", 0,
+         [&](const fs::path& r) {
+             folder(r / "elsewhere", 0, 0755);
+             fs::create_directory_symlink(r / "elsewhere", r / "run/quenzel");
+         },
+         true, ""},
+        {"user: runtime folder", kUser, [&](const fs::path& r) { folder(r / "run/user/4321", kUser, 0700); },
+         true, "run/user/4321"},
+        {"user: runtime folder not theirs", kUser,
+         [&](const fs::path& r) {
+             folder(r / "run/user/4321", 0, 0700);
+             folder(r / "home/.quenzel", kUser, 0700);
+         },
+         true, "home/.quenzel"},
+        {"user: runtime folder a link", kUser,
+         [&](const fs::path& r) {
+             folder(r / "theirs", kUser, 0700);
+             fs::create_directories(r / "run/user");
+             fs::create_directory_symlink(r / "theirs", r / "run/user/4321");
+             folder(r / "home/.quenzel", kUser, 0700);
+         },
+         true, "home/.quenzel"},
+        {"user: home folder others may write", kUser,
+         [&](const fs::path& r) { folder(r / "home/.quenzel", kUser, 0777); }, true, ""},
+        {"user: no home", kUser, [](const fs::path&) {}, false, ""},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        TempDir root;
+        fs::create_directories(root.path() / "run");
+        fs::create_directories(root.path() / "home");
+        r.prepare(root.path());
+        const auto chosen = LockFolder(r.uid, root.path() / "run",
+                                       r.home ? std::optional(root.path() / "home") : std::nullopt);
+        EXPECT_EQ(chosen.value_or(fs::path()), *r.chosen ? root.path() / r.chosen : fs::path());
     }
 }
 

@@ -64,18 +64,22 @@ std::optional<int> Process::WaitExit(std::chrono::milliseconds within) {
 }
 
 // The start option that leaves out every power action counts only at the head of the line.
-static std::vector<std::string> InhibitedCommandLine(std::vector<std::string> arguments) {
+static std::vector<std::string> InhibitedCommandLine(const char* program,
+                                                     std::vector<std::string> arguments) {
     if (arguments.empty() || arguments.front() != "-InhibitShutdown")
         throw std::invalid_argument("quenzeld is started only with -InhibitShutdown first");
-    arguments.insert(arguments.begin(), QZ_QUENZELD);
+    arguments.insert(arguments.begin(), program);
     return arguments;
 }
 
 Quenzeld::Quenzeld(const TestWorld& world, const Station& s, const std::vector<std::string>& arguments,
-                   const std::array<std::string, 3>& streams)
-    : Process(InhibitedCommandLine(arguments),
-              {"XDG_RUNTIME_DIR=" + world.runtime.path().string(),
-               "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + (s.Folder() / "no-bus").string()},
+                   const std::array<std::string, 3>& streams, const char* program)
+    : Process(InhibitedCommandLine(program, arguments),
+              {"QZ_TEST_LOCK_FOLDER=" + world.runtime.path().string(),
+               "XDG_RUNTIME_DIR=" + s.Folder().string(),
+               "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + (s.Folder() / "no-bus").string(),
+               "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (s.Folder() / "no-bus").string(),
+               "QT_QPA_PLATFORM=offscreen"},
               s.Folder(), streams),
       station(s) {}
 

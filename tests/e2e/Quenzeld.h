@@ -19,7 +19,8 @@ using namespace std::chrono_literals;
 // Polls until the condition holds; false when it did not within the time.
 bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds within = 20s);
 
-// Where a test's programs keep their single-instance lock, so that tests side by side never meet.
+// Where a test's programs keep their single-instance lock (their test-only QZ_TEST_LOCK_FOLDER), so
+// that tests side by side never meet.
 struct TestWorld {
     TempDir runtime;
 };
@@ -53,6 +54,7 @@ class Process {
     // The exit status (128 + the signal that ended it); nothing while it still runs.
     std::optional<int> WaitExit(std::chrono::milliseconds within = 20s);
     bool Running() { return !WaitExit(0ms); }
+    pid_t Pid() const { return pid_; }
 
   private:
     pid_t pid_ = -1;
@@ -61,12 +63,13 @@ class Process {
 
 inline const std::array<std::string, 3> kStreams{"/dev/null", "stdout.txt", "stderr.txt"};
 
-// quenzeld in a station's folder, by default writing stdout.txt and stderr.txt there; a terminal as
-// input becomes its controlling one. Never a power action: "-InhibitShutdown" must lead its
-// command line, and its system bus address leads nowhere.
+// quenzeld (or the desktop program, on Qt's offscreen platform) in a station's folder, by default
+// writing stdout.txt and stderr.txt there; a terminal as input becomes its controlling one. Never a
+// power action: "-InhibitShutdown" must lead its command line, and its system bus address leads
+// nowhere. Each station has a runtime folder of its own, which must not keep copies apart.
 struct Quenzeld : Process {
     Quenzeld(const TestWorld& world, const Station& station, const std::vector<std::string>& arguments,
-             const std::array<std::string, 3>& streams = kStreams);
+             const std::array<std::string, 3>& streams = kStreams, const char* program = QZ_QUENZELD);
     std::string Stdout() const { return station.dir.Read("stdout.txt"); }
     std::string Stderr() const { return station.dir.Read("stderr.txt"); }
     const Station& station;

@@ -399,6 +399,17 @@ class Launcher(TempCase):
                 self.assertEqual(result.returncode, 0, result.stderr)
                 self.assertEqual(started, [program, str(home / ".local/share/quenzel")] + args)
 
+    def test_help_and_version_start_nothing(self):
+        for args, out in [(["-h"], "Usage: quenzel-launcher "), (["--help", "--daemon"], "Usage: quenzel-launcher "),
+                          (["--version"], "quenzel-launcher 1.6\n")]:
+            with self.subTest(args=args):
+                result, started, home = self.launch(self.fake_prefix(), args)
+                self.assertEqual((result.returncode, started, home.exists()), (0, None, False))
+                self.assertTrue(result.stdout.startswith(out), result.stdout)
+        for word in ["-InhibitShutdown ", "-StartShutdown ", "-AddErrorMessage ", "-InhibitAdmin ", "-AllowMulti ",
+                     "--data FOLDER", "Data/Quenzel.ini"]:
+            self.assertIn(word, self.launch(self.fake_prefix(), ["--help"])[0].stdout)
+
     def test_options_after_the_end_mark_go_to_the_program(self):
         result, started, home = self.launch(self.fake_prefix(), ["--", "--daemon", "-AllowMulti"])
         self.assertEqual(started, ["quenzeld", str(home / ".local/share/quenzel"), "--daemon", "-AllowMulti"])
