@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "console/EventLoop.h"
+#include "console/OutputChannel.h"
 #include "tests/console/RunFolder.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/TempDir.h"
@@ -44,7 +45,8 @@ struct ScriptedEvents final : EventSource {
     SteadyTime Now() const override { return now; }
     Wakeup Wait(std::intptr_t socket, std::optional<SteadyTime> deadline) override {
         sockets.push_back(socket);
-        deadlines.push_back(deadline ? static_cast<long>((*deadline - kStart) / std::chrono::milliseconds(1)) : -1L);
+        deadlines.push_back(deadline ? static_cast<long>((*deadline - kStart) / std::chrono::milliseconds(1))
+                                     : -1L);
         if (next == steps.size()) return {false, {Command::Exit}};
         const Step& step = steps[next++];
         if (step.lag >= 0) now = *deadline + std::chrono::milliseconds(step.lag);
@@ -136,6 +138,49 @@ TEST(ConsoleOutput, OnATerminalTheCounterRewritesItsLineUntilSomethingElseIsWrit
               "\rNo activity for 10s\rActivity           \rNo activity for 1s\nQuenzel - Test Mode\n"
               "\rProgram Activation In 2s\n\rx\n");
     EXPECT_EQ(err.str(), "Quenzel Test\na\n\nlast line ends\n\n");
+}
+
+// A stream that takes, call by call, at most so many bytes (-1: none at all; unlimited once the
+// list is used up).
+struct ThrottledEnd final : StreamEnd {
+    ThrottledEnd(std::string& to, std::vector<int> room) : arrived(to), takes(std::move(room)) {}
+    std::optional<std::size_t> WriteSome(std::string_view text) override {
+        const int room = next < takes.size() ? takes[next++] : 1 << 20;
+        if (room < 0) return std::nullopt;
+        const std::size_t taken = std::min(text.size(), static_cast<std::size_t>(room));
+        arrived += text.substr(0, taken);
+        return taken;
+    }
+    std::string& arrived;
+    std::vector<int> takes;
+    std::size_t next = 0;
+};
+
+TEST(OutputChannel, DropsAndCountsWhatCannotBeWrittenAndNeverCutsALineIntoAnother) {
+    const struct {
+        std::vector<int> room;
+        std::string arrived;
+        long dropped;
+    } rows[] = {
+        {{}, "one\ntwo three\nfour\n", 0},
+        {{-1}, "two three\nfour\n", 1},
+        {{-1, -1}, "four\n", 2},
+        // Half of "two three" goes, then less than its rest: "four" waits for nobody and is dropped.
+        {{100, 5, 2}, "one\ntwo three\n", 1},
+    };
+    for (const auto& r : rows) {
+        std::string arrived;
+        OutputChannel channel(std::make_unique<ThrottledEnd>(arrived, r.room));
+        std::ostream out(&channel);
+        out << "one\n"
+            << std::flush << "two "
+            << "three\n"
+            << std::flush << "four\n"
+            << std::flush;
+        out << std::flush; // the rest of an unfinished text goes first
+        EXPECT_TRUE(out.good());
+        EXPECT_EQ(std::tuple(arrived, channel.DroppedLines()), std::tuple(r.arrived, r.dropped));
+    }
 }
 
 } // namespace
