@@ -27,7 +27,7 @@ int OutputChannel::sync() {
             return 0;
         }
     }
-    dropped_ += std::max<long>(1, std::count(text_.begin(), text_.end(), '\n'));
+    dropped_ += std::max<long>(1, static_cast<long>(std::count(text_.begin(), text_.end(), '\n')));
     text_.clear();
     return 0; // the stream stays good: the next text may well go through
 }
