@@ -103,10 +103,11 @@ def log_entry(event, detail):
 
 
 class Quenzeld:
-    """quenzeld started with -InhibitShutdown in a working folder, its lock in a folder of its own."""
+    """quenzeld started with -InhibitShutdown in a working folder, beside any other copy."""
 
-    def __init__(self, program, workdir, runtime, arguments=("-InhibitShutdown",), wrapper=()):
+    def __init__(self, program, workdir, runtime, arguments=("-InhibitShutdown", "-AllowMulti"), wrapper=()):
         # No power action can reach logind: -InhibitShutdown, and a system bus that is not there.
+        # -AllowMulti: copies side by side, as the lock no longer follows XDG_RUNTIME_DIR.
         env = dict(os.environ, XDG_RUNTIME_DIR=str(runtime), DBUS_SYSTEM_BUS_ADDRESS="unix:path=/nonexistent")
         self.log = workdir / "Log" / "Quenzel.log"
         self.stdout = self.stderr = ""
