@@ -168,8 +168,9 @@ class Station:
 
 
 def program_command(program):
-    """The program with -InhibitShutdown first: nothing started here may reach a power action."""
-    return [program, INHIBIT]
+    """The program with -InhibitShutdown first: nothing started here may reach a power action.
+    -AllowMulti: the probes run copies side by side, and the lock no longer follows the runtime folder."""
+    return [program, INHIBIT, "-AllowMulti"]
 
 
 def cpu_seconds(pid):
