@@ -294,11 +294,10 @@ class Unit(TempCase):
         self.assertEqual((workdir / "Data/Quenzel.ini").read_text(), "edited\n")
 
 
-def usage_options(source):
-    """The options quenzeld's usage names, read from its source."""
-    text = (SOURCE / source).read_text()
-    usage = text[text.index("kUsage"):]
-    usage = usage[:usage.index(";")]
+def usage_options(program):
+    """The options a program's usage (its --help) names."""
+    usage = run([str(program), "--help"]).stdout
+    assert usage.startswith("Usage: "), usage
     return set(re.findall(r"(?<![\w-])(--?[A-Za-z][\w-]*)", usage))
 
 
@@ -316,13 +315,14 @@ class Manual(TempCase):
         return result.stdout.decode()
 
     def test_installed_pages_render_cleanly_and_document_the_options(self):
-        man1 = install(self.tempdir()) / "share/man/man1"
+        prefix = install(self.tempdir())
+        man1 = prefix / "share/man/man1"
         options = ["-InhibitShutdown", "-AddErrorMessage", "-StartShutdown", "-InhibitAdmin", "-AllowMulti",
                    "-h", "--help", "--version"]
         expected = {
             "quenzel": options + ["--daemon", "--seed-only", "--data", "Data/Quenzel.ini", "quenzeld(1)",
                                   "ReadWritePaths"],
-            "quenzeld": options + sorted(usage_options("console/Options.cpp")) + [
+            "quenzeld": options + sorted(usage_options(prefix / "bin/quenzeld")) + [
                 "SIGINT", "SIGTERM", "SIGUSR1", "SIGUSR2", "SIGHUP", "EXIT STATUS", "quenzel(1)", "ReadWritePaths"],
         }
         absent = {"quenzel": ["SIGUSR1", "EXIT STATUS"], "quenzeld": ["--seed-only"]}
