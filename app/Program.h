@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/Host.h"
+#include "link/LinkState.h"
 #include "platform/Clock.h"
 #include "platform/FileSys.h"
 #include "platform/PowerApi.h"
@@ -116,6 +117,7 @@ struct Program {
     explicit Program(Services s) : svc(s) {}
     Settings set;
     RunState rt;
+    LinkState link;
     Services svc;
 };
 

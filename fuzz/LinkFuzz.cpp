@@ -83,8 +83,13 @@ void ExpectOne(const Station& st, const std::optional<std::string>& datagram, Ou
         out.sent.push_back(st.address + ":" + std::to_string(kPeerPort) + " " + out.pending);
         out.pending = "<QZA100>";
     }
-    if (command == "C0") out.calls.emplace_back("RemoteReset");
-    if (command == "T0") out.calls.emplace_back("RemoteTest");
+    // The clock stands still during the event: one Reset and one Test at most.
+    const auto once = [&](const char* call) {
+        if (std::find(out.calls.begin(), out.calls.end(), call) == out.calls.end())
+            out.calls.emplace_back(call);
+    };
+    if (command == "C0") once("RemoteReset");
+    if (command == "T0") once("RemoteTest");
 }
 
 // One data-arrival event: a failed first read is handled once; otherwise datagrams are taken until

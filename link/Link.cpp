@@ -1,8 +1,11 @@
 #include "link/Link.h"
 
+#include <utility>
+
 #include "config/CheckSettings.h"
 #include "config/ConfigFile.h"
 #include "link/LinkMessage.h"
+#include "logging/Log.h"
 
 namespace qz {
 namespace {
@@ -12,6 +15,39 @@ constexpr int kMaxDatagramsPerEvent = 256;
 
 bool IsSlave(const Program& p) {
     return p.set.CMain == 2;
+}
+
+bool SameMinute(const LocalTime& a, const LocalTime& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
+           a.minute == b.minute;
+}
+
+// Log words of the counts of commands heard but not acted on.
+constexpr const char* kResetsDropped = "ResetDrop";
+constexpr const char* kTestsDropped = "TestDrop";
+
+void LogDrops(Program& p, DropCount& drops, const char* word, const LocalTime& now) {
+    if (drops.count == 0 || SameMinute(drops.since, now)) return;
+    const uint64_t count = std::exchange(drops.count, 0);
+    WriteLog(p, word, std::to_string(count));
+}
+
+void Drop(Program& p, DropCount& drops, const char* word) {
+    const LocalTime now = p.svc.clock.Now();
+    if (drops.count++ == 0) drops.since = now;
+    LogDrops(p, drops, word, now);
+}
+
+// A flood of commands must neither fill the log nor keep the monitor busy: one a second is acted
+// on, the rest only counted.
+bool ActOnceASecond(Program& p, std::optional<LocalTime>& acted, DropCount& drops, const char* word) {
+    const LocalTime now = p.svc.clock.Now();
+    if (!acted || !SameMinute(*acted, now) || acted->second != now.second) {
+        acted = now;
+        return true;
+    }
+    Drop(p, drops, word);
+    return false;
 }
 
 void ReportPortInUse(Program& p, int port) {
@@ -54,9 +90,9 @@ void HandleValid(Program& p, LinkEvents& events, const std::string& command) {
     p.rt.LinkIdle = 0;
     if (command == "A1")
         SendLinkMessage(p);
-    else if (command == "C0")
+    else if (command == "C0" && ActOnceASecond(p, p.link.resetActed, p.link.resetsDropped, kResetsDropped))
         events.RemoteReset();
-    else if (command == "T0")
+    else if (command == "T0" && ActOnceASecond(p, p.link.testActed, p.link.testsDropped, kTestsDropped))
         events.RemoteTest();
 }
 
@@ -91,6 +127,14 @@ void HandleDatagram(Program& p, LinkEvents& events, const std::string& datagram)
 }
 
 } // namespace
+
+void LogLinkDrops(Program& p) {
+    LinkState& link = p.link;
+    if (link.resetsDropped.count == 0 && link.testsDropped.count == 0) return;
+    const LocalTime now = p.svc.clock.Now();
+    LogDrops(p, link.resetsDropped, kResetsDropped, now);
+    LogDrops(p, link.testsDropped, kTestsDropped, now);
+}
 
 void LoadSettings(Program& p) {
     RunState& rt = p.rt;

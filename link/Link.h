@@ -5,17 +5,19 @@ namespace qz {
 
 // What a slave's receiver asks of the main window.
 class LinkEvents {
-public:
+  public:
     virtual ~LinkEvents() = default;
-    virtual void RemoteReset() = 0;                            // Reset_Click
-    virtual void RemoteTest() = 0;                             // TestS_Click
-    virtual void ShowLinkError(const std::string& text) = 0;   // Counter: bold, orange, text
+    virtual void RemoteReset() = 0;                          // Reset_Click
+    virtual void RemoteTest() = 0;                           // TestS_Click
+    virtual void ShowLinkError(const std::string& text) = 0; // Counter: bold, orange, text
 };
 
 // (Re)loads the settings and binds the link socket.
 void LoadSettings(Program& p);
 // Sends LinkMessage to the peer; on success LinkMessage becomes "<QZA100>".
 void SendLinkMessage(Program& p);
+// Logs the counts of the peer's commands not acted on, once their minute is over; on every tick.
+void LogLinkDrops(Program& p);
 // The socket's data-arrival event.
 void udpServ_DataArrival(Program& p, LinkEvents& events);
 

@@ -11,9 +11,11 @@ namespace {
 using Texts = std::vector<std::string>;
 constexpr const char* kPeer = "127.1.1.1";
 
-// A station wired to fakes that records what its receiver asks of the main window.
+// A station wired to fakes (or to a real socket) that records what its receiver asks of the main window.
 struct Station : LinkEvents {
-    explicit Station(int cmain = 1, const std::string& address = kPeer) {
+    explicit Station(int cmain = 1, const std::string& address = kPeer, UdpSocket* socket = nullptr)
+        : p(Services{w.host, w.clock, w.files, w.processes, w.power, socket ? *socket : w.socket, w.resolver,
+                     w.guard, w.system}) {
         p.set.CMain = static_cast<int16_t>(cmain);
         p.set.IPAdd = address;
     }
@@ -26,9 +28,15 @@ struct Station : LinkEvents {
         dir.Write("Data/Quenzel.ini", ini.Set("Port1", port1).Set("Port2", port2).Text());
         LoadSettings(p);
     }
+    void LogTo(int level = 3) {
+        p.set.LogLevel = static_cast<int16_t>(level);
+        p.set.LogPath = "Log/";
+        p.set.LogName = "Quenzel.log";
+        dir.Write("Log/Quenzel.log", "");
+    }
     TempDir dir;
     FakeWorld w{dir.path()};
-    Program& p = w.program;
+    Program p;
     Texts calls;
 };
 
@@ -63,6 +71,53 @@ TEST(Receive, BothMarkWhatTheyHearOnlyTheSlaveAnswersAndObeys) {
                       std::tuple(row.mark, slave ? 0 : 1, slave ? row.slaveCalls : Texts{}, answers ? 1u : 0u,
                                  answers ? "<QZA100>" : "<QZC000>"));
         }
+    }
+}
+
+// The log's entries as "Event/Detail".
+Texts LogEntries(const TempDir& dir) {
+    const auto trimmed = [](std::string text) { return text.erase(text.find_last_not_of(' ') + 1); };
+    Texts entries;
+    for (const std::string& line : SplitLines(dir.Read("Log/Quenzel.log")))
+        if (line.size() > 42)
+            entries.push_back(trimmed(line.substr(21, 9)) + "/" + trimmed(line.substr(32, 10)));
+    return entries;
+}
+
+TEST(Receive, ASlaveActsOnOneResetAndOneTestASecondAndLogsTheCountOfTheRestOnceAMinute) {
+    struct Step {
+        LocalTime at;
+        Texts datagrams; // none: a tick of the timer
+        Texts calls, log;
+    } steps[] = {
+        {{2026, 12, 5, 10, 30, 0},
+         {"<QZC000>", "<QZC000>", "<QZT000>", "<QZC000>", "<QZT000>", "<QZT000>"},
+         {"RemoteReset", "RemoteTest"},
+         {}},
+        {{2026, 12, 5, 10, 30, 0}, {"<QZC000>"}, {}, {}},
+        {{2026, 12, 5, 10, 30, 1}, {"<QZC000>", "<WVC000>", "<QZT000>"}, {"RemoteReset", "RemoteTest"}, {}},
+        {{2026, 12, 5, 10, 30, 59}, {"<QZC000>", "<QZC000>"}, {"RemoteReset"}, {}},
+        {{2026, 12, 5, 10, 30, 59}, {}, {}, {}},
+        {{2026, 12, 5, 10, 31, 0}, {}, {}, {"ResetDrop/5", "TestDrop/2"}},
+        {{2026, 12, 5, 10, 31, 0}, {}, {}, {}},
+        {{2026, 12, 5, 10, 31, 1}, {"<QZC000>", "<QZC000>"}, {"RemoteReset"}, {}},
+        {{2026, 12, 5, 11, 31, 1}, {"<QZC000>", "<QZC000>"}, {"RemoteReset"}, {"ResetDrop/2"}},
+        {{2026, 12, 6, 11, 31, 1}, {"<QZC000>"}, {"RemoteReset"}, {}},
+    };
+    Station s(2);
+    s.LogTo();
+    size_t logged = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE("step " + std::to_string(&step - steps));
+        s.w.clock.now = step.at;
+        s.calls.clear();
+        if (step.datagrams.empty()) LogLinkDrops(s.p);
+        s.w.socket.incoming.assign(step.datagrams.begin(), step.datagrams.end());
+        if (!step.datagrams.empty()) udpServ_DataArrival(s.p, s);
+        const Texts log = LogEntries(s.dir);
+        EXPECT_EQ(s.calls, step.calls);
+        EXPECT_EQ(Texts(log.begin() + static_cast<long>(std::min(logged, log.size())), log.end()), step.log);
+        logged = log.size();
     }
 }
 
