@@ -13,6 +13,7 @@ run_pkgs=(
 package_pkgs=(dpkg-dev)
 test_pkgs=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libsodium-dev
   dbus-daemon dbus-x11 xvfb xauth openbox x11-utils
   mingw-w64 wine wine64
   clang-14 libclang-rt-14-dev
