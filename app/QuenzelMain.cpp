@@ -1,5 +1,6 @@
 #include "app/QuenzelMain.h"
 
+#include "app/LinkKey.h"
 #include "app/mdMain.h"
 #include "link/Link.h"
 #include "logging/Log.h"
@@ -14,6 +15,7 @@ void QuenzelMain::Form_Load() {
     p.rt.AppTitle = "Quenzel";
     CheckDataDir(p, "data");
     LoadSettings(p);
+    LoadLinkKey(p);
     view.caption = "Quenzel";
     p.rt.CmdLineMode = ReadCmdLineMode(p.rt.CommandLine);
     p.svc.system.RaisePriority();

@@ -1,10 +1,12 @@
 #include "link/Link.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "config/CheckSettings.h"
 #include "config/ConfigFile.h"
 #include "link/LinkMessage.h"
+#include "link/LinkProof.h"
 #include "logging/Log.h"
 
 namespace qz {
@@ -25,6 +27,7 @@ bool SameMinute(const LocalTime& a, const LocalTime& b) {
 // Log words of the counts of commands heard but not acted on.
 constexpr const char* kResetsDropped = "ResetDrop";
 constexpr const char* kTestsDropped = "TestDrop";
+constexpr const char* kRefused = "AuthDrop";
 
 void LogDrops(Program& p, DropCount& drops, const char* word, const LocalTime& now) {
     if (drops.count == 0 || SameMinute(drops.since, now)) return;
@@ -48,6 +51,22 @@ bool ActOnceASecond(Program& p, std::optional<LocalTime>& acted, DropCount& drop
     }
     Drop(p, drops, word);
     return false;
+}
+
+Role OwnRole(const Program& p) {
+    return IsSlave(p) ? Role::Slave : Role::Main;
+}
+
+// What a keyed station hears: the peer's proven messages with a rising counter, and at a main
+// station also the plain replies of a slave without a key, which only mark the status.
+bool Heard(Program& p, const std::string& datagram, LinkVerdict verdict) {
+    if (verdict != LinkVerdict::Valid) return false;
+    const Role peer = IsSlave(p) ? Role::Main : Role::Slave;
+    const Proof proof = CheckLinkProof(*p.link.key, peer, datagram);
+    if (proof.kind == Proof::Kind::None) return !IsSlave(p);
+    if (proof.kind == Proof::Kind::Bad || proof.counter <= p.link.lastHeard) return false;
+    p.link.lastHeard = proof.counter;
+    return true;
 }
 
 void ReportPortInUse(Program& p, int port) {
@@ -113,6 +132,8 @@ void HandleUnreadable(Program& p, LinkEvents& events) {
 
 void HandleDatagram(Program& p, LinkEvents& events, const std::string& datagram) {
     ReadMessage message = ReadLinkMessage(datagram);
+    // Anything else a keyed station drops unanswered, as if it had never come.
+    if (p.link.key && !Heard(p, datagram, message.verdict)) return Drop(p, p.link.refused, kRefused);
     switch (message.verdict) {
     case LinkVerdict::Valid:
         HandleValid(p, events, message.command);
@@ -130,10 +151,11 @@ void HandleDatagram(Program& p, LinkEvents& events, const std::string& datagram)
 
 void LogLinkDrops(Program& p) {
     LinkState& link = p.link;
-    if (link.resetsDropped.count == 0 && link.testsDropped.count == 0) return;
+    if (link.resetsDropped.count == 0 && link.testsDropped.count == 0 && link.refused.count == 0) return;
     const LocalTime now = p.svc.clock.Now();
     LogDrops(p, link.resetsDropped, kResetsDropped, now);
     LogDrops(p, link.testsDropped, kTestsDropped, now);
+    LogDrops(p, link.refused, kRefused, now);
 }
 
 void LoadSettings(Program& p) {
@@ -164,7 +186,16 @@ void SendLinkMessage(Program& p) {
     // A name still being looked up counts as a failed send: the message waits for the next one.
     std::optional<std::string> address = p.svc.resolver.Lookup(host);
     if (!address) return;
-    if (!p.svc.socket.SendTo(*address, p.rt.PeerPort, p.rt.LinkMessage)) {
+    std::string message = p.rt.LinkMessage;
+    if (p.link.key) {
+        // Never below the last counter used, should the wall clock step back.
+        const uint64_t counter = std::max(p.link.counterClock(), p.link.lastSent + 1);
+        std::optional<std::string> proven = SignLinkMessage(*p.link.key, OwnRole(p), message, counter);
+        if (!proven) return;
+        p.link.lastSent = counter;
+        message = std::move(*proven);
+    }
+    if (!p.svc.socket.SendTo(*address, p.rt.PeerPort, message)) {
         // The peer may have moved; look its name up afresh.
         p.svc.resolver.Forget(host);
         return;

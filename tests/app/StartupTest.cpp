@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <tuple>
 
+#include "app/LinkKey.h"
 #include "app/mdMain.h"
 #include "tests/app/Harness.h"
 
@@ -137,6 +139,65 @@ TEST(ExitPermission, AdministratorsOrUserExitButNoAdministratorUnderInhibitAdmin
         m.main.Form_Activate();
         EXPECT_EQ(std::tuple(v.Exit.enabled, v.closeAllowed, v.mPopUpExit.enabled),
                   std::tuple(allowed, allowed, allowed));
+    }
+}
+
+TEST(LinkKey, ANewKeyIsWrittenOnceAndReadAtStartAKeyFileThatCannotServeEndsTheStart) {
+    Monitor made;
+    std::filesystem::create_directories(made.dir.path() / "Data");
+    std::ostringstream out, err;
+    ASSERT_EQ(WriteNewLinkKey(made.world.files, out, err), 0) << err.str();
+    const std::string key = made.dir.Read("Data/Quenzel.key");
+    EXPECT_EQ(key.size(), 32u);
+    EXPECT_NE(out.str().find("Data/Quenzel.key"), std::string::npos);
+    EXPECT_EQ(WriteNewLinkKey(made.world.files, out, err), 1); // never replaces a key
+    EXPECT_EQ(made.dir.Read("Data/Quenzel.key"), key);
+    made.Start(IniFile());
+    EXPECT_EQ(made.p.link.key, key);
+
+    struct Row {
+        std::optional<std::string> bytes; // nullopt: a folder in its place
+        int mode;
+        std::string problem; // after "The key file <path>" or "...<path>:\r\n"; "" when it starts
+    } rows[] = {
+        {std::string(32, 'k'), 0600, ""},
+        {std::string(1024, 'k'), 0600, ""},
+        {std::string(31, 'k'), 0600,
+         " is too short:\r\nit holds 31 bytes, a key needs at least 32.\r\nMake a new one with: quenzeld "
+         "--new-key"},
+        {std::string(1025, 'k'), 0600, " is too long:\r\na key has at most 1024 bytes."},
+#ifndef _WIN32
+        {std::nullopt, 0700, ":\r\nnot a regular file."},
+        {std::string(32, 'k'), 0604,
+         "\r\nmay be read or changed by other users.\r\nLet only its owner read it: chmod 600 "
+         "Data/Quenzel.key"},
+        {std::string(32, 'k'), 0602,
+         "\r\nmay be read or changed by other users.\r\nLet only its owner read it: chmod 600 "
+         "Data/Quenzel.key"},
+#endif
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(&row - rows));
+        Monitor m;
+        const auto path = m.world.files.Resolve(kLinkKeyFile);
+        if (row.bytes)
+            m.dir.Write("Data/Quenzel.key", *row.bytes);
+        else
+            std::filesystem::create_directories(path);
+        std::filesystem::permissions(path, static_cast<std::filesystem::perms>(row.mode));
+        if (row.problem.empty()) {
+            m.Start(IniFile());
+            EXPECT_EQ(m.p.link.key, row.bytes);
+            continue;
+        }
+        EXPECT_THROW(m.Start(IniFile()), ProgramEnded);
+        EXPECT_EQ(m.p.link.key, std::nullopt);
+        ASSERT_EQ(m.host.messages.size(), 1u);
+        const ShownMessage& box = m.host.messages[0];
+        const std::string lead = row.bytes ? "The key file " : "Unable to read the key file ";
+        EXPECT_EQ(std::tuple(box.icon, box.title, box.text),
+                  std::tuple(MsgIcon::Critical, "Quenzel Key File Error",
+                             lead + path.string() + row.problem + "\r\nThe program will now terminate."));
     }
 }
 

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <memory>
+
 #include "link/Link.h"
+#include "link/LinkProof.h"
+#include "platform/Backend.h"
+#include "tests/link/Loopback.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/IniFile.h"
 #include "tests/support/TempDir.h"
@@ -28,6 +34,13 @@ struct Station : LinkEvents {
         dir.Write("Data/Quenzel.ini", ini.Set("Port1", port1).Set("Port2", port2).Text());
         LoadSettings(p);
     }
+    // Keyed, its counters read from counterNow.
+    Station& Keyed(std::string key, uint64_t clock) {
+        p.link.key = std::move(key);
+        p.link.counterClock = [this] { return counterNow; };
+        counterNow = clock;
+        return *this;
+    }
     void LogTo(int level = 3) {
         p.set.LogLevel = static_cast<int16_t>(level);
         p.set.LogPath = "Log/";
@@ -38,6 +51,7 @@ struct Station : LinkEvents {
     FakeWorld w{dir.path()};
     Program p;
     Texts calls;
+    uint64_t counterNow = 0;
 };
 
 TEST(Receive, BothMarkWhatTheyHearOnlyTheSlaveAnswersAndObeys) {
@@ -118,6 +132,171 @@ TEST(Receive, ASlaveActsOnOneResetAndOneTestASecondAndLogsTheCountOfTheRestOnceA
         EXPECT_EQ(s.calls, step.calls);
         EXPECT_EQ(Texts(log.begin() + static_cast<long>(std::min(logged, log.size())), log.end()), step.log);
         logged = log.size();
+    }
+}
+
+constexpr const char* kKey = "0123456789abcdef0123456789abcdef";
+
+std::string Proven(const char* plain, Role sender, uint64_t counter, const std::string& key = kKey) {
+    return SignLinkMessage(key, sender, plain, counter).value_or("(no HMAC)");
+}
+
+TEST(KeyedReceive, OnlyTheProvenMessagesOfThePeerWithARisingCounterAreHeardTheRestChangesNothing) {
+    std::string altered = Proven("<QZC000>", Role::Main, 60);
+    altered[3] = 'T';
+    std::string forged = Proven("<QZC000>", Role::Main, 61);
+    forged[20] = forged[20] == 'A' ? 'B' : 'A'; // within the tag
+    struct Row {
+        int cmain;
+        std::string datagram;
+        const char* mark; // "-": unchanged
+        Texts calls;
+        bool answers;
+    } rows[] = {
+        {2, Proven("<QZA100>", Role::Main, 50), "C", {}, true},
+        {2, Proven("<QZA100>", Role::Main, 50), "-", {}, false}, // replayed
+        {2, Proven("<QZA100>", Role::Main, 49), "-", {}, false}, // older
+        {2, altered, "-", {}, false},
+        {2, forged, "-", {}, false},
+        {2, Proven("<QZC000>", Role::Slave, 70), "-", {}, false}, // its own, sent back
+        {2, Proven("<QZC000>", Role::Main, 71, std::string(32, 'k')), "-", {}, false},
+        {2, "<QZC000>", "-", {}, false}, // plain
+        {2, "<QZA101x>", "-", {}, false},
+        {2, "<QZA101>", "-", {}, false},
+        {2, "<QZA1ab>", "-", {}, false},
+        {2, Proven("<QZC000>", Role::Main, 80), "C", {"RemoteReset"}, false},
+        {2, Proven("<QZT000>", Role::Main, 81), "C", {"RemoteTest"}, false},
+        {1, "<QZA100>", "C", {}, false}, // the plain reply of a slave without a key
+        {1, Proven("<QZA100>", Role::Slave, 90), "C", {}, false},
+        {1, Proven("<QZA100>", Role::Slave, 90), "-", {}, false},
+        {1, Proven("<QZA100>", Role::Main, 91), "-", {}, false},
+        {1, "<QZA101>", "-", {}, false},
+    };
+    Station slave(2), main(1);
+    for (Station* s : {&slave, &main}) {
+        s->Keyed(kKey, 5000).LogTo();
+        s->p.rt.PeerPort = 10001;
+    }
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.datagram + (row.cmain == 2 ? " at a slave" : " at a main"));
+        Station& s = row.cmain == 2 ? slave : main;
+        s.calls.clear();
+        s.w.socket.sent.clear();
+        s.p.rt.LinkMark = "-";
+        s.p.rt.LinkIdle = 1;
+        s.p.rt.LinkMessage = "<QZC000>";
+        s.w.socket.incoming = {row.datagram};
+        udpServ_DataArrival(s.p, s);
+        const bool heard = std::string(row.mark) == "C";
+        EXPECT_EQ(std::tuple(s.p.rt.LinkMark, s.p.rt.LinkIdle, s.calls, s.w.socket.sent.size()),
+                  std::tuple(row.mark, heard && row.cmain == 2 ? 0 : 1, row.calls, row.answers ? 1u : 0u));
+        if (row.answers) {
+            EXPECT_EQ(s.w.socket.sent[0].data, Proven("<QZC000>", Role::Slave, 5000));
+        }
+    }
+    for (Station* s : {&slave, &main}) {
+        s->w.clock.now.minute += 1;
+        LogLinkDrops(s->p);
+    }
+    EXPECT_EQ(LogEntries(slave.dir), Texts{"AuthDrop/10"});
+    EXPECT_EQ(LogEntries(main.dir), Texts{"AuthDrop/3"});
+}
+
+TEST(KeyedSend, CountersKeepRisingWithinARunAndAcrossARestartOfEitherStation) {
+    // Both send through the fake socket; a datagram is carried by hand.
+    auto carry = [](Station& from, Station& to) {
+        if (from.w.socket.sent.empty()) return false;
+        to.w.socket.incoming = {from.w.socket.sent.back().data};
+        from.w.socket.sent.clear();
+        to.calls.clear();
+        to.p.rt.LinkMark = "-";
+        udpServ_DataArrival(to.p, to);
+        return to.p.rt.LinkMark == "C";
+    };
+    auto main = std::make_unique<Station>(1), slave = std::make_unique<Station>(2);
+    main->Keyed(kKey, 1000);
+    slave->Keyed(kKey, 500);
+    auto tell = [&](const char* message) {
+        main->p.rt.LinkMessage = message;
+        SendLinkMessage(main->p);
+        return carry(*main, *slave);
+    };
+    EXPECT_TRUE(tell("<QZA100>"));
+    EXPECT_TRUE(carry(*slave, *main));
+    main->counterNow = 900; // the wall clock steps back
+    EXPECT_TRUE(tell("<QZA100>"));
+    EXPECT_EQ(main->p.link.lastSent, 1001u);
+    main = std::make_unique<Station>(1); // restarted later
+    main->Keyed(kKey, 2000);
+    EXPECT_TRUE(tell("<QZC000>"));
+    EXPECT_EQ(slave->calls, Texts{"RemoteReset"});
+    EXPECT_TRUE(carry(*slave, *main));
+    slave = std::make_unique<Station>(2); // restarted later
+    slave->Keyed(kKey, 700);
+    EXPECT_TRUE(tell("<QZT000>"));
+    EXPECT_EQ(slave->calls, Texts{"RemoteTest"});
+    EXPECT_TRUE(tell("<QZA100>"));
+    EXPECT_TRUE(carry(*slave, *main));
+}
+
+// A main station and its slave on loopback, each through a real socket.
+struct LoopbackPair {
+    LoopbackPair(std::optional<std::string> mainKey, std::optional<std::string> slaveKey) {
+        const int mainPort = FreeUdpPort(), slavePort = FreeUdpPort();
+        main.p.link.key = std::move(mainKey);
+        slave.p.link.key = std::move(slaveKey);
+        for (auto [s, own, peer] :
+             {std::tuple(&main, mainPort, slavePort), std::tuple(&slave, slavePort, mainPort)}) {
+            s->p.rt.PeerPort = peer;
+            bound = bound && s->p.svc.socket.Bind(own);
+        }
+    }
+    // Handles what came within a moment; false when nothing did.
+    static bool Hear(Station& s, std::chrono::milliseconds wait = std::chrono::seconds(5)) {
+        if (!WaitReadable(s.p.svc.socket.NativeHandle(), wait)) return false;
+        udpServ_DataArrival(s.p, s);
+        return true;
+    }
+    std::unique_ptr<UdpSocket> mainSocket = MakeUdpSocket(), slaveSocket = MakeUdpSocket();
+    Station main{1, "127.0.0.1", mainSocket.get()}, slave{2, "127.0.0.1", slaveSocket.get()};
+    bool bound = true;
+};
+
+TEST(KeyedLink, APairWorksOnLoopbackAKeyedMainDrivesAnOldSlaveAKeyedSlaveIgnoresAnyOtherMain) {
+    using namespace std::chrono_literals;
+    const struct {
+        std::optional<std::string> mainKey, slaveKey;
+        bool obeys;
+    } rows[] = {{kKey, kKey, true},
+                {kKey, std::nullopt, true},
+                {std::nullopt, kKey, false},
+                {std::string(32, 'x'), kKey, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(&row - rows));
+        LoopbackPair pair(row.mainKey, row.slaveKey);
+        ASSERT_TRUE(pair.bound);
+        Station &main = pair.main, &slave = pair.slave;
+        for (const char* message : {"<QZA100>", "<QZC000>", "<QZT000>", "<QZA100>"}) {
+            SCOPED_TRACE(message);
+            main.p.rt.LinkMessage = message;
+            slave.p.rt.LinkMessage = "<QZT000>";
+            main.p.rt.LinkMark = slave.p.rt.LinkMark = "-";
+            slave.p.rt.LinkIdle = 1;
+            slave.calls.clear();
+            SendLinkMessage(main.p);
+            ASSERT_TRUE(LoopbackPair::Hear(slave));
+            const std::string command = std::string(message).substr(3, 2);
+            const Texts calls = !row.obeys        ? Texts{}
+                                : command == "C0" ? Texts{"RemoteReset"}
+                                : command == "T0" ? Texts{"RemoteTest"}
+                                                  : Texts{};
+            EXPECT_EQ(std::tuple(slave.p.rt.LinkMark, slave.p.rt.LinkIdle, slave.calls),
+                      std::tuple(row.obeys ? "C" : "-", row.obeys ? 0 : 1, calls));
+            if (command != "A1") continue;
+            // Only an alive message is answered, and the answer marks the main station.
+            EXPECT_EQ(LoopbackPair::Hear(main, row.obeys ? 5000ms : 200ms), row.obeys);
+            EXPECT_EQ(main.p.rt.LinkMark, row.obeys ? "C" : "-");
+        }
     }
 }
 
