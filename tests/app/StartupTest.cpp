@@ -5,6 +5,7 @@
 
 #include "app/LinkKey.h"
 #include "app/mdMain.h"
+#include "platform/Crypto.h"
 #include "tests/app/Harness.h"
 
 namespace qz::test {
@@ -174,17 +175,28 @@ TEST(LinkKey, ANewKeyIsWrittenOnceAndReadAtStartAKeyFileThatCannotServeEndsTheSt
         {std::string(32, 'k'), 0602,
          "\r\nmay be read or changed by other users.\r\nLet only its owner read it: chmod 600 "
          "Data/Quenzel.key"},
+#else
+        // Written the ordinary way, it inherits the folder's permissions, which let Users read.
+        {std::string(32, 'k'), 0644,
+         "\r\nmay be read or changed by other users.\r\nLet only its owner read it (remove Everyone and "
+         "Users from its permissions)."},
 #endif
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::to_string(&row - rows));
         Monitor m;
         const auto path = m.world.files.Resolve(kLinkKeyFile);
-        if (row.bytes)
+        std::filesystem::create_directories(path.parent_path());
+        if (!row.bytes)
+            std::filesystem::create_directories(path);
+        else if (row.mode == 0644) // the ordinary way
             m.dir.Write("Data/Quenzel.key", *row.bytes);
         else
-            std::filesystem::create_directories(path);
-        std::filesystem::permissions(path, static_cast<std::filesystem::perms>(row.mode));
+            ASSERT_EQ(WriteSecretFile(path, *row.bytes), std::nullopt); // owner-only
+#ifndef _WIN32
+        if (row.mode != 0600)
+            std::filesystem::permissions(path, static_cast<std::filesystem::perms>(row.mode));
+#endif
         if (row.problem.empty()) {
             m.Start(IniFile());
             EXPECT_EQ(m.p.link.key, row.bytes);
