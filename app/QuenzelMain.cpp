@@ -49,6 +49,7 @@ void QuenzelMain::Exit_Click() {
 
 void QuenzelMain::Form_Unload() {
     p.rt.TimerEnabled = false;
+    LogLinkDrops(p, true);
     if (!p.rt.NotConfigured) WriteLog(p, "Exit", StateWord());
     window.UnloadAbout();
     window.UnloadConfig();

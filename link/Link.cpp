@@ -29,8 +29,8 @@ constexpr const char* kResetsDropped = "ResetDrop";
 constexpr const char* kTestsDropped = "TestDrop";
 constexpr const char* kRefused = "AuthDrop";
 
-void LogDrops(Program& p, DropCount& drops, const char* word, const LocalTime& now) {
-    if (drops.count == 0 || SameMinute(drops.since, now)) return;
+void LogDrops(Program& p, DropCount& drops, const char* word, const LocalTime& now, bool atExit = false) {
+    if (drops.count == 0 || (!atExit && SameMinute(drops.since, now))) return;
     const uint64_t count = std::exchange(drops.count, 0);
     WriteLog(p, word, std::to_string(count));
 }
@@ -149,13 +149,13 @@ void HandleDatagram(Program& p, LinkEvents& events, const std::string& datagram)
 
 } // namespace
 
-void LogLinkDrops(Program& p) {
+void LogLinkDrops(Program& p, bool atExit) {
     LinkState& link = p.link;
     if (link.resetsDropped.count == 0 && link.testsDropped.count == 0 && link.refused.count == 0) return;
     const LocalTime now = p.svc.clock.Now();
-    LogDrops(p, link.resetsDropped, kResetsDropped, now);
-    LogDrops(p, link.testsDropped, kTestsDropped, now);
-    LogDrops(p, link.refused, kRefused, now);
+    LogDrops(p, link.resetsDropped, kResetsDropped, now, atExit);
+    LogDrops(p, link.testsDropped, kTestsDropped, now, atExit);
+    LogDrops(p, link.refused, kRefused, now, atExit);
 }
 
 void LoadSettings(Program& p) {

@@ -16,8 +16,9 @@ class LinkEvents {
 void LoadSettings(Program& p);
 // Sends LinkMessage to the peer; on success LinkMessage becomes "<QZA100>".
 void SendLinkMessage(Program& p);
-// Logs the counts of the peer's commands not acted on, once their minute is over; on every tick.
-void LogLinkDrops(Program& p);
+// Logs the counts of the peer's datagrams not acted on once their minute is over (on every tick),
+// or at once (at the exit), so that none is lost.
+void LogLinkDrops(Program& p, bool atExit = false);
 // The socket's data-arrival event.
 void udpServ_DataArrival(Program& p, LinkEvents& events);
 

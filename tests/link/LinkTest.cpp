@@ -101,7 +101,7 @@ Texts LogEntries(const TempDir& dir) {
 TEST(Receive, ASlaveActsOnOneResetAndOneTestASecondAndLogsTheCountOfTheRestOnceAMinute) {
     struct Step {
         LocalTime at;
-        Texts datagrams; // none: a tick of the timer
+        Texts datagrams; // none: a tick of the timer (the last: the exit)
         Texts calls, log;
     } steps[] = {
         {{2026, 12, 5, 10, 30, 0},
@@ -117,6 +117,8 @@ TEST(Receive, ASlaveActsOnOneResetAndOneTestASecondAndLogsTheCountOfTheRestOnceA
         {{2026, 12, 5, 10, 31, 1}, {"<QZC000>", "<QZC000>"}, {"RemoteReset"}, {}},
         {{2026, 12, 5, 11, 31, 1}, {"<QZC000>", "<QZC000>"}, {"RemoteReset"}, {"ResetDrop/2"}},
         {{2026, 12, 6, 11, 31, 1}, {"<QZC000>"}, {"RemoteReset"}, {}},
+        {{2026, 12, 6, 11, 31, 1}, {"<QZC000>", "<QZT000>", "<QZT000>"}, {"RemoteTest"}, {}},
+        {{2026, 12, 6, 11, 31, 2}, {}, {}, {"ResetDrop/1", "TestDrop/1"}}, // the exit
     };
     Station s(2);
     s.LogTo();
@@ -125,7 +127,7 @@ TEST(Receive, ASlaveActsOnOneResetAndOneTestASecondAndLogsTheCountOfTheRestOnceA
         SCOPED_TRACE("step " + std::to_string(&step - steps));
         s.w.clock.now = step.at;
         s.calls.clear();
-        if (step.datagrams.empty()) LogLinkDrops(s.p);
+        if (step.datagrams.empty()) LogLinkDrops(s.p, &step == std::end(steps) - 1);
         s.w.socket.incoming.assign(step.datagrams.begin(), step.datagrams.end());
         if (!step.datagrams.empty()) udpServ_DataArrival(s.p, s);
         const Texts log = LogEntries(s.dir);
