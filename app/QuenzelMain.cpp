@@ -88,7 +88,7 @@ void QuenzelMain::tmrRefresh_Timer() {
         if (rt.ConfigCloseCount < 1 && rt.DialogOpen) window.UnloadConfig();
     }
     rt.TickPhase = static_cast<int16_t>(rt.TickPhase - 1);
-    LogLinkDrops(p);
+    LinkTick(p, *this);
     // A main station tells its slaves it is alive while it monitors and in the last second of
     // the activation delay.
     if (p.set.CMain == 1 && !rt.NotConfigured && !rt.SetupFault && !p.set.IPAdd.empty() &&

@@ -83,7 +83,7 @@ void ExpectOne(const Station& st, const std::optional<std::string>& datagram, Ou
         out.sent.push_back(st.address + ":" + std::to_string(kPeerPort) + " " + out.pending);
         out.pending = "<QZA100>";
     }
-    // The clock stands still during the event: one Reset and one Test at most.
+    // The clock stands still during the event: one Reset and one Test at most, the others held back.
     const auto once = [&](const char* call) {
         if (std::find(out.calls.begin(), out.calls.end(), call) == out.calls.end())
             out.calls.emplace_back(call);

@@ -41,16 +41,33 @@ void Drop(Program& p, DropCount& drops, const char* word) {
     LogDrops(p, drops, word, now);
 }
 
-// A flood of commands must neither fill the log nor keep the monitor busy: one a second is acted
-// on, the rest only counted.
-bool ActOnceASecond(Program& p, std::optional<LocalTime>& acted, DropCount& drops, const char* word) {
+bool SameSecond(const std::optional<LocalTime>& a, const LocalTime& b) {
+    return a && SameMinute(*a, b) && a->second == b.second;
+}
+
+void DropHeld(Program& p) {
+    LinkState& link = p.link;
+    if (!link.held) return;
+    const bool reset = *link.held == "C0";
+    link.held.reset();
+    Drop(p, reset ? link.resetsDropped : link.testsDropped, reset ? kResetsDropped : kTestsDropped);
+}
+
+// A flood of commands must neither fill the log nor keep the monitor busy: at most one Reset and
+// one Test a second are acted on. Each of them restarts the monitor, so only the last one counts: one
+// that comes too soon is held for the next second, and a later command replaces it.
+void Obey(Program& p, LinkEvents& events, const std::string& command) {
+    LinkState& link = p.link;
     const LocalTime now = p.svc.clock.Now();
-    if (!acted || !SameMinute(*acted, now) || acted->second != now.second) {
-        acted = now;
-        return true;
+    const bool reset = command == "C0";
+    std::optional<LocalTime>& acted = reset ? link.resetActed : link.testActed;
+    DropHeld(p);
+    if (SameSecond(acted, now)) {
+        link.held = command;
+        return;
     }
-    Drop(p, drops, word);
-    return false;
+    acted = now;
+    reset ? events.RemoteReset() : events.RemoteTest();
 }
 
 Role OwnRole(const Program& p) {
@@ -109,10 +126,8 @@ void HandleValid(Program& p, LinkEvents& events, const std::string& command) {
     p.rt.LinkIdle = 0;
     if (command == "A1")
         SendLinkMessage(p);
-    else if (command == "C0" && ActOnceASecond(p, p.link.resetActed, p.link.resetsDropped, kResetsDropped))
-        events.RemoteReset();
-    else if (command == "T0" && ActOnceASecond(p, p.link.testActed, p.link.testsDropped, kTestsDropped))
-        events.RemoteTest();
+    else if (command == "C0" || command == "T0")
+        Obey(p, events, command);
 }
 
 void HandleInvalid(Program& p, LinkEvents& events) {
@@ -149,8 +164,19 @@ void HandleDatagram(Program& p, LinkEvents& events, const std::string& datagram)
 
 } // namespace
 
+void LinkTick(Program& p, LinkEvents& events) {
+    LinkState& link = p.link;
+    if (link.held && IsSlave(p) &&
+        !SameSecond(*link.held == "C0" ? link.resetActed : link.testActed, p.svc.clock.Now())) {
+        const std::string command = *std::exchange(link.held, std::nullopt);
+        Obey(p, events, command);
+    }
+    LogLinkDrops(p);
+}
+
 void LogLinkDrops(Program& p, bool atExit) {
     LinkState& link = p.link;
+    if (atExit) DropHeld(p);
     if (link.resetsDropped.count == 0 && link.testsDropped.count == 0 && link.refused.count == 0) return;
     const LocalTime now = p.svc.clock.Now();
     LogDrops(p, link.resetsDropped, kResetsDropped, now, atExit);
@@ -176,6 +202,9 @@ void LoadSettings(Program& p) {
     rt.ConfigSaved = false;
     rt.ApplyStartMin = true;
     rt.LinkMessage = kResetMessage;
+    // A reload comes from the user, never from a flood: the peer's next command counts at once.
+    p.link.resetActed.reset();
+    p.link.testActed.reset();
 
     if (!p.set.IPAdd.empty()) OpenLink(p);
 }

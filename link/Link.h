@@ -16,8 +16,10 @@ class LinkEvents {
 void LoadSettings(Program& p);
 // Sends LinkMessage to the peer; on success LinkMessage becomes "<QZA100>".
 void SendLinkMessage(Program& p);
-// Logs the counts of the peer's datagrams not acted on once their minute is over (on every tick),
-// or at once (at the exit), so that none is lost.
+// On every tick: acts on a command held back from the last second and logs the counts of the
+// peer's datagrams not acted on once their minute is over.
+void LinkTick(Program& p, LinkEvents& events);
+// Logs those counts once their minute is over, or at once (at the exit) so that none is lost.
 void LogLinkDrops(Program& p, bool atExit = false);
 // The socket's data-arrival event.
 void udpServ_DataArrival(Program& p, LinkEvents& events);

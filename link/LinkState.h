@@ -26,6 +26,7 @@ struct LinkState {
     // The second in which the peer's last Reset and Test were acted on.
     std::optional<LocalTime> resetActed, testActed;
     DropCount resetsDropped, testsDropped;
+    std::optional<std::string> held; // "C0" or "T0" that came too soon, to be acted on at the next tick
 
     // With a shared key every message sent carries a proof, and only the peer's proven messages
     // with a rising counter are heard.

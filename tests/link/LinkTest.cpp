@@ -98,27 +98,30 @@ Texts LogEntries(const TempDir& dir) {
     return entries;
 }
 
-TEST(Receive, ASlaveActsOnOneResetAndOneTestASecondAndLogsTheCountOfTheRestOnceAMinute) {
+TEST(Receive, ASlaveActsOnOneResetAndOneTestASecondTheLastOneLaterAndLogsTheCountOfTheRestOnceAMinute) {
     struct Step {
         LocalTime at;
         Texts datagrams; // none: a tick of the timer (the last: the exit)
         Texts calls, log;
     } steps[] = {
         {{2026, 12, 5, 10, 30, 0},
-         {"<QZC000>", "<QZC000>", "<QZT000>", "<QZC000>", "<QZT000>", "<QZT000>"},
+         {"<QZC000>", "<QZC000>", "<QZC000>", "<QZT000>"},
          {"RemoteReset", "RemoteTest"},
          {}},
-        {{2026, 12, 5, 10, 30, 0}, {"<QZC000>"}, {}, {}},
-        {{2026, 12, 5, 10, 30, 1}, {"<QZC000>", "<WVC000>", "<QZT000>"}, {"RemoteReset", "RemoteTest"}, {}},
-        {{2026, 12, 5, 10, 30, 59}, {"<QZC000>", "<QZC000>"}, {"RemoteReset"}, {}},
-        {{2026, 12, 5, 10, 30, 59}, {}, {}, {}},
-        {{2026, 12, 5, 10, 31, 0}, {}, {}, {"ResetDrop/5", "TestDrop/2"}},
-        {{2026, 12, 5, 10, 31, 0}, {}, {}, {}},
-        {{2026, 12, 5, 10, 31, 1}, {"<QZC000>", "<QZC000>"}, {"RemoteReset"}, {}},
-        {{2026, 12, 5, 11, 31, 1}, {"<QZC000>", "<QZC000>"}, {"RemoteReset"}, {"ResetDrop/2"}},
-        {{2026, 12, 6, 11, 31, 1}, {"<QZC000>"}, {"RemoteReset"}, {}},
-        {{2026, 12, 6, 11, 31, 1}, {"<QZC000>", "<QZT000>", "<QZT000>"}, {"RemoteTest"}, {}},
-        {{2026, 12, 6, 11, 31, 2}, {}, {}, {"ResetDrop/1", "TestDrop/1"}}, // the exit
+        {{2026, 12, 5, 10, 30, 0}, {"<QZT000>", "<QZT000>", "<QZC000>"}, {}, {}}, // the Reset is held
+        {{2026, 12, 5, 10, 30, 0}, {}, {}, {}},
+        {{2026, 12, 5, 10, 30, 1}, {}, {"RemoteReset"}, {}},
+        {{2026, 12, 5, 10, 30, 1}, {"<QZC000>"}, {}, {}},
+        {{2026, 12, 5, 10, 30, 59}, {"<QZC000>"}, {"RemoteReset"}, {}}, // the held one is replaced
+        {{2026, 12, 5, 10, 31, 0}, {}, {}, {"ResetDrop/3", "TestDrop/2"}},
+        {{2026, 12, 5, 10, 31, 0}, {"<QZC000>", "<QZC000>"}, {"RemoteReset"}, {}},
+        {{2026, 12, 5, 11, 31, 0}, {"<WVC000>"}, {"RemoteReset"}, {}},
+        {{2026, 12, 6, 11, 31, 0},
+         {"<QZC000>", "<QZC000>", "<QZT000>"},
+         {"RemoteReset", "RemoteTest"},
+         {"ResetDrop/2"}},
+        {{2026, 12, 6, 11, 31, 0}, {"<QZT000>"}, {}, {}},
+        {{2026, 12, 6, 11, 31, 0}, {}, {}, {"TestDrop/1"}}, // the exit
     };
     Station s(2);
     s.LogTo();
@@ -127,7 +130,10 @@ TEST(Receive, ASlaveActsOnOneResetAndOneTestASecondAndLogsTheCountOfTheRestOnceA
         SCOPED_TRACE("step " + std::to_string(&step - steps));
         s.w.clock.now = step.at;
         s.calls.clear();
-        if (step.datagrams.empty()) LogLinkDrops(s.p, &step == std::end(steps) - 1);
+        if (&step == std::end(steps) - 1)
+            LogLinkDrops(s.p, true);
+        else if (step.datagrams.empty())
+            LinkTick(s.p, s);
         s.w.socket.incoming.assign(step.datagrams.begin(), step.datagrams.end());
         if (!step.datagrams.empty()) udpServ_DataArrival(s.p, s);
         const Texts log = LogEntries(s.dir);
