@@ -7,13 +7,12 @@
 set -euo pipefail
 run_pkgs=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-qpa-plugins libsystemd-dev
+  qt6-base-dev qt6-qpa-plugins libsystemd-dev libsodium-dev
   scdoc
 )
 package_pkgs=(dpkg-dev)
 test_pkgs=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libsodium-dev
   dbus-daemon dbus-x11 xvfb xauth openbox x11-utils
   mingw-w64 wine wine64
   clang-14 libclang-rt-14-dev
