@@ -1,8 +1,10 @@
 // quenzeld: the monitor without windows, for servers, services and scripts.
 #include <exception>
 #include <iostream>
+#include <string_view>
 
 #include "app/CommandLine.h"
+#include "app/LinkKey.h"
 #include "console/EventLoop.h"
 #include "console/OutputChannel.h"
 #include "platform/Backend.h"
@@ -36,6 +38,9 @@ int RunQuenzeld(const qz::Options& options, qz::ConsoleOutput& output) {
 int main(int argc, char** argv) {
     // Before anything else, so no descriptor of ours becomes a standard stream.
     if (!qz::OpenClosedStandardStreams()) return 1;
+    // Only writes the link's key into the working folder; nothing starts.
+    if (argc == 2 && std::string_view(argv[1]) == "--new-key")
+        return qz::WriteNewLinkKey(qz::FileSys{}, std::cout, std::cerr);
     const qz::Options options = qz::ReadOptions(argc, argv);
     // These touch neither the single-instance lock nor the working folder.
     if (const auto status = qz::AnswerOptions(options, "quenzeld", std::cout, std::cerr)) return *status;
