@@ -168,7 +168,8 @@ std::string Usage(std::string_view program) {
                  "another copy is running; 2 for a command line it does not understand.\n";
         return usage;
     }
-    usage += "\n";
+    usage += "  --new-key         alone on the command line: write a fresh link key to\n"
+             "                    Data/Quenzel.key for pairing two stations, and exit\n\n";
 #ifdef _WIN32
     usage += "Commands: Ctrl+C, Ctrl+Break or the key q exit; the key r resets (in the countdown:\n"
              "cancels); the key t starts the test.\n";

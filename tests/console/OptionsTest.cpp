@@ -115,6 +115,7 @@ TEST(CommandLine, TheUsageNamesEveryOptionAndTheWorkingFolder) {
             EXPECT_NE(usage.find(word), std::string::npos) << program << ": " << word;
         EXPECT_EQ(usage.find("-platform") != std::string::npos, program == "quenzel");
         EXPECT_EQ(usage.find("Commands:") != std::string::npos, program == "quenzeld");
+        EXPECT_EQ(usage.find("--new-key  ") != std::string::npos, program == "quenzeld");
     }
 }
 
