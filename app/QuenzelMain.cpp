@@ -25,6 +25,7 @@ void QuenzelMain::Form_Load() {
     p.rt.WindowOverride = false;
     WriteLog(p, "", ""); // the empty line between the program's runs
     WriteLogHeader(p, 0);
+    if (p.svc.processes.Watch().otherUsersHidden) WriteLog(p, "HidePid", "OtherUser");
     if (p.rt.NotConfigured) WriteLog(p, "UnConfig", "********");
     ShowStatus();
     SetTrayIcon("Start");

@@ -102,6 +102,8 @@ void QuenzelMain::ShowStatus() {
     if (s.Del_On == 2)
         sentence +=
             std::string(" or") + (monitorOnly ? " for " : " after ") + std::to_string(rt.DelTimeWork) + "s";
+    // A process of another user could run unseen: the sentence must not promise more than is watched.
+    if (p.svc.processes.Watch().otherUsersHidden) sentence += " (other users' processes hidden)";
     view.Title.text = sentence;
 
     if (s.StartTime == 1)

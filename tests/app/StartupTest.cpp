@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <tuple>
 
@@ -100,6 +101,7 @@ TEST(StatusSentence, EveryFormOfIt) {
         int16_t stopTime, delTime; // 0: not on
         int16_t cmdLineMode;
         const char* sentence;
+        bool othersHidden = false; // hidepid: logged once at start, said in the sentence
     };
     for (const Row& r :
          {Row{1, 3, 300, 60, 2230, 3600, 0,
@@ -111,9 +113,15 @@ TEST(StatusSentence, EveryFormOfIt) {
           Row{2, 3, 600, 300, 0, 0, 0, "Shutdown if there are no communications for 600s"},
           Row{2, 4, 300, 600, 0, 0, 0, "Monitor until no activity for 600s"},
           Row{1, 1, 45, 60, 0, 0, 3, "Power Off if there is no activity for 600s"},
-          Row{2, 1, 45, 90, 0, 0, 3, "Power Off if there are no communications for 60s"}}) {
+          Row{2, 1, 45, 90, 0, 0, 3, "Power Off if there are no communications for 60s"},
+          Row{1, 3, 300, 60, 0, 60, 0,
+              "Shutdown if there is no activity for 300s or after 60s (other users' processes hidden)",
+              true}}) {
         Monitor m;
+        m.world.processes.watch.otherUsersHidden = r.othersHidden;
         m.Start(IniFile());
+        const Texts events = m.Events();
+        EXPECT_EQ(std::count(events.begin(), events.end(), "HidePid/OtherUser"), r.othersHidden ? 1 : 0);
         Settings& s = m.p.set;
         std::tie(s.CMain, s.ShutType, s.ProcDelay, s.ComDelay, s.StopTime, s.DelTime) =
             std::tuple(r.cMain, r.shutType, r.procDelay, r.comDelay, r.stopTime, r.delTime);

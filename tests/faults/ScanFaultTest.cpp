@@ -9,35 +9,49 @@ namespace {
 using Events = std::vector<std::string>;
 
 TEST(UnreadableProcessTable, CountsAsActivityIsLoggedOnceAndNeverPowersOff) {
-    TempDir table;
-    const auto writeProcesses = [&table] {
-        table.Write("proc/100/comm", "init\n");
-        table.Write("proc/101/comm", "bash\n");
+    namespace fs = std::filesystem;
+    struct Row {
+        const char* what;
+        void (*spoil)(const fs::path& proc);
     };
-    writeProcesses();
-    MonitorWith m(MakeProcProcessTable((table.path() / "proc").string()), nullptr);
-    const MainView& view = m.main.view;
-    // worker.exe does not run: idle after five seconds, then a three-second countdown.
-    m.Start(IniFile().Set("StartDelay", 1).Set("ProcDelay", 5).Set("ShutTime", 3));
-    m.Seconds(4);
-    ASSERT_EQ(view.Counter.text, "No activity for 3s");
+    for (const Row& r : {
+             Row{"the folder is gone", [](const fs::path& proc) { fs::remove_all(proc); }},
+             // A process whose name cannot be read may be the watched one (EISDIR as EMFILE or EIO).
+             Row{"one process's name is unreadable",
+                 [](const fs::path& proc) { fs::create_directories(proc / "102" / "comm"); }},
+         }) {
+        SCOPED_TRACE(r.what);
+        TempDir table;
+        const auto writeProcesses = [&table] {
+            fs::remove_all(table.path() / "proc");
+            table.Write("proc/100/comm", "init\n");
+            table.Write("proc/101/comm", "bash\n");
+        };
+        writeProcesses();
+        MonitorWith m(MakeProcProcessTable((table.path() / "proc").string()), nullptr);
+        const MainView& view = m.main.view;
+        // worker.exe does not run: idle after five seconds, then a three-second countdown.
+        m.Start(IniFile().Set("StartDelay", 1).Set("ProcDelay", 5).Set("ShutTime", 3));
+        m.Seconds(4);
+        ASSERT_EQ(view.Counter.text, "No activity for 3s");
 
-    std::filesystem::remove_all(table.path() / "proc");
-    const size_t before = m.EventsSince().size();
-    m.Seconds(20);
-    EXPECT_EQ(m.program.rt.MonState, 1);
-    EXPECT_EQ(view.Counter.text, "Activity");
-    EXPECT_EQ(m.EventsSince(before), Events{"ScanFail/Processes"});
-    EXPECT_TRUE(m.world.power.privilegeCalls == 0 && m.world.power.exitCalls.empty() &&
-                m.world.power.suspends.empty() && m.host.messages.empty());
+        r.spoil(table.path() / "proc");
+        const size_t before = m.EventsSince().size();
+        m.Seconds(20);
+        EXPECT_EQ(m.program.rt.MonState, 1);
+        EXPECT_EQ(view.Counter.text, "Activity");
+        EXPECT_EQ(m.EventsSince(before), Events{"ScanFail/Processes"});
+        EXPECT_TRUE(m.world.power.privilegeCalls == 0 && m.world.power.exitCalls.empty() &&
+                    m.world.power.suspends.empty() && m.host.messages.empty());
 
-    // Readable again: the idle count starts afresh.
-    writeProcesses();
-    m.Seconds(1);
-    EXPECT_EQ(view.Counter.text, "No activity for 1s");
-    m.Seconds(4);
-    EXPECT_EQ(view.Counter.text, "The Computer Will Shutdown In 3s");
-    EXPECT_EQ(m.EventsSince(before), (Events{"ScanFail/Processes", "Enter/Shutdown"}));
+        // Readable again: the idle count starts afresh.
+        writeProcesses();
+        m.Seconds(1);
+        EXPECT_EQ(view.Counter.text, "No activity for 1s");
+        m.Seconds(4);
+        EXPECT_EQ(view.Counter.text, "The Computer Will Shutdown In 3s");
+        EXPECT_EQ(m.EventsSince(before), (Events{"ScanFail/Processes", "Enter/Shutdown"}));
+    }
 }
 
 } // namespace

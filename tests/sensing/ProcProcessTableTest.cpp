@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,61 +33,205 @@ Names SortedNames(ProcessTable& table) {
     return names;
 }
 
-TEST(ProcProcessTable, NamesProcessesAsTheKernelKeepsThemAndCompletesCutOnesFromArgv0) {
+std::string Args(std::initializer_list<std::string_view> args) {
+    std::string cmdline;
+    for (std::string_view arg : args)
+        (cmdline += arg) += '\0';
+    return cmdline;
+}
+
+TEST(ProcProcessTable, NamesProcessesAsTheKernelKeepsThemCompletedFromArgv0OrTheirScript) {
     struct Entry {
         const char* pid;
         std::optional<std::string> comm, cmdline;
-        const char* listedAs; // none: not listed
+        Names listedAs;
     };
     const std::string cut = "quenzel-watched\n"; // as long as the kernel keeps a name
     TempDir proc;
     Names expected;
     for (const Entry& e : {
-             Entry{"101", cut, std::string("/opt/q/quenzel-watched-worker\0--x\0", 34),
-                   "quenzel-watched-worker"},
-             Entry{"102", cut, std::string("other-name\0", 11), "quenzel-watched"},
-             Entry{"103", cut, "", "quenzel-watched"},
-             Entry{"105", cut, "/x/quenzel-watched" + std::string(5000, 'd') + std::string("/real\0", 6),
-                   "quenzel-watched"},
-             Entry{"106", cut, std::string("/x/QUENZEL-WATCHED-worker\0", 26), "quenzel-watched"},
-             Entry{"108", "short\n", std::string("/bin/short-but-longer\0", 22), "short"},
-             Entry{"109", std::nullopt, std::nullopt, nullptr},  // ended during the walk
-             Entry{"12ab", "impostor\n", std::nullopt, nullptr}, // not a process id
+             Entry{"101", cut, Args({"/opt/q/quenzel-watched-worker", "--x"}), {"quenzel-watched-worker"}},
+             Entry{"102", cut, Args({"other-name"}), {"quenzel-watched"}},
+             Entry{"103", cut, "", {"quenzel-watched"}},
+             Entry{"105",
+                   cut,
+                   "/x/quenzel-watched" + std::string(5000, 'd') + Args({"/real"}),
+                   {"quenzel-watched"}},
+             Entry{"106", cut, Args({"/x/QUENZEL-WATCHED-worker"}), {"quenzel-watched"}},
+             Entry{"107", cut, "/x/quenzel-watched-title, no NUL", {"quenzel-watched-title, no NUL"}},
+             Entry{"108", "short\n", Args({"/bin/short-but-longer"}), {"short"}},
+             Entry{"109", std::nullopt, std::nullopt, {}},  // ended during the walk
+             Entry{"12ab", "impostor\n", std::nullopt, {}}, // not a process id
+             // Interpreters: also known by the script's base name.
+             Entry{"110", "python3\n", Args({"python3", "-u", "/srv/job.py", "-v"}), {"python3", "job.py"}},
+             Entry{"111",
+                   "python3.11\n",
+                   Args({"/usr/bin/python3.11", "-W", "ignore", "-Xdev", "a b.py"}),
+                   {"python3.11", "a b.py"}},
+             Entry{"112", "python3\n", Args({"python3", "-c", "print()", "job.py"}), {"python3"}},
+             Entry{"113", "python\n", Args({"python", "-um", "http.server"}), {"python"}},
+             Entry{"114", "sh\n", Args({"/bin/sh", "-e", "./job.sh"}), {"sh", "job.sh"}},
+             Entry{"115",
+                   "bash\n",
+                   Args({"bash", "--norc", "-o", "pipefail", "+O", "extglob", "job.sh"}),
+                   {"bash", "job.sh"}},
+             Entry{"116", "bash\n", Args({"bash", "-ec", "sleep 1", "job.sh"}), {"bash"}},
+             Entry{"117", "perl\n", Args({"perl", "-w", "--", "/x/-my job.pl"}), {"perl", "-my job.pl"}},
+             Entry{"118", "perl5.36.0\n", Args({"perl5.36.0", "-ne", "print", "file.pl"}), {"perl5.36.0"}},
+             Entry{"119", "dash\n", Args({"dash", "-"}), {"dash"}}, // its input
+             Entry{"120", "pythonista\n", Args({"pythonista", "job.py"}), {"pythonista"}},
+             // Started by its #! line: the kernel keeps the script's cut name, argv[0] is the interpreter.
+             Entry{
+                 "121", cut, Args({"/bin/sh", "-e", "./quenzel-watched-job.sh"}), {"quenzel-watched-job.sh"}},
+             Entry{"122", cut, Args({"/usr/bin/python3", "/x/other-script.py"}), {"quenzel-watched"}},
+             Entry{"123",
+                   "python3\n",
+                   Args({"python3", "/x/quenzel" + std::string(5000, 'd') + ".py"}),
+                   {"python3"}},
          }) {
         fs::create_directory(proc.path() / e.pid);
         if (e.comm) proc.Write(std::string(e.pid) + "/comm", *e.comm);
         if (e.cmdline) proc.Write(std::string(e.pid) + "/cmdline", *e.cmdline);
-        if (e.listedAs) expected.push_back(e.listedAs);
+        expected.insert(expected.end(), e.listedAs.begin(), e.listedAs.end());
     }
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(SortedNames(*MakeProcProcessTable(proc.path().string())), expected);
 }
 
-// A real process of the given program and argv[0], ended and reaped at the end of its scope.
+TEST(ProcProcessTable, AnyReadErrorButAnEndedProcessFailsTheWholeWalk) {
+    struct Row {
+        const char* what;
+        void (*spoil)(const fs::path& pid);
+    };
+    for (const Row& r : {
+             Row{"comm is a folder (EISDIR)",
+                 [](const fs::path& pid) { fs::create_directory(pid / "comm"); }},
+             Row{"comm loops (ELOOP)",
+                 [](const fs::path& pid) { fs::create_symlink(pid / "comm", pid / "comm"); }},
+             Row{"cmdline of a cut name is a folder",
+                 [](const fs::path& pid) {
+                     std::ofstream(pid / "comm") << "quenzel-watched\n";
+                     fs::create_directory(pid / "cmdline");
+                 }},
+             Row{"cmdline of an interpreter is a folder",
+                 [](const fs::path& pid) {
+                     std::ofstream(pid / "comm") << "python3\n";
+                     fs::create_directory(pid / "cmdline");
+                 }},
+         }) {
+        TempDir proc;
+        proc.Write("100/comm", "init\n");
+        fs::create_directory(proc.path() / "200");
+        r.spoil(proc.path() / "200");
+        const auto table = MakeProcProcessTable(proc.path().string());
+        EXPECT_FALSE(table->ForEachName([](std::string_view) {})) << r.what;
+    }
+
+    // Out of descriptors (EMFILE) once the folder is open: every name is unknown, none gone.
+    TempDir proc;
+    proc.Write("100/comm", "init\n");
+    const auto table = MakeProcProcessTable(proc.path().string());
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
+    rlimit low = limit;
+    low.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<int> held;
+    for (int fd; (fd = dup(STDERR_FILENO)) >= 0;)
+        held.push_back(fd);
+    close(held.back()); // the one the folder takes
+    held.pop_back();
+    const bool read = table->ForEachName([](std::string_view) {});
+    for (int fd : held)
+        close(fd);
+    setrlimit(RLIMIT_NOFILE, &limit);
+    EXPECT_FALSE(read);
+    EXPECT_TRUE(table->ForEachName([](std::string_view) {}));
+}
+
+TEST(ProcProcessTable, SaysWhenHidepidHidesOtherUsersProcesses) {
+    struct Row {
+        std::string options; // of the proc file system mounted on the root; empty: another mount point
+        const char* capabilities;
+        bool hidden;
+    };
+    const std::string gid = ",gid=" + std::to_string(getegid()),
+                      otherGid = ",gid=" + std::to_string(getegid() + 4711);
+    for (const Row& r : {
+             Row{"rw", "0000000000000000", false},
+             Row{"rw,hidepid=invisible", "0000000000000000", true},
+             Row{"rw,hidepid=2", "0000000000000000", true},
+             Row{"rw,hidepid=noaccess,subset=pid", "00000000a80425fb", true}, // root without CAP_SYS_PTRACE
+             Row{"rw,hidepid=off", "0000000000000000", false},
+             Row{"rw,hidepid=0", "0000000000000000", false},
+             Row{"rw,hidepid=2", "000001ffffffffff", false},       // may trace every process, so sees them
+             Row{"rw,hidepid=2" + gid, "0000000000000000", false}, // in the group the mount exempts
+             Row{"rw,hidepid=2" + otherGid, "0000000000000000", true},
+             Row{"", "0000000000000000", false},
+         }) {
+        TempDir proc;
+        const std::string root = proc.path().string();
+        std::string mountinfo = "22 1 0:21 / /proc rw,relatime - proc proc rw,hidepid=2\n";
+        if (!r.options.empty())
+            mountinfo += "23 1 0:22 / " + root + " rw,relatime - proc proc " + r.options + "\n";
+        proc.Write("self/mountinfo", mountinfo);
+        proc.Write("self/status", std::string("Name:\tquenzeld\nCapEff:\t") + r.capabilities + "\n");
+        EXPECT_EQ(MakeProcProcessTable(root)->Watch().otherUsersHidden, r.hidden) << r.options;
+        // The last mount on the point is the one seen.
+        proc.Write("self/mountinfo", mountinfo + "24 1 0:23 / " + root + " rw - proc proc rw\n");
+        EXPECT_FALSE(MakeProcProcessTable(root)->Watch().otherUsersHidden) << r.options;
+    }
+}
+
+// A real process started with these arguments and environment, its input a pipe that keeps it
+// waiting; ended and reaped at the end of its scope. Ready once the kernel names it comm.
 class Child {
   public:
-    Child(const fs::path& program, std::string argv0) {
-        std::string seconds = "60";
-        char* argv[] = {argv0.data(), seconds.data(), nullptr};
-        if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv, environ) != 0) pid_ = -1;
-        // Until the new program's arguments are in place, its name is not final either.
-        const std::string cmdlinePath = "/proc/" + std::to_string(pid_) + "/cmdline";
+    Child(const fs::path& program, const Names& args, const std::string& comm) {
+        std::vector<char*> argv;
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        char path[] = "PATH=/usr/bin:/bin";
+        char* env[] = {path, nullptr};
+        int input[2];
+        if (pipe2(input, O_CLOEXEC) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
+        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), env) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(input[0]);
+        input_ = input[1];
+        // Until the last program's exec, its name is not final.
+        const std::string commPath = "/proc/" + std::to_string(pid_) + "/comm";
         for (int attempt = 0; pid_ > 0 && attempt < 5000; ++attempt, usleep(1000)) {
-            std::ifstream in(cmdlinePath, std::ios::binary);
-            const std::string cmdline{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-            if (cmdline.compare(0, argv0.size() + 1, argv0 + '\0') == 0) return;
+            std::ifstream in(commPath);
+            std::string name;
+            if (std::getline(in, name) && name == comm) return;
         }
-        ADD_FAILURE() << "the child did not start: " << argv0;
+        ADD_FAILURE() << "the child did not start: " << args.front() << " as " << comm;
     }
     ~Child() {
+        if (input_ >= 0) close(input_);
         if (pid_ <= 0) return;
         kill(pid_, SIGTERM);
         waitpid(pid_, nullptr, 0);
     }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
 
   private:
     pid_t pid_ = -1;
+    int input_ = -1;
 };
+
+// A name unique to this run, exactly length characters long, ending in suffix.
+std::string UniqueName(size_t length, std::string_view suffix) {
+    std::string name = "qz" + std::to_string(getpid()) + " ";
+    name.resize(length - suffix.size(), 'w');
+    return name + std::string(suffix);
+}
 
 TEST(ProcProcessTable, FindsChildrenByTheirWholeLongNameCountsThemOnceAndLosesThemWhenTheyEnd) {
     TempDir dir;
@@ -95,12 +241,53 @@ TEST(ProcProcessTable, FindsChildrenByTheirWholeLongNameCountsThemOnceAndLosesTh
     const auto table = MakeProcessTable();
     const auto scan = [&] { return ScanProcesses(*table, name, name.substr(0, 15), "").code; };
     {
-        Child byPath(program, program.string()), again(program, program.string()), byName(program, name);
+        const Names byPath{program.string(), "60"}, byName{name, "60"};
+        const std::string comm = name.substr(0, 15);
+        Child one(program, byPath, comm), again(program, byPath, comm), third(program, byName, comm);
         const Names names = SortedNames(*table);
         EXPECT_EQ(std::count(names.begin(), names.end(), name), 3);
         EXPECT_EQ(scan(), 1);
     }
     EXPECT_EQ(scan(), 0);
+}
+
+TEST(ProcProcessTable, FindsScriptsByTheirScriptsNameWhateverStartsThem) {
+    struct Row {
+        const char* how;
+        std::string script; // its file's name in a temporary folder
+        const char* firstLine;
+        Names args;       // "@" stands for the script's path
+        std::string comm; // what the kernel names the process
+        int16_t code;     // 1: found by the script's name, 100: by comm
+    };
+    const std::string sh = "read line\n", python = "import sys\nsys.stdin.read()\n", perl = "<STDIN>;\n";
+    const std::string fifteen = UniqueName(15, ".sh"), sixteen = UniqueName(16, ".sh");
+    const std::string longPy = UniqueName(24, " job.py"), shortSh = UniqueName(12, ".sh");
+    for (const Row& r : {
+             Row{"#! exactly 15", fifteen, "#!/bin/sh -e\n", {"@"}, fifteen, 101},
+             Row{"#! 16, cut by the kernel", sixteen, "#!/bin/sh -e\n", {"@"}, sixteen.substr(0, 15), 1},
+             Row{"#! env python3", longPy, "#!/usr/bin/env python3\n", {"@"}, "python3", 101},
+             Row{"#! python3 -u", longPy, "#!/usr/bin/python3 -u\n", {"@"}, longPy.substr(0, 15), 1},
+             Row{"python3 -u", longPy, "", {"/usr/bin/python3", "-u", "@"}, "python3", 101},
+             Row{"sh", shortSh, "", {"/bin/sh", "@"}, "sh", 101},
+             Row{"perl -w", UniqueName(16, ".pl"), "", {"/usr/bin/perl", "-w", "@"}, "perl", 101},
+             Row{"sh -c, the name only $0", shortSh, "", {"/bin/sh", "-c", sh, "@"}, "sh", 100},
+         }) {
+        SCOPED_TRACE(r.how);
+        TempDir dir;
+        const fs::path path = dir.path() / r.script;
+        const std::string body = r.script.ends_with(".py") ? python : r.script.ends_with(".pl") ? perl : sh;
+        dir.Write(r.script, r.firstLine + body);
+        fs::permissions(path, fs::perms::owner_all);
+        Names args = r.args;
+        std::replace(args.begin(), args.end(), std::string("@"), path.string());
+        const auto table = MakeProcessTable();
+        {
+            Child child(args.front(), args, r.comm);
+            EXPECT_EQ(ScanProcesses(*table, r.script, "", r.comm).code, r.code);
+        }
+        EXPECT_EQ(ScanProcesses(*table, r.script, "", "").code, 0);
+    }
 }
 
 } // namespace

@@ -43,7 +43,9 @@ public:
 class FakeProcessTable : public ProcessTable {
 public:
     bool ForEachName(const std::function<void(std::string_view)>& visit) override;
+    ProcessWatch Watch() const override { return watch; }
     std::vector<std::string> names;
+    ProcessWatch watch;
     bool fails = false;
     int scans = 0;
 };
