@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/Backend.h"
+#include "platform/linux/ProcEventTable.h"
 
 namespace qz {
 namespace {
@@ -366,6 +367,8 @@ std::unique_ptr<ProcessTable> MakeProcProcessTable(std::string root) {
 }
 
 std::unique_ptr<ProcessTable> MakeProcessTable() {
+    // Chosen once: the kernel's process events where they can be had, else the walk.
+    if (auto events = ProcEventTable::Open("/proc")) return events;
     return MakeProcProcessTable("/proc");
 }
 

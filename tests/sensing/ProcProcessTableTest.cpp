@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,8 +12,10 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <thread>
 
 #include "platform/Backend.h"
+#include "platform/linux/ProcEventTable.h"
 #include "platform/linux/ProcProcessTable.h"
 #include "sensing/ProcessScan.h"
 #include "tests/support/TempDir.h"
@@ -203,14 +206,26 @@ class Child {
         posix_spawn_file_actions_destroy(&actions);
         close(input[0]);
         input_ = input[1];
-        // Until the last program's exec, its name is not final.
-        const std::string commPath = "/proc/" + std::to_string(pid_) + "/comm";
+        WaitFor(comm);
+    }
+    // Until the last program's exec, its name is not final; once it waits in that program (state
+    // S), the kernel has also sent its events.
+    void WaitFor(const std::string& comm) const {
+        const std::string stat = "/proc/" + std::to_string(pid_) + "/stat";
         for (int attempt = 0; pid_ > 0 && attempt < 5000; ++attempt, usleep(1000)) {
-            std::ifstream in(commPath);
-            std::string name;
-            if (std::getline(in, name) && name == comm) return;
+            std::ifstream in(stat);
+            const std::string line{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+            const size_t open = line.find('('), close = line.rfind(") S ");
+            if (open != std::string::npos && close != std::string::npos &&
+                line.substr(open + 1, close - open - 1) == comm)
+                return;
         }
-        ADD_FAILURE() << "the child did not start: " << args.front() << " as " << comm;
+        ADD_FAILURE() << "the child never became " << comm;
+    }
+    // A line on its input, and waits until the kernel names it comm.
+    void Say(const std::string& comm) {
+        EXPECT_EQ(write(input_, "\n", 1), 1);
+        WaitFor(comm);
     }
     ~Child() {
         if (input_ >= 0) close(input_);
@@ -227,8 +242,12 @@ class Child {
 };
 
 // A name unique to this run, exactly length characters long, ending in suffix.
+std::string OurPrefix() {
+    return "qz" + std::to_string(getpid()) + " ";
+}
+
 std::string UniqueName(size_t length, std::string_view suffix) {
-    std::string name = "qz" + std::to_string(getpid()) + " ";
+    std::string name = OurPrefix();
     name.resize(length - suffix.size(), 'w');
     return name + std::string(suffix);
 }
@@ -288,6 +307,90 @@ TEST(ProcProcessTable, FindsScriptsByTheirScriptsNameWhateverStartsThem) {
         }
         EXPECT_EQ(ScanProcesses(*table, r.script, "", "").code, 0);
     }
+}
+
+// Our processes as a table names them.
+Names OursIn(ProcessTable& table, const std::string& prefix) {
+    Names names = SortedNames(table);
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [&](const std::string& n) { return !n.starts_with(prefix); }),
+                names.end());
+    return names;
+}
+
+TEST(ProcEventTable, SeesAWatchedNameStartExecInRenameAndEndAtTheNextScanAsTheWalkDoes) {
+    if (geteuid() != 0) GTEST_SKIP() << "the kernel's process events are for root";
+    const auto events = ProcEventTable::Open("/proc");
+    ASSERT_NE(events, nullptr);
+    EXPECT_TRUE(events->Watch().kernelEvents);
+    const auto walk = MakeProcProcessTable("/proc");
+    TempDir dir;
+    const std::string name = UniqueName(15, "-watched"), prefix = OurPrefix();
+    const fs::path sleep = dir.path() / name, shell = dir.path() / "shell" / name;
+    fs::copy_file("/bin/sleep", sleep);
+    fs::create_directory(dir.path() / "shell");
+    fs::copy_file("/bin/sh", shell);
+    const auto runs = [&] {
+        const bool seen = ScanProcesses(*events, name, "", "").code == 1;
+        EXPECT_EQ(OursIn(*events, prefix), OursIn(*walk, prefix));
+        return seen;
+    };
+    ASSERT_FALSE(runs());
+    {
+        Child started(sleep, {name, "60"}, name);
+        EXPECT_TRUE(runs()) << "started";
+    }
+    EXPECT_FALSE(runs()) << "ended";
+    {
+        Child execs(shell, {"sh", "-c", "read line; exec sleep 60"}, name);
+        EXPECT_TRUE(runs()) << "a copy of sh under the name";
+        Child shellExecs("/bin/sh", {"sh", "-c", "read line; exec \"$0\" 60", sleep.string()}, "sh");
+        execs.Say("sleep");
+        EXPECT_FALSE(runs()) << "exec'd into something else";
+        shellExecs.Say(name);
+        EXPECT_TRUE(runs()) << "exec'd into the name";
+    }
+    {
+        const std::string rename =
+            "import ctypes, sys\nsys.stdin.readline()\nctypes.CDLL(None).prctl(15, b'" + name +
+            "')\nsys.stdin.read()\n";
+        Child renames("/usr/bin/python3", {"python3", "-c", rename}, "python3");
+        EXPECT_FALSE(runs());
+        renames.Say(name);
+        EXPECT_TRUE(runs()) << "renamed into the name";
+    }
+    // A thread of ours renamed: no process is.
+    std::thread([&] {
+        prctl(PR_SET_NAME, name.c_str());
+        EXPECT_FALSE(runs()) << "a thread renamed";
+    }).join();
+    EXPECT_FALSE(runs());
+}
+
+TEST(ProcEventTable, WalksAgainAfterTheKernelDroppedEventsAndIsExactThen) {
+    if (geteuid() != 0) GTEST_SKIP() << "the kernel's process events are for root";
+    const auto events = ProcEventTable::Open("/proc", 4096); // room for a few events only
+    ASSERT_NE(events, nullptr);
+    const auto walk = MakeProcProcessTable("/proc");
+    TempDir dir;
+    const std::string before = UniqueName(14, "-before"), after = UniqueName(14, "-after"),
+                      prefix = OurPrefix();
+    fs::copy_file("/bin/sleep", dir.path() / before);
+    fs::copy_file("/bin/sleep", dir.path() / after);
+    auto ended = std::make_unique<Child>(dir.path() / before, Names{before, "60"}, before);
+    EXPECT_EQ(OursIn(*events, prefix), Names{before});
+    EXPECT_EQ(events->Walks(), 1u);
+    // A storm of short processes overruns the queue; the events after it are lost.
+    for (int i = 0; i < 300; ++i) {
+        const pid_t pid = fork();
+        if (pid == 0) _exit(0);
+        if (pid > 0) waitpid(pid, nullptr, 0);
+    }
+    ended.reset();
+    const Child started(dir.path() / after, {after, "60"}, after);
+    EXPECT_EQ(OursIn(*events, prefix), Names{after});
+    EXPECT_EQ(events->Walks(), 2u);
+    EXPECT_EQ(OursIn(*events, prefix), OursIn(*walk, prefix));
 }
 
 } // namespace
