@@ -29,6 +29,15 @@ std::string ClockText(int16_t time) {
     return FourDigits(time).substr(0, 2) + ":" + minutes.substr(minutes.size() - 2);
 }
 
+// Said after the sentence: that the kernel's process events replace the walk, and that a process
+// of another user could run unseen, so the sentence promises no more than is watched.
+std::string WatchNote(const ProcessWatch& watch) {
+    std::string note = watch.kernelEvents ? "kernel process events" : "";
+    if (watch.otherUsersHidden)
+        note += (note.empty() ? "" : ", ") + std::string("other users' processes hidden");
+    return note.empty() ? note : " (" + note + ")";
+}
+
 } // namespace
 
 void QuenzelMain::ResetMonitor() {
@@ -102,8 +111,7 @@ void QuenzelMain::ShowStatus() {
     if (s.Del_On == 2)
         sentence +=
             std::string(" or") + (monitorOnly ? " for " : " after ") + std::to_string(rt.DelTimeWork) + "s";
-    // A process of another user could run unseen: the sentence must not promise more than is watched.
-    if (p.svc.processes.Watch().otherUsersHidden) sentence += " (other users' processes hidden)";
+    sentence += WatchNote(p.svc.processes.Watch());
     view.Title.text = sentence;
 
     if (s.StartTime == 1)

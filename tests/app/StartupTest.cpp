@@ -101,8 +101,9 @@ TEST(StatusSentence, EveryFormOfIt) {
         int16_t stopTime, delTime; // 0: not on
         int16_t cmdLineMode;
         const char* sentence;
-        bool othersHidden = false; // hidepid: logged once at start, said in the sentence
+        ProcessWatch watch{}; // said after the sentence; hidden processes also logged once at start
     };
+    const ProcessWatch kernelEvents{true, false}, othersHidden{false, true};
     for (const Row& r :
          {Row{1, 3, 300, 60, 2230, 3600, 0,
               "Shutdown if there is no activity for 300s or at 22:30 or after 3600s"},
@@ -116,12 +117,18 @@ TEST(StatusSentence, EveryFormOfIt) {
           Row{2, 1, 45, 90, 0, 0, 3, "Power Off if there are no communications for 60s"},
           Row{1, 3, 300, 60, 0, 60, 0,
               "Shutdown if there is no activity for 300s or after 60s (other users' processes hidden)",
-              true}}) {
+              othersHidden},
+          Row{1, 6, 30, 60, 0, 0, 0, "Standby if there is no activity for 30s (kernel process events)",
+              kernelEvents},
+          Row{2, 4, 300, 60, 0, 0, 0,
+              "Monitor until no activity for 300s (kernel process events, other users' processes hidden)",
+              ProcessWatch{true, true}}}) {
         Monitor m;
-        m.world.processes.watch.otherUsersHidden = r.othersHidden;
+        m.world.processes.watch = r.watch;
         m.Start(IniFile());
         const Texts events = m.Events();
-        EXPECT_EQ(std::count(events.begin(), events.end(), "HidePid/OtherUser"), r.othersHidden ? 1 : 0);
+        EXPECT_EQ(std::count(events.begin(), events.end(), "HidePid/OtherUser"),
+                  r.watch.otherUsersHidden ? 1 : 0);
         Settings& s = m.p.set;
         std::tie(s.CMain, s.ShutType, s.ProcDelay, s.ComDelay, s.StopTime, s.DelTime) =
             std::tuple(r.cMain, r.shutType, r.procDelay, r.comDelay, r.stopTime, r.delTime);
