@@ -214,10 +214,12 @@ NameReading ProcessNames::Read(int procFd, const char* pid) {
         FileDescriptor file(openat(procFd, EntryPath(pid, "cmdline").c_str(), O_RDONLY | O_CLOEXEC));
         if (!file.valid()) return FailureFromErrno();
         while (length < sizeof cmdline_ && !whole) {
-            got = ReadRetrying(file.get(), cmdline_ + length, sizeof cmdline_ - length);
+            const size_t room = sizeof cmdline_ - length;
+            got = ReadRetrying(file.get(), cmdline_ + length, room);
             if (got < 0) return FailureFromErrno();
-            whole = got == 0;
             length += static_cast<size_t>(got);
+            // The kernel gives the command line whole when it fits: a short read is its end.
+            whole = static_cast<size_t>(got) < room;
         }
     }
     const Arguments arguments(std::string_view(cmdline_, length), whole);

@@ -281,7 +281,7 @@ TEST(ProcProcessTable, FindsScriptsByTheirScriptsNameWhateverStartsThem) {
     };
     const std::string sh = "read line\n", python = "import sys\nsys.stdin.read()\n", perl = "<STDIN>;\n";
     const std::string fifteen = UniqueName(15, ".sh"), sixteen = UniqueName(16, ".sh");
-    const std::string longPy = UniqueName(24, " job.py"), shortSh = UniqueName(12, ".sh");
+    const std::string longPy = UniqueName(24, " job.py"), shortSh = UniqueName(13, ".sh");
     for (const Row& r : {
              Row{"#! exactly 15", fifteen, "#!/bin/sh -e\n", {"@"}, fifteen, 101},
              Row{"#! 16, cut by the kernel", sixteen, "#!/bin/sh -e\n", {"@"}, sixteen.substr(0, 15), 1},
@@ -325,7 +325,7 @@ TEST(ProcEventTable, SeesAWatchedNameStartExecInRenameAndEndAtTheNextScanAsTheWa
     EXPECT_TRUE(events->Watch().kernelEvents);
     const auto walk = MakeProcProcessTable("/proc");
     TempDir dir;
-    const std::string name = UniqueName(15, "-watched"), prefix = OurPrefix();
+    const std::string name = UniqueName(15, "-seen"), prefix = OurPrefix();
     const fs::path sleep = dir.path() / name, shell = dir.path() / "shell" / name;
     fs::copy_file("/bin/sleep", sleep);
     fs::create_directory(dir.path() / "shell");
@@ -373,8 +373,7 @@ TEST(ProcEventTable, WalksAgainAfterTheKernelDroppedEventsAndIsExactThen) {
     ASSERT_NE(events, nullptr);
     const auto walk = MakeProcProcessTable("/proc");
     TempDir dir;
-    const std::string before = UniqueName(14, "-before"), after = UniqueName(14, "-after"),
-                      prefix = OurPrefix();
+    const std::string before = UniqueName(15, "-old"), after = UniqueName(15, "-new"), prefix = OurPrefix();
     fs::copy_file("/bin/sleep", dir.path() / before);
     fs::copy_file("/bin/sleep", dir.path() / after);
     auto ended = std::make_unique<Child>(dir.path() / before, Names{before, "60"}, before);
