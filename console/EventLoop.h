@@ -41,4 +41,11 @@ int RunEventLoop(Session& session, EventSource& events);
 std::unique_ptr<EventSource> MakeEventSource();
 bool IsTerminal(int number);
 
+#ifdef _WIN32
+// The console's control handler (Ctrl+C, Ctrl+Break, closing the window, logoff, shutdown): it
+// asks the loop to end; where Windows ends the process on its return, it returns once the loop
+// has ended.
+int __stdcall OnConsoleControl(unsigned long type);
+#endif
+
 } // namespace qz

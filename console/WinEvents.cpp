@@ -15,14 +15,16 @@
 namespace qz {
 namespace {
 
-// The control handler runs on a thread of its own and is given no context.
-HANDLE exitEvent = nullptr;
+// The control handler runs on a thread of its own and is given no context, so the events it
+// reaches live as long as the process. Both are manual-reset: one loop at a time uses them.
+struct ControlEvents {
+    HANDLE exit = CreateEventA(nullptr, TRUE, FALSE, nullptr);  // set by the handler
+    HANDLE ended = CreateEventA(nullptr, TRUE, FALSE, nullptr); // set when the loop is over
+};
 
-BOOL WINAPI OnConsoleControl(DWORD type) {
-    SetEvent(exitEvent);
-    // Windows ends the process when the handler returns from these; give the loop time to log.
-    if (type == CTRL_CLOSE_EVENT || type == CTRL_LOGOFF_EVENT || type == CTRL_SHUTDOWN_EVENT) Sleep(5000);
-    return TRUE;
+ControlEvents& Control() {
+    static ControlEvents events;
+    return events;
 }
 
 std::system_error SystemError(const char* what) {
@@ -69,17 +71,20 @@ class Keyboard {
 class WinEvents final : public EventSource {
   public:
     WinEvents() {
-        exitEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        const ControlEvents& control = Control();
+        if (control.exit == nullptr || control.ended == nullptr) throw SystemError("CreateEvent");
+        ResetEvent(control.exit);
+        ResetEvent(control.ended);
         socketEvent_ = WSACreateEvent();
-        if (exitEvent == nullptr || socketEvent_ == WSA_INVALID_EVENT) throw SystemError("CreateEvent");
-        SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+        if (socketEvent_ == WSA_INVALID_EVENT) throw SystemError("WSACreateEvent");
+        if (!SetConsoleCtrlHandler(OnConsoleControl, TRUE)) throw SystemError("SetConsoleCtrlHandler");
     }
 
     ~WinEvents() override {
+        // The loop is over: a handler that holds the process for it may let it end now.
+        SetEvent(Control().ended);
         SetConsoleCtrlHandler(OnConsoleControl, FALSE);
         WSACloseEvent(socketEvent_);
-        CloseHandle(exitEvent);
-        exitEvent = nullptr;
     }
 
     WinEvents(const WinEvents&) = delete;
@@ -91,7 +96,7 @@ class WinEvents final : public EventSource {
         Follow(socket);
         HANDLE handles[3];
         DWORD count = 0;
-        handles[count++] = exitEvent;
+        handles[count++] = Control().exit;
         if (socket >= 0) handles[count++] = socketEvent_;
         if (HANDLE keys = keyboard_.Handle()) handles[count++] = keys;
 
@@ -99,7 +104,8 @@ class WinEvents final : public EventSource {
         const DWORD result = WaitForMultipleObjects(count, handles, FALSE, Timeout(deadline));
         if (result == WAIT_FAILED) throw SystemError("WaitForMultipleObjects");
         if (result == WAIT_TIMEOUT) return wakeup;
-        if (WaitForSingleObject(exitEvent, 0) == WAIT_OBJECT_0) wakeup.commands.push_back(Command::Exit);
+        // The exit event stays set: every wait from now on reports it until the loop ends.
+        if (WaitForSingleObject(Control().exit, 0) == WAIT_OBJECT_0) wakeup.commands.push_back(Command::Exit);
         if (socket >= 0) {
             WSANETWORKEVENTS happened{};
             // Also resets the event; a receive that leaves data waiting sets it again.
@@ -151,6 +157,15 @@ class WinStreamEnd final : public StreamEnd {
 };
 
 } // namespace
+
+BOOL WINAPI OnConsoleControl(DWORD type) {
+    SetEvent(Control().exit);
+    // Windows ends the process as soon as the handler returns from these (and at the latest after a
+    // few seconds): hold it until the loop has logged its end.
+    if (type == CTRL_CLOSE_EVENT || type == CTRL_LOGOFF_EVENT || type == CTRL_SHUTDOWN_EVENT)
+        WaitForSingleObject(Control().ended, INFINITE);
+    return TRUE;
+}
 
 std::unique_ptr<StreamEnd> MakeStreamEnd(int number) {
     return std::make_unique<WinStreamEnd>(number);

@@ -9,6 +9,13 @@
 #include "tests/support/Fakes.h"
 #include "tests/support/TempDir.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+#endif
+
 namespace qz::test {
 namespace {
 
@@ -89,6 +96,45 @@ TEST(EventLoop, WatchesTheSocketThatAReloadBindsAndHandlesItsDataBeforeTheComman
         {"*Start", "Initialise"}, {"*Exit", "Initialise"}};
     EXPECT_EQ(w.Log(), log);
 }
+
+#ifdef _WIN32
+// Ctrl+C as the console sends it (wine sends no other event), Ctrl+Break and the window's close
+// through the handler, which holds the process until the loop is over where Windows would end it
+// on the handler's return.
+TEST(WinEvents, TheConsoleControlsEndTheLoop) {
+    // A console of the tests' own: the one wine starts them in takes no events.
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole());
+    ASSERT_TRUE(SetConsoleCtrlHandler(nullptr, FALSE)); // a new process group ignores Ctrl+C
+    const struct {
+        DWORD type;
+        bool sent; // by the console; otherwise the handler is called
+        bool held;
+    } rows[] = {
+        {CTRL_C_EVENT, true, false}, {CTRL_BREAK_EVENT, false, false}, {CTRL_CLOSE_EVENT, false, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.type);
+        auto events = MakeEventSource();
+        std::atomic<bool> returned = false;
+        std::thread handler;
+        if (row.sent) {
+            ASSERT_TRUE(GenerateConsoleCtrlEvent(row.type, 0));
+        } else {
+            handler = std::thread([&] { returned = OnConsoleControl(row.type) != 0; });
+        }
+        const auto deadline = events->Now() + std::chrono::seconds(10);
+        EXPECT_EQ(events->Wait(-1, deadline).commands, std::vector<Command>{Command::Exit});
+        EXPECT_EQ(events->Wait(-1, deadline).commands, std::vector<Command>{Command::Exit}); // until it ends
+        if (!handler.joinable()) continue;
+        if (row.held) {
+            EXPECT_FALSE(returned);
+        }
+        events.reset();
+        handler.join();
+        EXPECT_TRUE(returned);
+    }
+}
+#endif
 
 TEST(Session, CommandsDoNothingWhileTheirControlsAreDisabledAndResetCancelsTheCountdown) {
     const struct {
