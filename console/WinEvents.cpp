@@ -31,6 +31,10 @@ std::system_error SystemError(const char* what) {
     return std::system_error(static_cast<int>(GetLastError()), std::system_category(), what);
 }
 
+std::system_error SocketError(const char* what) {
+    return std::system_error(WSAGetLastError(), std::system_category(), what);
+}
+
 // The console's keys, one at a time without echo, while this program lives.
 class Keyboard {
   public:
@@ -51,9 +55,15 @@ class Keyboard {
     void Read(std::vector<Command>& commands) {
         INPUT_RECORD records[32];
         DWORD waiting = 0;
-        if (!GetNumberOfConsoleInputEvents(input_, &waiting) || waiting == 0) return;
         DWORD got = 0;
-        if (!ReadConsoleInputA(input_, records, 32, &got)) return;
+        if (!GetNumberOfConsoleInputEvents(input_, &waiting) ||
+            (waiting > 0 && !ReadConsoleInputA(input_, records, 32, &got))) {
+            // Unread input keeps the handle signalled: the loop would spin on it.
+            std::fprintf(stderr, "The console's keys cannot be read (%s); they are no longer taken.\n",
+                         std::system_category().message(static_cast<int>(GetLastError())).c_str());
+            console_ = false;
+            return;
+        }
         for (DWORD i = 0; i < got; ++i) {
             const INPUT_RECORD& record = records[i];
             if (record.EventType != KEY_EVENT || !record.Event.KeyEvent.bKeyDown) continue;
@@ -109,9 +119,9 @@ class WinEvents final : public EventSource {
         if (socket >= 0) {
             WSANETWORKEVENTS happened{};
             // Also resets the event; a receive that leaves data waiting sets it again.
-            if (WSAEnumNetworkEvents(static_cast<SOCKET>(socket), socketEvent_, &happened) == 0 &&
-                (happened.lNetworkEvents & FD_READ) != 0)
-                wakeup.socketReadable = true;
+            if (WSAEnumNetworkEvents(static_cast<SOCKET>(socket), socketEvent_, &happened) != 0)
+                throw SocketError("WSAEnumNetworkEvents on the link socket");
+            wakeup.socketReadable = (happened.lNetworkEvents & FD_READ) != 0;
         }
         if (keyboard_.Handle() != nullptr) keyboard_.Read(wakeup.commands);
         return wakeup;
@@ -122,7 +132,9 @@ class WinEvents final : public EventSource {
     void Follow(std::intptr_t socket) {
         if (socket == watched_) return;
         watched_ = socket;
-        if (socket >= 0) WSAEventSelect(static_cast<SOCKET>(socket), socketEvent_, FD_READ);
+        // Without it the link's messages would never wake the loop.
+        if (socket >= 0 && WSAEventSelect(static_cast<SOCKET>(socket), socketEvent_, FD_READ) != 0)
+            throw SocketError("WSAEventSelect on the link socket");
     }
 
     DWORD Timeout(std::optional<SteadyTime> deadline) const {

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <system_error>
+
 namespace qz {
 namespace {
 
@@ -10,13 +13,30 @@ class WinInstanceGuard final : public InstanceGuard {
   public:
     Handle Create(const std::string& name, bool initialOwner, bool& existed) override {
         HANDLE mutex = CreateMutexA(nullptr, initialOwner ? TRUE : FALSE, name.c_str());
-        existed = GetLastError() == ERROR_ALREADY_EXISTS;
+        const DWORD error = GetLastError();
+        existed = error == ERROR_ALREADY_EXISTS;
+        if (mutex == nullptr) {
+            // A mutex of that name that this user may not open: another user's copy holds it.
+            if (error == ERROR_ACCESS_DENIED)
+                existed = true;
+            else if (!told_) {
+                told_ = true;
+                std::fprintf(
+                    stderr,
+                    "The single-instance lock \"%s\" could not be created (%s); this copy runs as if "
+                    "it were the only one.\n",
+                    name.c_str(), std::system_category().message(static_cast<int>(error)).c_str());
+            }
+        }
         return HandleToLong(mutex);
     }
 
     void Close(Handle handle) override {
         if (handle != 0) CloseHandle(LongToHandle(handle));
     }
+
+  private:
+    bool told_ = false; // the program asks more than once
 };
 
 } // namespace

@@ -10,9 +10,12 @@
 #include "tests/support/TempDir.h"
 
 #ifdef _WIN32
+#include <winsock2.h>
+
 #include <windows.h>
 
 #include <atomic>
+#include <system_error>
 #include <thread>
 #endif
 
@@ -133,6 +136,14 @@ TEST(WinEvents, TheConsoleControlsEndTheLoop) {
         handler.join();
         EXPECT_TRUE(returned);
     }
+}
+
+TEST(WinEvents, ALinkSocketThatCannotWakeTheLoopIsAnError) {
+    WSADATA data;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+    auto events = MakeEventSource();
+    EXPECT_THROW(events->Wait(0x7ffffff0, events->Now() + std::chrono::milliseconds(100)), std::system_error);
+    WSACleanup();
 }
 #endif
 

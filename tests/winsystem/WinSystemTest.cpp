@@ -117,5 +117,20 @@ TEST(WinInstanceGuard, AnotherProcessSeesTheGuardOnlyWhileAHandleIsOpen) {
     EXPECT_EQ(GuardInAnotherProcess(name), 2);
 }
 
+// A name in a namespace that does not exist: no mutex, and the program goes on as the only copy.
+TEST(WinInstanceGuard, AGuardThatCannotBeCreatedIsNoOtherCopyAndSaysWhy) {
+    auto guard = MakeInstanceGuard();
+    bool existed = true;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(guard->Create("NoSuchNamespace\\Quenzel", true, existed), 0);
+    EXPECT_FALSE(existed);
+    guard->Create("NoSuchNamespace\\Quenzel", false, existed);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("The single-instance lock \"NoSuchNamespace\\Quenzel\" could not be created (", 0),
+              0u)
+        << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << "said once: " << said;
+}
+
 } // namespace
 } // namespace qz
