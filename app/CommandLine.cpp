@@ -171,8 +171,10 @@ std::string Usage(std::string_view program) {
     usage += "  --new-key         alone on the command line: write a fresh link key to\n"
              "                    Data/Quenzel.key for pairing two stations, and exit\n\n";
 #ifdef _WIN32
-    usage += "Commands: Ctrl+C, Ctrl+Break or the key q exit; the key r resets (in the countdown:\n"
-             "cancels); the key t starts the test.\n";
+    usage += "Commands: Ctrl+C, Ctrl+Break, closing the console or the key q exit; the key r\n"
+             "resets (in the countdown: cancels); the key t starts the test; the key c or a set\n"
+             "event Local\\Quenzel.Reload.PID (PID: this copy's process id) reloads the\n"
+             "configuration.\n";
 #else
     usage += "Commands: SIGINT, SIGTERM or the key q exit; SIGUSR1 or the key r resets (in the\n"
              "countdown: cancels); SIGUSR2 or the key t starts the test; SIGHUP reloads the\n"

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "console/Session.h"
@@ -42,10 +43,17 @@ std::unique_ptr<EventSource> MakeEventSource();
 bool IsTerminal(int number);
 
 #ifdef _WIN32
+// The console's keys: those of the terminal, and c Reload.
+std::optional<Command> CommandForConsoleKey(char key);
 // The console's control handler (Ctrl+C, Ctrl+Break, closing the window, logoff, shutdown): it
 // asks the loop to end; where Windows ends the process on its return, it returns once the loop
 // has ended.
 int __stdcall OnConsoleControl(unsigned long type);
+// The event that reloads the configuration of the process with this id when it is set: per
+// process, so that copies side by side are told apart and one setting reaches one copy.
+inline std::string ReloadEventName(unsigned long pid) {
+    return "Local\\Quenzel.Reload." + std::to_string(pid);
+}
 #endif
 
 } // namespace qz

@@ -5,7 +5,11 @@
 #include "config/ConfigFile.h"
 #include "config/screen/ProgramReset.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <process.h>
+
+#include "console/EventLoop.h"
+#else
 #include <unistd.h>
 #endif
 
@@ -49,7 +53,8 @@ std::string Session::SetupAdvice() const {
         (slave ? "and give the main station's address under the key IPAdd.\n"
                : "and name the program to watch under the key Proc1 (for example Proc1=backup.sh).\n");
 #ifdef _WIN32
-    return advice + "Then start quenzeld again.\n";
+    return advice + "Then reload the configuration: the key c, or set the event " +
+           ReloadEventName(static_cast<unsigned long>(_getpid())) + ".\n";
 #else
     return advice + "Then reload the configuration: kill -HUP " + std::to_string(getpid()) +
            ", or for the service\nsystemctl reload quenzeld.\n";

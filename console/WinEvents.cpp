@@ -10,6 +10,7 @@
 #include "console/OutputChannel.h"
 
 #include <cstdio>
+#include <string>
 #include <system_error>
 
 namespace qz {
@@ -67,7 +68,7 @@ class Keyboard {
         for (DWORD i = 0; i < got; ++i) {
             const INPUT_RECORD& record = records[i];
             if (record.EventType != KEY_EVENT || !record.Event.KeyEvent.bKeyDown) continue;
-            if (auto command = CommandForKey(record.Event.KeyEvent.uChar.AsciiChar))
+            if (auto command = CommandForConsoleKey(record.Event.KeyEvent.uChar.AsciiChar))
                 commands.push_back(*command);
         }
     }
@@ -88,6 +89,13 @@ class WinEvents final : public EventSource {
         socketEvent_ = WSACreateEvent();
         if (socketEvent_ == WSA_INVALID_EVENT) throw SystemError("WSACreateEvent");
         if (!SetConsoleCtrlHandler(OnConsoleControl, TRUE)) throw SystemError("SetConsoleCtrlHandler");
+        // Without it the configuration can still be reloaded from the console.
+        const std::string name = ReloadEventName(GetCurrentProcessId());
+        reloadEvent_ = CreateEventA(nullptr, FALSE, FALSE, name.c_str());
+        if (reloadEvent_ == nullptr)
+            std::fprintf(stderr, "The event %s could not be created (%s); the key c still reloads.\n",
+                         name.c_str(),
+                         std::system_category().message(static_cast<int>(GetLastError())).c_str());
     }
 
     ~WinEvents() override {
@@ -95,6 +103,7 @@ class WinEvents final : public EventSource {
         SetEvent(Control().ended);
         SetConsoleCtrlHandler(OnConsoleControl, FALSE);
         WSACloseEvent(socketEvent_);
+        if (reloadEvent_ != nullptr) CloseHandle(reloadEvent_);
     }
 
     WinEvents(const WinEvents&) = delete;
@@ -104,9 +113,11 @@ class WinEvents final : public EventSource {
 
     Wakeup Wait(std::intptr_t socket, std::optional<SteadyTime> deadline) override {
         Follow(socket);
-        HANDLE handles[3];
+        HANDLE handles[4];
         DWORD count = 0;
         handles[count++] = Control().exit;
+        const DWORD reload = count;
+        if (reloadEvent_ != nullptr) handles[count++] = reloadEvent_;
         if (socket >= 0) handles[count++] = socketEvent_;
         if (HANDLE keys = keyboard_.Handle()) handles[count++] = keys;
 
@@ -116,6 +127,10 @@ class WinEvents final : public EventSource {
         if (result == WAIT_TIMEOUT) return wakeup;
         // The exit event stays set: every wait from now on reports it until the loop ends.
         if (WaitForSingleObject(Control().exit, 0) == WAIT_OBJECT_0) wakeup.commands.push_back(Command::Exit);
+        // An auto-reset event: the wait took it if it was the one that woke us, else it is looked at.
+        if (reloadEvent_ != nullptr &&
+            (result == WAIT_OBJECT_0 + reload || WaitForSingleObject(reloadEvent_, 0) == WAIT_OBJECT_0))
+            wakeup.commands.push_back(Command::Reload);
         if (socket >= 0) {
             WSANETWORKEVENTS happened{};
             // Also resets the event; a receive that leaves data waiting sets it again.
@@ -144,6 +159,7 @@ class WinEvents final : public EventSource {
     }
 
     WSAEVENT socketEvent_ = WSA_INVALID_EVENT;
+    HANDLE reloadEvent_ = nullptr;
     std::intptr_t watched_ = -1;
     Keyboard keyboard_;
 };
@@ -169,6 +185,12 @@ class WinStreamEnd final : public StreamEnd {
 };
 
 } // namespace
+
+std::optional<Command> CommandForConsoleKey(char key) {
+    // c reloads the configuration, as SIGHUP does where there are signals.
+    if (key == 'c' || key == 'C') return Command::Reload;
+    return CommandForKey(key);
+}
 
 BOOL WINAPI OnConsoleControl(DWORD type) {
     SetEvent(Control().exit);

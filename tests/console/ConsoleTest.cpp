@@ -138,6 +138,27 @@ TEST(WinEvents, TheConsoleControlsEndTheLoop) {
     }
 }
 
+// Each setting of the event is one reload; the console's key c is one as well.
+TEST(WinEvents, TheReloadEventAndTheKeyCReload) {
+    auto events = MakeEventSource();
+    HANDLE reload = OpenEventA(EVENT_MODIFY_STATE, FALSE, ReloadEventName(GetCurrentProcessId()).c_str());
+    ASSERT_NE(reload, nullptr);
+    const auto soon = [&] { return events->Now() + std::chrono::milliseconds(200); };
+    ASSERT_TRUE(SetEvent(reload));
+    EXPECT_EQ(events->Wait(-1, soon()).commands, std::vector<Command>{Command::Reload});
+    EXPECT_EQ(events->Wait(-1, soon()).commands, std::vector<Command>{});
+    CloseHandle(reload);
+
+    // Wine's console takes no written input, so the keys are checked one by one.
+    const std::pair<char, std::optional<Command>> keys[] = {{'c', Command::Reload},
+                                                            {'C', Command::Reload},
+                                                            {'q', Command::Exit},
+                                                            {'r', Command::Reset},
+                                                            {'x', {}}};
+    for (const auto& [key, command] : keys)
+        EXPECT_EQ(CommandForConsoleKey(key), command) << key;
+}
+
 TEST(WinEvents, ALinkSocketThatCannotWakeTheLoopIsAnError) {
     WSADATA data;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
