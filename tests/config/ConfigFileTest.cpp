@@ -140,6 +140,7 @@ TEST(ReadConfigFile, FollowsTheLineAndCrossFieldRules) {
         {"keys in other sections", {}, ok, {{"\r\n[Shutdown]", ""}, {"[Comms]", "[Comms]\r\n[Shutdown]"}}},
         {"too large for 16 bits", IniFile().Set("ProcDelay", 70000), bad},
         {"shutdown time below 16 bits after the offset", IniFile().Set("StopTime", -30000), bad},
+        {"shutdown time past 23:59 with a valid last four digits", IniFile().Set("StopTime", 30000), bad},
         {"activation at 00:00", IniFile(at).Set("StartDelay", 10000), ok},
         {"activation at 23:59", IniFile(at).Set("StartDelay", 12359), ok},
         {"activation at 23:60", IniFile(at).Set("StartDelay", 12360), bad},

