@@ -24,9 +24,11 @@ Answer HookHost::ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string
     return answer;
 }
 
-Monitor::Monitor()
-    : world(dir.path()), p(Services{host, world.clock, world.files, world.processes, world.power,
-                                    world.socket, world.resolver, world.guard, world.system}),
+Monitor::Monitor(std::unique_ptr<ProcessTable> processes, std::unique_ptr<PowerApi> power)
+    : world(dir.path()), realProcesses(std::move(processes)), realPower(std::move(power)),
+      p(Services{host, world.clock, world.files, realProcesses ? *realProcesses : world.processes,
+                 realPower ? *realPower : world.power, world.socket, world.resolver, world.guard,
+                 world.system}),
       main(p, window), window(p, main) {
     std::filesystem::create_directories(dir.path() / "Log");
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,22 +53,27 @@ class FakeWindow : public WindowHost {
 // A log entry as "Event/Detail", the event word with its test-mode marker "*".
 std::vector<std::string> LogEvents(const std::string& logText);
 
-// One program in its own working folder (Data\Quenzel.ini, Log\), with fakes for the world.
+// One program in its own working folder (Data\Quenzel.ini, Log\), with fakes for the world where no
+// real process table or power backend is given.
 class Monitor {
   public:
-    Monitor();
+    explicit Monitor(std::unique_ptr<ProcessTable> processes = nullptr,
+                     std::unique_ptr<PowerApi> power = nullptr);
     // Writes the configuration and loads the main window as a start with this command line.
     void Start(const IniFile& ini, const std::string& commandLine = "");
     void Tick(int count = 1);
     // Two ticks a second. The status the program ended with, or -1 when it carried on.
     int Seconds(int count);
     std::vector<std::string> Events() const { return LogEvents(dir.Read("Log/Quenzel.log")); }
-    std::vector<std::string> EventsSince(size_t from) const; // after the first `from` entries
+    std::vector<std::string> EventsSince(size_t from = 0) const; // after the first `from` entries
 
     TempDir dir;
     HookHost host;
     FakeWorld world; // the fakes besides the host
+    std::unique_ptr<ProcessTable> realProcesses;
+    std::unique_ptr<PowerApi> realPower;
     Program p;
+    Program& program = p;
     QuenzelMain main;
     FakeWindow window;
 };
