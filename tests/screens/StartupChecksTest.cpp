@@ -39,72 +39,65 @@ std::optional<ShownMessage> BoxOf(const Check& check, const TempDir& dir, const 
     return std::nullopt;
 }
 
-TEST(StartupChecks, MissingFolderOrFileShowsItsBoxAndEndsTheProgram) {
-    struct Row {
-        Check check;
-        MsgIcon icon;
-        const char* subject;
-        const char* text;
-    };
-    TempDir empty;
-    for (const Row& r :
-         {Row{kDataDir, MsgIcon::Critical, " Data Directory Error",
-              "The data directory does not exist.\r\nTo restore the data directory\r\n"
-              "reinstall the program.\r\nThe program will now terminate."},
-          Row{kConfigFile, MsgIcon::Critical, " Configuration File Error",
-              "The configuration file is either missing or\r\ncorrupted. To restore the "
-              "configuration file\r\nreinstall the program.\r\nThe program will now terminate."},
-          Row{kLogDir, MsgIcon::Critical, " Log Directory Error",
-              "The log directory does not exist. This\r\ndirectory must be created manually if\r\n"
-              "it is not the default one. To restore\r\nthe default log directory reinstall\r\n"
-              "the program.\r\nThe program will now terminate."},
-          Row{kLogFile, MsgIcon::Exclamation, " Log File Error",
-              "The log file is either missing or\r\ncorrupted. Delete the log file if\r\n"
-              "it exists and restart the program.\r\nThe program will now terminate."}}) {
-        for (const std::string appTitle : {"Quenzel", "Quenzel Slave"}) {
-            const auto box = BoxOf(r.check, empty, appTitle.c_str());
-            ASSERT_TRUE(box) << r.subject;
-            EXPECT_EQ(std::tuple(box->icon, box->buttons, box->title, box->text),
-                      std::tuple(r.icon, MsgButtons::Ok, appTitle + r.subject, r.text));
-        }
-    }
-}
-
 #ifndef _WIN32
 std::string Unchecked(const std::string& subject, const std::filesystem::path& path,
                       const std::string& reason) {
     return "Unable to check the " + subject + " " + path.string() + ".\r\n" + reason +
            ".\r\nThe program will now terminate.";
 }
+#endif
 
-TEST(StartupChecks, AFolderOrFileThatCannotBeCheckedKeepsItsBoxAndGivesThePathAndTheSystemsReason) {
-    TempDir dir;
-    for (const char* loop : {"Data", "Log"}) // each a link to itself
-        std::filesystem::create_symlink(loop, dir.path() / loop);
-    const std::string reason = "Too many levels of symbolic links";
+// Missing, each shows its own box; where it cannot be checked (a link to itself), the same box gives
+// the path and the system's reason instead.
+TEST(StartupChecks, AMissingFolderOrFileOrOneThatCannotBeCheckedShowsItsBoxAndEndsTheProgram) {
+    TempDir empty, loops;
+#ifndef _WIN32
+    for (const char* loop : {"Data", "Log"})
+        std::filesystem::create_symlink(loop, loops.path() / loop);
+#endif
     const struct {
         Check check;
         MsgIcon icon;
-        const char* subject;
-        std::string text;
+        const char *subject, *missing, *what;
+        std::filesystem::path path;
     } rows[] = {
         {kDataDir, MsgIcon::Critical, " Data Directory Error",
-         Unchecked("data directory", dir.path() / "Data", reason)},
+         "The data directory does not exist.\r\nTo restore the data directory\r\n"
+         "reinstall the program.\r\nThe program will now terminate.",
+         "data directory", "Data"},
         {kConfigFile, MsgIcon::Critical, " Configuration File Error",
-         Unchecked("configuration file", dir.path() / "Data" / "Quenzel.ini", reason)},
+         "The configuration file is either missing or\r\ncorrupted. To restore the "
+         "configuration file\r\nreinstall the program.\r\nThe program will now terminate.",
+         "configuration file", "Data/Quenzel.ini"},
         {kLogDir, MsgIcon::Critical, " Log Directory Error",
-         Unchecked("log directory", dir.path() / "Log", reason)},
+         "The log directory does not exist. This\r\ndirectory must be created manually if\r\n"
+         "it is not the default one. To restore\r\nthe default log directory reinstall\r\n"
+         "the program.\r\nThe program will now terminate.",
+         "log directory", "Log"},
         {kLogFile, MsgIcon::Exclamation, " Log File Error",
-         Unchecked("log file", dir.path() / "Log" / "Quenzel.log", reason)},
+         "The log file is either missing or\r\ncorrupted. Delete the log file if\r\n"
+         "it exists and restart the program.\r\nThe program will now terminate.",
+         "log file", "Log/Quenzel.log"},
     };
     for (const auto& r : rows) {
-        const auto box = BoxOf(r.check, dir, "Quenzel Slave");
+        for (const std::string appTitle : {"Quenzel", "Quenzel Slave"}) {
+            const auto box = BoxOf(r.check, empty, appTitle.c_str());
+            ASSERT_TRUE(box) << r.subject;
+            EXPECT_EQ(std::tuple(box->icon, box->buttons, box->title, box->text),
+                      std::tuple(r.icon, MsgButtons::Ok, appTitle + r.subject, std::string(r.missing)));
+        }
+#ifndef _WIN32
+        const auto box = BoxOf(r.check, loops, "Quenzel Slave");
         ASSERT_TRUE(box) << r.subject;
         EXPECT_EQ(std::tuple(box->icon, box->buttons, box->title, box->text),
-                  std::tuple(r.icon, MsgButtons::Ok, "Quenzel Slave" + std::string(r.subject), r.text));
+                  std::tuple(r.icon, MsgButtons::Ok, "Quenzel Slave" + std::string(r.subject),
+                             Unchecked(r.what, (loops.path() / r.path).make_preferred(),
+                                       "Too many levels of symbolic links")));
+#endif
     }
 }
 
+#ifndef _WIN32
 // The folder is there as "Data"; finding it for "data" needs a descriptor, and there is none.
 TEST(StartupChecksDeathTest, OutOfDescriptorsIsNoMissingFolder) {
     TempDir dir;
