@@ -699,7 +699,8 @@ class Package(TempCase):
     @unittest.skipUnless(WITH_DAEMON, "quenzeld is not built")
     def test_packaged_quenzeld_watches_and_exits_on_sigterm(self):
         work = self.tempdir() / "work"
-        seeded = run([str(self.root / "usr/bin/quenzel-launcher"), "--seed-only", "--data", str(work)])
+        # The seeding script comes with quenzeld; the launcher only in the desktop package.
+        seeded = run([str(self.root / "usr/libexec/quenzel/quenzel-seed"), str(work)])
         self.assertEqual(seeded.returncode, 0, seeded.stderr)
         port1, port2 = free_udp_ports(2)
         configure(work / "Data/Quenzel.ini", Port1=port1, Port2=port2, Proc1=self.watched_child(self.tempdir()))

@@ -100,6 +100,10 @@ TEST(StartupChecks, AMissingFolderOrFileOrOneThatCannotBeCheckedShowsItsBoxAndEn
 #ifndef _WIN32
 // The folder is there as "Data"; finding it for "data" needs a descriptor, and there is none.
 TEST(StartupChecksDeathTest, OutOfDescriptorsIsNoMissingFolder) {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' runtime needs descriptors of its own to check a pointer, so it fails first.
+    GTEST_SKIP() << "not under the sanitizers";
+#endif
     TempDir dir;
     dir.Write("Data/Quenzel.ini", "");
     const std::string expected = Unchecked("data directory", dir.path() / "data", "Too many open files");
