@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "platform/Backend.h"
-#include "tests/faults/MonitorWith.h"
+#include "tests/app/Harness.h"
 #include "tests/power/PrivateBus.h"
 
 namespace qz::test {
@@ -63,7 +63,7 @@ TEST(LogindBusGoesAway, DuringTheCountdownTheFailureIsShownAndMonitoringStartsOv
         SCOPED_TRACE(row.systemText);
         PrivateLogind logind;
         ASSERT_TRUE(logind.InForce()) << "the system bus address is not our private bus";
-        MonitorWith m(nullptr, MakePowerApi());
+        Monitor m(nullptr, MakePowerApi());
         m.Start(IniFile().Set("StartDelay", 2).Set("ProcDelay", 5).Set("ShutTime", 4).Set("ShutType", 1));
         ASSERT_EQ(m.Seconds(9), -1);
         const size_t before = m.EventsSince().size();

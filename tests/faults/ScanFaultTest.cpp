@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/linux/ProcProcessTable.h"
-#include "tests/faults/MonitorWith.h"
+#include "tests/app/Harness.h"
 
 namespace qz::test {
 namespace {
@@ -28,7 +28,7 @@ TEST(UnreadableProcessTable, CountsAsActivityIsLoggedOnceAndNeverPowersOff) {
             table.Write("proc/101/comm", "bash\n");
         };
         writeProcesses();
-        MonitorWith m(MakeProcProcessTable((table.path() / "proc").string()), nullptr);
+        Monitor m(MakeProcProcessTable((table.path() / "proc").string()), nullptr);
         const MainView& view = m.main.view;
         // worker.exe does not run: idle after five seconds, then a three-second countdown.
         m.Start(IniFile().Set("StartDelay", 1).Set("ProcDelay", 5).Set("ShutTime", 3));
