@@ -3,7 +3,7 @@
 #include <array>
 #include <ostream>
 
-#include "app/Program.h"
+#include "core/Program.h"
 
 namespace qz {
 namespace {

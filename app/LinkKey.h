@@ -1,7 +1,7 @@
 #pragma once
 #include <iosfwd>
 
-#include "app/Program.h"
+#include "core/Program.h"
 
 namespace qz {
 

@@ -110,7 +110,7 @@ void QuenzelMain::RunStep() {
     rt.LinkIdle = 1;
 }
 
-void QuenzelMain::Reset_Click() {
+void QuenzelMain::OnReset() {
     switch (p.rt.MonState) {
     case 2:
         WriteLog(p, "Cancel", p.rt.ShutTypeName);
@@ -131,13 +131,13 @@ void QuenzelMain::RestartMonitor() {
     RunState& rt = p.rt;
     view.Reset.caption = "&Reset";
     view.Reset.tooltip = "Reset " + rt.AppTitle;
-    view.mPopUpReset.visible = true;
-    view.mPopUpCancel.visible = false;
-    for (MenuItemView* item : {&view.mPopUpAbout, &view.mPopUpConfig, &view.mPopUpMin, &view.mPopUpRestore,
-                               &view.mPopUpTest, &view.mPopUpUpdate})
+    view.menuReset.visible = true;
+    view.menuCancel.visible = false;
+    for (MenuItemView* item : {&view.menuAbout, &view.menuConfigure, &view.menuMinimise, &view.menuRestore,
+                               &view.menuTest, &view.menuUpdate})
         item->enabled = true;
-    view.mPopUpExit.enabled = ExitPermitted(p);
-    Form_Resize();
+    view.menuExit.enabled = ExitPermitted(p);
+    OnResized();
     SetTrayIcon("Activate");
     // A cancelled real countdown puts the window back into its start state.
     rt.ApplyStartMin = rt.MonState == 2 && !rt.TestMode && rt.CmdLineMode != 1;
@@ -145,7 +145,7 @@ void QuenzelMain::RestartMonitor() {
     ShowStatus();
 }
 
-void QuenzelMain::TestS_Click() {
+void QuenzelMain::OnTest() {
     RunState& rt = p.rt;
     if (rt.NotConfigured || rt.SetupFault) return;
     ResetMonitor();
@@ -160,8 +160,8 @@ void QuenzelMain::TestS_Click() {
     view.Reset.caption = "&Reset";
     view.Reset.tooltip = "Reset " + rt.AppTitle;
     view.caption = rt.AppTitle + " - Test Mode";
-    view.mPopUpReset.visible = true;
-    view.mPopUpCancel.visible = false;
+    view.menuReset.visible = true;
+    view.menuCancel.visible = false;
     SetTrayIcon("Activate");
     rt.LinkMessage = "<QZT000>";
     if (p.set.CMain == 1) SendLinkMessage(p); // the slaves start their own test

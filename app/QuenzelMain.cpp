@@ -1,7 +1,7 @@
 #include "app/QuenzelMain.h"
 
 #include "app/LinkKey.h"
-#include "app/mdMain.h"
+#include "app/Startup.h"
 #include "link/Link.h"
 #include "logging/Log.h"
 #include "screens/AdminTest.h"
@@ -11,7 +11,7 @@ namespace qz {
 
 QuenzelMain::QuenzelMain(Program& program, WindowHost& host) : p(program), window(host) {}
 
-void QuenzelMain::Form_Load() {
+void QuenzelMain::Load() {
     p.rt.AppTitle = "Quenzel";
     CheckDataDir(p, "data");
     LoadSettings(p);
@@ -31,24 +31,24 @@ void QuenzelMain::Form_Load() {
     SetTrayIcon("Start");
     p.rt.DialogOpen = false;
     if (view.state == WindowState::Minimised && view.trayAvailable) view.hidden = true;
-    Form_Resize(); // the window is shown
+    OnResized(); // the window is shown
 }
 
-void QuenzelMain::Form_Activate() {
+void QuenzelMain::OnActivated() {
     view.topMost = p.set.RunOnTop == 2;
     if (view.state == WindowState::Minimised && view.trayAvailable) view.hidden = true;
     if (p.rt.NotConfigured || p.rt.SetupFault) {
-        view.mPopUpReset.enabled = false;
-        view.mPopUpTest.enabled = false;
+        view.menuReset.enabled = false;
+        view.menuTest.enabled = false;
     }
-    view.mPopUpExit.enabled = ExitPermitted(p);
+    view.menuExit.enabled = ExitPermitted(p);
 }
 
-void QuenzelMain::Exit_Click() {
-    Form_Unload();
+void QuenzelMain::OnExit() {
+    Close();
 }
 
-void QuenzelMain::Form_Unload() {
+void QuenzelMain::Close() {
     p.rt.TimerEnabled = false;
     LogLinkDrops(p, true);
     if (!p.rt.NotConfigured) WriteLog(p, "Exit", StateWord());
@@ -74,7 +74,7 @@ bool QuenzelMain::MonitorMayStep(int16_t state) const {
            !p.rt.SetupFault;
 }
 
-void QuenzelMain::tmrRefresh_Timer() {
+void QuenzelMain::OnTimer() {
     RunState& rt = p.rt;
     if (!rt.TimerEnabled) return;
     if (rt.TickPhase == 1) {
@@ -97,16 +97,16 @@ void QuenzelMain::tmrRefresh_Timer() {
         SendLinkMessage(p);
 }
 
-void QuenzelMain::udpServ_DataArrival() {
-    qz::udpServ_DataArrival(p, *this);
+void QuenzelMain::OnDatagram() {
+    qz::OnDatagram(p, *this);
 }
 
 void QuenzelMain::RemoteReset() {
-    Reset_Click();
+    OnReset();
 }
 
 void QuenzelMain::RemoteTest() {
-    TestS_Click();
+    OnTest();
 }
 
 void QuenzelMain::ShowLinkError(const std::string& text) {

@@ -1,9 +1,9 @@
 #pragma once
 #include <string>
 
-#include "app/MainView.h"
-#include "app/Program.h"
-#include "app/WindowHost.h"
+#include "core/MainView.h"
+#include "core/Program.h"
+#include "core/WindowHost.h"
 #include "link/Link.h"
 
 namespace qz {
@@ -13,17 +13,17 @@ namespace qz {
 // after every call and forwards the window's events to the handlers below.
 //
 // How a front end drives it:
-// - after Main() chose the main window: Form_Load() once, then Form_Activate() whenever the
+// - after Main() chose the main window: Load() once, then OnActivated() whenever the
 //   window becomes active;
-// - every 500 ms while p.rt.TimerEnabled is set: tmrRefresh_Timer();
-// - when the link socket is readable: udpServ_DataArrival();
-// - buttons: Reset_Click, TestS_Click, Config_Click, About_Click, Exit_Click, Update_Click,
-//   Logo_Click; popup items: the mPopUp*_Click handlers;
-// - the tray icon: Form_MouseMove(0, 0, 515, 0) for a double click, (0, 0, 516, 0) for a right
+// - every 500 ms while p.rt.TimerEnabled is set: OnTimer();
+// - when the link socket is readable: OnDatagram();
+// - buttons: OnReset, OnTest, OnConfigure, OnAbout, OnExit, OnUpdate,
+//   OnLogo; popup items: the OnMenu* handlers;
+// - the tray icon: OnTrayMouse(0, 0, 515, 0) for a double click, (0, 0, 516, 0) for a right
 //   click;
 // - the desktop's tray came or went (asked at every timer tick): SetTrayAvailable();
-// - the user minimised or restored the window: set view.state, then Form_Resize();
-// - the window's close command (offered only while view.closeAllowed): Form_Unload().
+// - the user minimised or restored the window: set view.state, then OnResized();
+// - the window's close command (offered only while view.closeAllowed): Close().
 // The program ends through p.svc.host.EndProgram: 0 after Exit or a completed countdown, 1 after
 // a fatal error.
 class QuenzelMain : public LinkEvents {
@@ -33,19 +33,19 @@ class QuenzelMain : public LinkEvents {
     MainView view;
 
     // Start and end (the window's life).
-    void Form_Load();
-    void Form_Activate();
-    void Form_Unload();
-    void Exit_Click();
+    void Load();
+    void OnActivated();
+    void Close();
+    void OnExit();
 
     // The monitor.
-    void tmrRefresh_Timer();
+    void OnTimer();
     void ActivationStep();
     void RunStep();
     void CheckActivity();
     void ShutdownStep();
-    void Reset_Click();
-    void TestS_Click();
+    void OnReset();
+    void OnTest();
     void RestartMonitor();
 
     // Status display.
@@ -57,26 +57,26 @@ class QuenzelMain : public LinkEvents {
     void SetTrayIcon(const std::string& key);
     void SetCloseAllowed(bool allow);
     void SetTrayAvailable(bool available);
-    void Form_Resize();
-    void Form_MouseMove(int button, int shift, int x, int y);
-    void About_Click();
-    void Config_Click();
-    void Logo_Click();
-    void Update_Click();
+    void OnResized();
+    void OnTrayMouse(int button, int shift, int x, int y);
+    void OnAbout();
+    void OnConfigure();
+    void OnLogo();
+    void OnUpdate();
     void DisableMainControls();
     void EnableMainControls();
-    void mPopUpAbout_Click();
-    void mPopUpCancel_Click();
-    void mPopUpConfig_Click();
-    void mPopUpExit_Click();
-    void mPopUpMin_Click();
-    void mPopUpReset_Click();
-    void mPopUpRestore_Click();
-    void mPopUpTest_Click();
-    void mPopUpUpdate_Click();
+    void OnMenuAbout();
+    void OnMenuCancel();
+    void OnMenuConfigure();
+    void OnMenuExit();
+    void OnMenuMinimise();
+    void OnMenuReset();
+    void OnMenuRestore();
+    void OnMenuTest();
+    void OnMenuUpdate();
 
     // The link socket has data.
-    void udpServ_DataArrival();
+    void OnDatagram();
 
     // What the slave's receiver asks of the window.
     void RemoteReset() override;

@@ -91,11 +91,11 @@ void QuenzelMain::ShutdownStep() {
                         std::to_string(rt.ShutTimeWork - rt.CountSeconds) + "s";
     view.Reset.caption = "&Cancel";
     view.Reset.tooltip = "Cancel " + rt.AppTitle + " " + rt.ShutTypeName;
-    for (MenuItemView* item : {&view.mPopUpAbout, &view.mPopUpConfig, &view.mPopUpMin, &view.mPopUpRestore,
-                               &view.mPopUpTest, &view.mPopUpUpdate, &view.mPopUpExit})
+    for (MenuItemView* item : {&view.menuAbout, &view.menuConfigure, &view.menuMinimise, &view.menuRestore,
+                               &view.menuTest, &view.menuUpdate, &view.menuExit})
         item->enabled = false;
-    view.mPopUpReset.visible = false;
-    view.mPopUpCancel.visible = true;
+    view.menuReset.visible = false;
+    view.menuCancel.visible = true;
 
     if (rt.CountSeconds < rt.ShutTimeWork) {
         if (rt.CountSeconds > 0 && s.LogLevel == 3) WriteLog(p, rt.ShutTypeName, "");

@@ -83,7 +83,7 @@ void QuenzelMain::ResetMonitor() {
     const bool allowed = ExitPermitted(p);
     view.Exit.enabled = allowed;
     SetCloseAllowed(allowed);
-    view.mPopUpExit.enabled = allowed;
+    view.menuExit.enabled = allowed;
 }
 
 void QuenzelMain::ShowStatus() {

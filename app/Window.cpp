@@ -20,7 +20,7 @@ void QuenzelMain::BringToFront() {
         view.state = WindowState::Normal;
         view.hidden = false;
         ++view.centreRequests;
-        Form_Resize();
+        OnResized();
     }
     view.topMost = p.set.RunOnTop == 2 || p.rt.MonState == 2;
 }
@@ -45,13 +45,13 @@ void QuenzelMain::SetTrayAvailable(bool available) {
     } else if (view.hidden) {
         view.hidden = false;
         view.state = WindowState::Normal;
-        Form_Resize();
+        OnResized();
     }
 }
 
 void QuenzelMain::MinimiseWindow() {
     view.state = WindowState::Minimised;
-    Form_Resize();
+    OnResized();
 }
 
 // The user put the window into the other state than StartMin asks for.
@@ -65,14 +65,14 @@ void QuenzelMain::ApplyOverrideRule() {
     if (OverrideRule()) p.rt.WindowOverride = true;
 }
 
-void QuenzelMain::Form_Resize() {
+void QuenzelMain::OnResized() {
     if (view.state == WindowState::Minimised) {
         if (view.trayAvailable) view.hidden = true;
-        view.mPopUpRestore.visible = true;
-        view.mPopUpMin.visible = false;
+        view.menuRestore.visible = true;
+        view.menuMinimise.visible = false;
     } else {
-        view.mPopUpRestore.visible = false;
-        view.mPopUpMin.visible = true;
+        view.menuRestore.visible = false;
+        view.menuMinimise.visible = true;
     }
     // The countdown restores the window by force; that is no choice of the user's.
     if (OverrideRule())
@@ -81,7 +81,7 @@ void QuenzelMain::Form_Resize() {
         p.rt.WindowOverride = false;
 }
 
-void QuenzelMain::Form_MouseMove(int, int, int x, int) {
+void QuenzelMain::OnTrayMouse(int, int, int x, int) {
     if (x == kTrayDoubleClick) {
         BringToFront();
         ++view.foregroundRequests; // also when the window is open but covered
@@ -92,21 +92,21 @@ void QuenzelMain::Form_MouseMove(int, int, int x, int) {
     }
 }
 
-void QuenzelMain::About_Click() {
+void QuenzelMain::OnAbout() {
     DisableMainControls();
     window.ShowAbout();
 }
 
-void QuenzelMain::Config_Click() {
+void QuenzelMain::OnConfigure() {
     DisableMainControls();
     window.ShowConfig();
 }
 
-void QuenzelMain::Logo_Click() {
+void QuenzelMain::OnLogo() {
     window.OpenWebPage("index.htm");
 }
 
-void QuenzelMain::Update_Click() {
+void QuenzelMain::OnUpdate() {
     window.OpenWebPage("software/misc/update.htm?ID=15&Ver=" + std::to_string(kVersionMajor) + "." +
                        std::to_string(kVersionMinor));
 }
@@ -117,10 +117,10 @@ void SetMainControls(MainView& view, bool countdown, bool enabled) {
     for (ButtonView* button : {&view.TestS, &view.Config, &view.About})
         button->enabled = enabled;
     if (countdown)
-        view.mPopUpCancel.enabled = enabled;
+        view.menuCancel.enabled = enabled;
     else
         view.Reset.enabled = enabled;
-    for (MenuItemView* item : {&view.mPopUpAbout, &view.mPopUpConfig, &view.mPopUpReset, &view.mPopUpTest})
+    for (MenuItemView* item : {&view.menuAbout, &view.menuConfigure, &view.menuReset, &view.menuTest})
         item->enabled = enabled;
 }
 
@@ -134,32 +134,32 @@ void QuenzelMain::EnableMainControls() {
     SetMainControls(view, p.rt.MonState == 2, true);
 }
 
-void QuenzelMain::mPopUpAbout_Click() {
-    About_Click();
+void QuenzelMain::OnMenuAbout() {
+    OnAbout();
 }
-void QuenzelMain::mPopUpCancel_Click() {
-    Reset_Click();
+void QuenzelMain::OnMenuCancel() {
+    OnReset();
 }
-void QuenzelMain::mPopUpConfig_Click() {
-    Config_Click();
+void QuenzelMain::OnMenuConfigure() {
+    OnConfigure();
 }
-void QuenzelMain::mPopUpExit_Click() {
-    Form_Unload();
+void QuenzelMain::OnMenuExit() {
+    Close();
 }
-void QuenzelMain::mPopUpMin_Click() {
+void QuenzelMain::OnMenuMinimise() {
     MinimiseWindow();
 }
-void QuenzelMain::mPopUpReset_Click() {
-    Reset_Click();
+void QuenzelMain::OnMenuReset() {
+    OnReset();
 }
-void QuenzelMain::mPopUpTest_Click() {
-    TestS_Click();
+void QuenzelMain::OnMenuTest() {
+    OnTest();
 }
-void QuenzelMain::mPopUpUpdate_Click() {
-    Update_Click();
+void QuenzelMain::OnMenuUpdate() {
+    OnUpdate();
 }
 
-void QuenzelMain::mPopUpRestore_Click() {
+void QuenzelMain::OnMenuRestore() {
     p.rt.WindowOverride = false;
     BringToFront();
     ++view.foregroundRequests;

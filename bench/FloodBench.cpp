@@ -181,7 +181,7 @@ void HandlerUnderFlood(benchmark::State& state, bool keyed) {
                DrainFlood(
                    fd, port,
                    [&] {
-                       udpServ_DataArrival(slave, events);
+                       OnDatagram(slave, events);
                        return counting.received;
                    },
                    kinds),

@@ -128,9 +128,9 @@ void LinkRoundTrip(benchmark::State& state, std::vector<double>& samples) {
         main.program.rt.LinkMark = "-";
         SendLinkMessage(main.program);
         if (!WaitReadable(slave.Fd())) return state.SkipWithError("the slave heard nothing");
-        udpServ_DataArrival(slave.program, slave.events);
+        OnDatagram(slave.program, slave.events);
         if (!WaitReadable(main.Fd())) return state.SkipWithError("the slave did not answer");
-        udpServ_DataArrival(main.program, main.events);
+        OnDatagram(main.program, main.events);
         samples.push_back(Micros(Clock::now() - start));
         if (main.program.rt.LinkMark != "C") return state.SkipWithError("the answer was not a valid message");
     }

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Program.h"
+#include "core/Program.h"
 
 namespace qz {
 

@@ -2,8 +2,8 @@
 #include <functional>
 #include <string>
 
-#include "app/Host.h"
-#include "app/WindowHost.h"
+#include "core/Host.h"
+#include "core/WindowHost.h"
 #include "console/ConsoleOutput.h"
 
 namespace qz {

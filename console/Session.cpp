@@ -1,9 +1,9 @@
 #include "console/Session.h"
 
-#include "app/MultiInst.h"
-#include "app/mdMain.h"
+#include "screens/AlreadyRunningScreen.h"
+#include "app/Startup.h"
 #include "config/ConfigFile.h"
-#include "config/screen/ProgramReset.h"
+#include "app/ProgramReset.h"
 
 #ifdef _WIN32
 #include <process.h>
@@ -34,12 +34,12 @@ Session::Session(Program& program, ConsoleHost& consoleHost, StatusPrinter& prin
 }
 
 void Session::Start() {
-    if (Main(p) == StartWindow::MultiInst) {
+    if (Main(p) == StartWindow::AlreadyRunning) {
         Refuse();
         return;
     }
-    window.Form_Load();
-    window.Form_Activate();
+    window.Load();
+    window.OnActivated();
     shown = true;
     Render();
     // The status sentence speaks of a Configure button that only the desktop has.
@@ -62,21 +62,21 @@ std::string Session::SetupAdvice() const {
 }
 
 void Session::Refuse() {
-    MultiInst refusal(p, host);
-    refusal.Form_Load();
-    refusal.Form_Activate();
+    AlreadyRunningScreen refusal(p, host);
+    refusal.Load();
+    refusal.OnActivated();
     host.ShowMessage(MsgIcon::Critical, MsgButtons::Ok, refusal.view.caption, refusal.view.ErrorMess);
     host.Output().Note(AnotherCopyNote(p));
-    refusal.Exit_Click();
+    refusal.OnExit();
 }
 
 void Session::Tick() {
-    window.tmrRefresh_Timer();
+    window.OnTimer();
     Render();
 }
 
 void Session::DataArrival() {
-    window.udpServ_DataArrival();
+    window.OnDatagram();
     Render();
 }
 
@@ -84,16 +84,16 @@ void Session::Do(Command command) {
     const MainView& view = window.view;
     switch (command) {
     case Command::Reset:
-        if (view.Reset.enabled) window.Reset_Click();
+        if (view.Reset.enabled) window.OnReset();
         break;
     case Command::Test:
-        if (view.TestS.enabled) window.TestS_Click();
+        if (view.TestS.enabled) window.OnTest();
         break;
     case Command::Reload:
         if (view.Config.enabled) Reload();
         break;
     case Command::Exit:
-        window.Exit_Click();
+        window.OnExit();
         break;
     }
     Render();

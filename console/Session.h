@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Program.h"
+#include "core/Program.h"
 #include "app/QuenzelMain.h"
 #include "console/ConsoleHost.h"
 #include "console/StatusPrinter.h"

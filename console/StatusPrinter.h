@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/MainView.h"
+#include "core/MainView.h"
 #include "console/ConsoleOutput.h"
 
 namespace qz {

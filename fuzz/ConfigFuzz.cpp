@@ -9,7 +9,7 @@
 #include "config/ConfigFile.h"
 #include "config/ConfigWriter.h"
 #include "config/Validation.h"
-#include "config/screen/frmConfig.h"
+#include "screens/config/ConfigScreen.h"
 #include "fuzz/Require.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/TempDir.h"
@@ -89,8 +89,8 @@ struct NoWindow : ConfigScreenHost {
 // Shows the settings on the configuration screen, saves them, and loads the file into a fresh program.
 void RequireRoundTrip(FakeWorld& world) {
     NoWindow window;
-    frmConfig screen(world.program, window);
-    screen.Data_Load();
+    ConfigScreen screen(world.program, window);
+    screen.LoadFields();
     const Settings before = world.program.set;
     Require(WriteConfigFile(world.program, ConfigFileText(screen.Input(), before.CMain, world.clock.now)),
             "settings can be saved");

@@ -116,7 +116,7 @@ Outcome Run(const Station& st, const Queue& queue) {
     world.socket.sendFails = st.sendFails;
     world.socket.incoming.assign(queue.begin(), queue.end());
     Events events;
-    udpServ_DataArrival(p, events);
+    OnDatagram(p, events);
     Outcome out{
         p.rt.LinkMark, p.rt.LinkIdle, p.rt.LinkMessage, events.calls, {}, world.socket.incoming.size()};
     for (const auto& s : world.socket.sent)

@@ -45,7 +45,7 @@ QLabel* NamedLabel(QLabel* label, const char* name) {
 
 AboutDialog::AboutDialog(Program& p, QuenzelMain& main, Runner run, QWidget* parent)
     : QDialog(parent), p_(p), main_(main), run_(std::move(run)), screen_(p, *this) {
-    setObjectName("frmAbout");
+    setObjectName("AboutScreen");
     setWindowIcon(WindowIcon());
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
@@ -57,7 +57,7 @@ AboutDialog::AboutDialog(Program& p, QuenzelMain& main, Runner run, QWidget* par
     progName_->setFont(large);
     progVersion_ = NamedLabel(new QLabel(this), "ProgVersion");
     webSite_ =
-        NamedLabel(new ClickLabel([this] { run_([this] { screen_.WebSite_Click(); }); }, this), "WebSite");
+        NamedLabel(new ClickLabel([this] { run_([this] { screen_.OnWebSite(); }); }, this), "WebSite");
     QFont underlined = webSite_->font();
     underlined.setUnderline(true);
     webSite_->setFont(underlined);
@@ -65,7 +65,7 @@ AboutDialog::AboutDialog(Program& p, QuenzelMain& main, Runner run, QWidget* par
     message_->setMinimumWidth(message_->fontMetrics().horizontalAdvance("About will close in 60 sec") + 8);
     exit_ = new QPushButton(this);
     exit_->setObjectName("ExitAbout");
-    connect(exit_, &QPushButton::clicked, this, [this] { run_([this] { screen_.ExitAbout_Click(); }); });
+    connect(exit_, &QPushButton::clicked, this, [this] { run_([this] { screen_.OnExit(); }); });
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(logo, 0, 0, 3, 1, Qt::AlignTop);
@@ -77,14 +77,14 @@ AboutDialog::AboutDialog(Program& p, QuenzelMain& main, Runner run, QWidget* par
     grid->setHorizontalSpacing(16);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
-    timer1_ = new QTimer(this);
-    timer1_->setObjectName("Timer1");
-    timer1_->setInterval(1000);
-    connect(timer1_, &QTimer::timeout, this, [this] { Timer1Tick(); });
+    closeCountdown_ = new QTimer(this);
+    closeCountdown_->setObjectName("closeCountdown");
+    closeCountdown_->setInterval(1000);
+    connect(closeCountdown_, &QTimer::timeout, this, [this] { OnSecond(); });
 }
 
-void AboutDialog::Timer1Tick() {
-    run_([this] { screen_.Timer1_Timer(); });
+void AboutDialog::OnSecond() {
+    run_([this] { screen_.OnSecond(); });
 }
 
 void AboutDialog::Render() {
@@ -100,21 +100,21 @@ void AboutDialog::Render() {
         setWindowFlag(Qt::WindowStaysOnTopHint, v.topMost); // hides a shown window
         if (shown && v.open) show();
     }
-    if (v.open && !timer1_->isActive()) timer1_->start();
+    if (v.open && !closeCountdown_->isActive()) closeCountdown_->start();
     if (!v.open) {
-        timer1_->stop();
+        closeCountdown_->stop();
         hide();
     }
 }
 
 bool AboutDialog::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate && screen_.view.open)
-        run_([this] { screen_.Form_Activate(); });
+        run_([this] { screen_.OnActivated(); });
     return QDialog::event(event);
 }
 
 void AboutDialog::done(int) {
-    if (screen_.view.open) run_([this] { screen_.Form_Unload(); });
+    if (screen_.view.open) run_([this] { screen_.Close(); });
 }
 
 void AboutDialog::EnableMainControls() {

@@ -2,8 +2,8 @@
 #include <QDialog>
 #include <functional>
 
-#include "app/Program.h"
-#include "screens/frmAbout.h"
+#include "core/Program.h"
+#include "screens/AboutScreen.h"
 
 class QLabel;
 class QPushButton;
@@ -20,11 +20,11 @@ class AboutDialog final : public QDialog, private AboutScreenHost {
     using Runner = std::function<void(const std::function<void()>&)>;
     AboutDialog(Program& p, QuenzelMain& main, Runner run, QWidget* parent);
 
-    frmAbout& Screen() { return screen_; }
+    AboutScreen& Screen() { return screen_; }
     // Brings the window up to date with the screen; hides it once the screen has unloaded.
     void Render();
-    // Timer1's tick.
-    void Timer1Tick();
+    // The close countdown's tick.
+    void OnSecond();
 
     // However the dialog is closed (title bar, Escape), the screen unloads.
     void done(int result) override;
@@ -39,13 +39,13 @@ class AboutDialog final : public QDialog, private AboutScreenHost {
     Program& p_;
     QuenzelMain& main_;
     Runner run_;
-    frmAbout screen_;
+    AboutScreen screen_;
     QLabel* progName_;
     QLabel* progVersion_;
     QLabel* webSite_;
     QLabel* message_;
     QPushButton* exit_;
-    QTimer* timer1_;
+    QTimer* closeCountdown_;
 };
 
 } // namespace qz

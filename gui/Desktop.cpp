@@ -1,13 +1,13 @@
 #include "gui/Desktop.h"
 
-#include "app/mdMain.h"
+#include "app/Startup.h"
 
 namespace qz {
 
 Desktop StartDesktop(Program& p, Tray& tray) {
     Desktop desktop;
-    if (Main(p) == StartWindow::MultiInst) {
-        desktop.multiInst = std::make_unique<MultiInstWindow>(p);
+    if (Main(p) == StartWindow::AlreadyRunning) {
+        desktop.multiInst = std::make_unique<AlreadyRunningWindow>(p);
         desktop.multiInst->Load();
     } else {
         desktop.main = std::make_unique<MainWindow>(p, tray);

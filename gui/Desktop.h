@@ -1,9 +1,9 @@
 #pragma once
 #include <memory>
 
-#include "app/Program.h"
+#include "core/Program.h"
 #include "gui/MainWindow.h"
-#include "gui/MultiInstWindow.h"
+#include "gui/AlreadyRunningWindow.h"
 
 namespace qz {
 
@@ -11,7 +11,7 @@ class Tray;
 
 // The windows of a started desktop program: exactly one of the two exists.
 struct Desktop {
-    std::unique_ptr<MultiInstWindow> multiInst;
+    std::unique_ptr<AlreadyRunningWindow> multiInst;
     std::unique_ptr<MainWindow> main;
 };
 

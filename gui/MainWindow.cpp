@@ -43,14 +43,14 @@ MainWindow::MainWindow(Program& p, Tray& tray)
     BuildPopupMenu();
 
     timer_ = new QTimer(this);
-    timer_->setObjectName("tmrRefresh");
+    timer_->setObjectName("mainTimer");
     timer_->setInterval(500);
     connect(timer_, &QTimer::timeout, this, [this] { Tick(); });
 
     connect(&tray_.Icon(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
         if (why == QSystemTrayIcon::DoubleClick)
-            Run([this] { main_.Form_MouseMove(0, 0, kTrayDoubleClick, 0); });
-        if (why == QSystemTrayIcon::Context) Run([this] { main_.Form_MouseMove(0, 0, kTrayRightClick, 0); });
+            Run([this] { main_.OnTrayMouse(0, 0, kTrayDoubleClick, 0); });
+        if (why == QSystemTrayIcon::Context) Run([this] { main_.OnTrayMouse(0, 0, kTrayRightClick, 0); });
     });
 }
 
@@ -72,7 +72,7 @@ void MainWindow::BuildControls() {
         return widget;
     };
 
-    auto* logo = new LogoPicture([this] { Run([this] { main_.Logo_Click(); }); }, this);
+    auto* logo = new LogoPicture([this] { Run([this] { main_.OnLogo(); }); }, this);
     logo->setObjectName("Logo");
     QLabel* title = label("Title", &MainView::Title);
     title->setWordWrap(true);
@@ -84,12 +84,12 @@ void MainWindow::BuildControls() {
     cpuLoad->setFixedWidth(cpuLoad->fontMetrics().horizontalAdvance("P1 P2 P3  .") + 12);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(button("Reset", &MainView::Reset, &QuenzelMain::Reset_Click));
-    buttons->addWidget(button("TestS", &MainView::TestS, &QuenzelMain::TestS_Click));
-    buttons->addWidget(button("Config", &MainView::Config, &QuenzelMain::Config_Click));
-    buttons->addWidget(button("About", &MainView::About, &QuenzelMain::About_Click));
-    buttons->addWidget(button("Update", &MainView::Update, &QuenzelMain::Update_Click));
-    buttons->addWidget(button("Exit", &MainView::Exit, &QuenzelMain::Exit_Click));
+    buttons->addWidget(button("Reset", &MainView::Reset, &QuenzelMain::OnReset));
+    buttons->addWidget(button("TestS", &MainView::TestS, &QuenzelMain::OnTest));
+    buttons->addWidget(button("Config", &MainView::Config, &QuenzelMain::OnConfigure));
+    buttons->addWidget(button("About", &MainView::About, &QuenzelMain::OnAbout));
+    buttons->addWidget(button("Update", &MainView::Update, &QuenzelMain::OnUpdate));
+    buttons->addWidget(button("Exit", &MainView::Exit, &QuenzelMain::OnExit));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(logo, 0, 0, 2, 1, Qt::AlignTop);
@@ -120,21 +120,21 @@ void MainWindow::BuildPopupMenu() {
         });
     };
     auto line = [this](const char* name) { menu_->addSeparator()->setObjectName(name); };
-    item("mPopUpAbout", &MainView::mPopUpAbout, &QuenzelMain::mPopUpAbout_Click);
+    item("menuAbout", &MainView::menuAbout, &QuenzelMain::OnMenuAbout);
     line("mPopUpLine1");
-    item("mPopUpCancel", &MainView::mPopUpCancel, &QuenzelMain::mPopUpCancel_Click);
-    item("mPopUpConfig", &MainView::mPopUpConfig, &QuenzelMain::mPopUpConfig_Click);
-    item("mPopUpMin", &MainView::mPopUpMin, &QuenzelMain::mPopUpMin_Click);
-    item("mPopUpReset", &MainView::mPopUpReset, &QuenzelMain::mPopUpReset_Click);
-    item("mPopUpRestore", &MainView::mPopUpRestore, &QuenzelMain::mPopUpRestore_Click);
-    item("mPopUpTest", &MainView::mPopUpTest, &QuenzelMain::mPopUpTest_Click);
-    item("mPopUpUpdate", &MainView::mPopUpUpdate, &QuenzelMain::mPopUpUpdate_Click);
+    item("menuCancel", &MainView::menuCancel, &QuenzelMain::OnMenuCancel);
+    item("menuConfigure", &MainView::menuConfigure, &QuenzelMain::OnMenuConfigure);
+    item("menuMinimise", &MainView::menuMinimise, &QuenzelMain::OnMenuMinimise);
+    item("menuReset", &MainView::menuReset, &QuenzelMain::OnMenuReset);
+    item("menuRestore", &MainView::menuRestore, &QuenzelMain::OnMenuRestore);
+    item("menuTest", &MainView::menuTest, &QuenzelMain::OnMenuTest);
+    item("menuUpdate", &MainView::menuUpdate, &QuenzelMain::OnMenuUpdate);
     line("mPopUpLine2");
-    item("mPopUpExit", &MainView::mPopUpExit, &QuenzelMain::mPopUpExit_Click);
+    item("menuExit", &MainView::menuExit, &QuenzelMain::OnMenuExit);
 }
 
 void MainWindow::Load() {
-    Run([this] { main_.Form_Load(); });
+    Run([this] { main_.Load(); });
     Centre();
 }
 
@@ -147,12 +147,12 @@ void MainWindow::Tick() {
     const bool trayAvailable = tray_.Available();
     Run([this, trayAvailable] {
         main_.SetTrayAvailable(trayAvailable);
-        main_.tmrRefresh_Timer();
+        main_.OnTimer();
     });
 }
 
 void MainWindow::DataArrival() {
-    Run([this] { main_.udpServ_DataArrival(); });
+    Run([this] { main_.OnDatagram(); });
 }
 
 void MainWindow::RenderControls() {
@@ -254,13 +254,13 @@ void MainWindow::ShowAbout() {
     }
     about_ = new AboutDialog(
         p_, main_, [this](const EventGate::Handler& handler) { Run(handler); }, this);
-    about_->Screen().Form_Load();
+    about_->Screen().Load();
     about_->Render();
     about_->show();
 }
 
 void MainWindow::UnloadAbout() {
-    if (about_) about_->Screen().Form_Unload();
+    if (about_) about_->Screen().Close();
 }
 
 void MainWindow::ShowConfig() {
@@ -293,7 +293,7 @@ void MainWindow::OpenWebPage(const std::string& page) {
 }
 
 bool MainWindow::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) Run([this] { main_.Form_Activate(); });
+    if (event->type() == QEvent::WindowActivate) Run([this] { main_.OnActivated(); });
     // The window manager frames a window before it shows it: the first paint with the frame known
     // centres the window on it.
     if (event->type() == QEvent::Paint && centreWhenFramed_ && frameGeometry().contains(geometry()) &&
@@ -316,14 +316,14 @@ void MainWindow::WindowStateChanged() {
     if (now == main_.view.state) return;
     Run([this, now] {
         main_.view.state = now;
-        main_.Form_Resize();
+        main_.OnResized();
     });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (EndedWith() || !main_.view.closeAllowed) return;
-    Run([this] { main_.Form_Unload(); });
+    Run([this] { main_.Close(); });
 }
 
 // The host handed control back after the end of the program: close down as if the process ended.

@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "app/Program.h"
+#include "core/Program.h"
 #include "app/QuenzelMain.h"
-#include "app/WindowHost.h"
+#include "core/WindowHost.h"
 #include "gui/EventGate.h"
 
 class QMenu;
@@ -23,13 +23,13 @@ class Tray;
 
 // The main window `QuenzelMain`: shows the program's view after every event and passes the
 // window's, the tray's, the timer's and the link socket's events to the program's handlers.
-// Its controls are named after the program's ("Title", "Reset", "tmrRefresh", "mPopUpExit").
+// Its controls are named after the program's ("Title", "Reset", , "menuExit").
 class MainWindow final : public QWidget, public WindowHost {
   public:
     MainWindow(Program& p, Tray& tray);
     ~MainWindow() override;
 
-    // The window's load: Form_Load, then the window as the view says (shown, or in the tray).
+    // The window's load: Load, then the window as the view says (shown, or in the tray).
     void Load();
     // Runs one event of the program and shows the windows afresh; nothing once the program ended.
     void Run(const EventGate::Handler& handler);

@@ -2,7 +2,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/Host.h"
+#include "core/Host.h"
 
 namespace qz {
 

@@ -8,8 +8,8 @@
 #include <iostream>
 
 #include "app/CommandLine.h"
-#include "app/Program.h"
-#include "app/mdMain.h"
+#include "core/Program.h"
+#include "app/Startup.h"
 #include "gui/Desktop.h"
 #include "gui/QtHost.h"
 #include "gui/Tray.h"
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
             while (read(endSignals, drained.data(), drained.size()) > 0) {
             }
             if (desktop.main)
-                desktop.main->Run([&desktop] { desktop.main->Logic().Exit_Click(); });
+                desktop.main->Run([&desktop] { desktop.main->Logic().OnExit(); });
             else
                 host.EndProgram(1); // the "already running" copy never started
         });

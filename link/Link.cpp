@@ -232,7 +232,7 @@ void SendLinkMessage(Program& p) {
     p.rt.LinkMessage = kAliveMessage;
 }
 
-void udpServ_DataArrival(Program& p, LinkEvents& events) {
+void OnDatagram(Program& p, LinkEvents& events) {
     std::optional<std::string> datagram = p.svc.socket.Receive();
     if (!datagram) {
         HandleUnreadable(p, events);

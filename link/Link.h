@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Program.h"
+#include "core/Program.h"
 
 namespace qz {
 
@@ -7,8 +7,8 @@ namespace qz {
 class LinkEvents {
   public:
     virtual ~LinkEvents() = default;
-    virtual void RemoteReset() = 0;                          // Reset_Click
-    virtual void RemoteTest() = 0;                           // TestS_Click
+    virtual void RemoteReset() = 0;                          // OnReset
+    virtual void RemoteTest() = 0;                           // OnTest
     virtual void ShowLinkError(const std::string& text) = 0; // Counter: bold, orange, text
 };
 
@@ -22,6 +22,6 @@ void LinkTick(Program& p, LinkEvents& events);
 // Logs those counts once their minute is over, or at once (at the exit) so that none is lost.
 void LogLinkDrops(Program& p, bool atExit = false);
 // The socket's data-arrival event.
-void udpServ_DataArrival(Program& p, LinkEvents& events);
+void OnDatagram(Program& p, LinkEvents& events);
 
 } // namespace qz

@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/Program.h"
+#include "core/Program.h"
 
 namespace qz {
 

@@ -59,7 +59,7 @@ void ShowArchiveError(Program& p) {
 
 } // namespace
 
-ArchiveOutcome Archive_Click(Program& p) {
+ArchiveOutcome ArchiveLog(Program& p) {
     CheckLogExists(p);
     const std::string path = LogFilePath(p.set);
     const std::optional<std::string> content = p.svc.files.ReadText(path);
@@ -105,7 +105,7 @@ ArchiveOutcome Archive_Click(Program& p) {
     return {"Log File Cleared", true};
 }
 
-void ViewL_Click(Program& p) {
+void ViewLog(Program& p) {
     if (p.set.LogLevel < kLogNormal) {
         p.svc.host.ShowMessage(MsgIcon::Information, MsgButtons::Ok, p.rt.AppTitle + " Log File Error",
                                "Logging is set to None. There\r\nis no information to display.");

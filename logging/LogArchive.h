@@ -1,18 +1,18 @@
 #pragma once
 #include <string>
 
-#include "app/Program.h"
+#include "core/Program.h"
 
 namespace qz {
 
 // What the configuration screen shows after Archive: the status text ("" = unchanged) and whether
-// its Timer1 is to be enabled.
+// its close countdown is to start.
 struct ArchiveOutcome {
     std::string status;
-    bool enableTimer1 = false;
+    bool startCloseCountdown = false;
 };
 
-ArchiveOutcome Archive_Click(Program& p);
-void ViewL_Click(Program& p);
+ArchiveOutcome ArchiveLog(Program& p);
+void ViewLog(Program& p);
 
 } // namespace qz

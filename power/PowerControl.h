@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "app/Program.h"
+#include "core/Program.h"
 
 namespace qz {
 

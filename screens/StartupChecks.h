@@ -2,11 +2,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/Program.h"
+#include "core/Program.h"
 
 namespace qz {
 
-// Ends the program after a fatal condition: stops tmrRefresh, shows the box (OK button), removes
+// Ends the program after a fatal condition: stops the main timer, shows the box (OK button), removes
 // the tray icon and ends with status 1.
 [[noreturn]] void EndWithMessage(Program& p, MsgIcon icon, const std::string& title, const std::string& text);
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/Program.h"
+#include "core/Program.h"
 
 namespace qz {
 

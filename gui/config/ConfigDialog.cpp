@@ -32,18 +32,18 @@ class ConfigDialog::ScreenHost final : public ConfigScreenHost {
 ConfigDialog::ConfigDialog(Program& p, std::unique_ptr<MainWindowSide> main, QWidget* parent)
     : QDialog(parent), main_(std::move(main)), host_(std::make_unique<ScreenHost>(*this, *main_)),
       screen_(p, *host_) {
-    setObjectName("frmConfig");
-    timer1_ = new QTimer(this);
-    timer1_->setObjectName("Timer1");
-    timer1_->setInterval(1000);
-    connect(timer1_, &QTimer::timeout, this, [this] { Handle([this] { screen_.Timer1_Timer(); }); });
-    timer2_ = new QTimer(this);
-    timer2_->setObjectName("Timer2");
-    timer2_->setInterval(2000);
-    timer2_->setSingleShot(true);
-    connect(timer2_, &QTimer::timeout, this, [this] { Handle([this] { screen_.Timer2_Timer(); }); });
+    setObjectName("ConfigScreen");
+    closeCountdown_ = new QTimer(this);
+    closeCountdown_->setObjectName("closeCountdown");
+    closeCountdown_->setInterval(1000);
+    connect(closeCountdown_, &QTimer::timeout, this, [this] { Handle([this] { screen_.OnSecond(); }); });
+    statusTimeout_ = new QTimer(this);
+    statusTimeout_->setObjectName("statusTimeout");
+    statusTimeout_->setInterval(2000);
+    statusTimeout_->setSingleShot(true);
+    connect(statusTimeout_, &QTimer::timeout, this, [this] { Handle([this] { screen_.OnStatusTimeout(); }); });
     BuildControls();
-    Handle([this] { screen_.Form_Load(); });
+    Handle([this] { screen_.Load(); });
 }
 
 ConfigDialog::~ConfigDialog() = default;
@@ -75,16 +75,16 @@ void ConfigDialog::BuildControls() {
 
     heading(AddLabel(QZ_PART(GeneralHeading)));
     field(AddLabel(QZ_PART(Proc1L)), AddText(QZ_PART(Proc1T)), AddLabel(QZ_PART(Proc1M)));
-    check(AddLabel(QZ_PART(RunOnTopL)), AddCheck(QZ_PART(RunOnTopT), &frmConfig::RunOnTopT_Click));
+    check(AddLabel(QZ_PART(RunOnTopL)), AddCheck(QZ_PART(RunOnTopT), &ConfigScreen::OnRunOnTopTicked));
     field(AddLabel(QZ_PART(Proc2L)), AddText(QZ_PART(Proc2T)), AddLabel(QZ_PART(Proc2M)));
     check(AddLabel(QZ_PART(StartMinL)), AddCheck(QZ_PART(StartMinT), nullptr));
     field(AddLabel(QZ_PART(Proc3L)), AddText(QZ_PART(Proc3T)), AddLabel(QZ_PART(Proc3M)));
     field(AddLabel(QZ_PART(ProcDelayL)), AddText(QZ_PART(ProcDelayT)), AddLabel(QZ_PART(ProcDelayM)));
     field(AddLabel(QZ_PART(DelTimeL)), AddText(QZ_PART(DelTimeT)), AddLabel(QZ_PART(DelTimeM)));
-    check(AddLabel(QZ_PART(Del_OnL)), AddCheck(QZ_PART(Del_OnT), &frmConfig::Del_OnT_Click));
+    check(AddLabel(QZ_PART(Del_OnL)), AddCheck(QZ_PART(Del_OnT), &ConfigScreen::OnFixedDelayTicked));
     field(AddLabel(QZ_PART(StopTimeL)), AddText(QZ_PART(StopTimeT)), AddLabel(QZ_PART(StopTimeM)));
-    check(AddLabel(QZ_PART(Stop_OnL)), AddCheck(QZ_PART(Stop_OnT), &frmConfig::Stop_OnT_Click));
-    field(AddLabel(QZ_PART(LogLevelL)), AddList(QZ_PART(LogLevelT), &frmConfig::LogLevelT_Click),
+    check(AddLabel(QZ_PART(Stop_OnL)), AddCheck(QZ_PART(Stop_OnT), &ConfigScreen::OnFixedTimeTicked));
+    field(AddLabel(QZ_PART(LogLevelL)), AddList(QZ_PART(LogLevelT), &ConfigScreen::OnLogLevelChosen),
           AddLabel(QZ_PART(LogLevelM)));
     field(AddLabel(QZ_PART(LogNameL)), AddText(QZ_PART(LogNameT)), AddLabel(QZ_PART(LogNameM)));
     // The path field is wide, so its hint goes on the line below it.
@@ -92,34 +92,34 @@ void ConfigDialog::BuildControls() {
     grid->addWidget(AddText(QZ_PART(LogPathT)), row++, kField, 1, kColumns - kField);
     grid->addWidget(AddLabel(QZ_PART(LogPathM)), row++, kField, 1, kColumns - kField);
     field(AddLabel(QZ_PART(StartDelayL)), AddText(QZ_PART(StartDelayT)), AddLabel(QZ_PART(StartDelayM)));
-    check(AddLabel(QZ_PART(StartTimeL)), AddCheck(QZ_PART(StartTimeT), &frmConfig::StartTimeT_Click));
+    check(AddLabel(QZ_PART(StartTimeL)), AddCheck(QZ_PART(StartTimeT), &ConfigScreen::OnStartAtTimeTicked));
 
     heading(AddLabel(QZ_PART(ShutdownHeading)));
     field(AddLabel(QZ_PART(ShutTimeL)), AddText(QZ_PART(ShutTimeT)), AddLabel(QZ_PART(ShutTimeM)));
-    check(AddLabel(QZ_PART(ForceL)), AddCheck(QZ_PART(ForceT), &frmConfig::ForceT_Click));
-    field(AddLabel(QZ_PART(ShutNameL)), AddList(QZ_PART(ShutNameT), &frmConfig::ShutNameT_Click),
+    check(AddLabel(QZ_PART(ForceL)), AddCheck(QZ_PART(ForceT), &ConfigScreen::OnForceTicked));
+    field(AddLabel(QZ_PART(ShutNameL)), AddList(QZ_PART(ShutNameT), &ConfigScreen::OnShutdownTypeChosen),
           AddLabel(QZ_PART(ShutTypeM)));
     check(AddLabel(QZ_PART(UExitL)), AddCheck(QZ_PART(UExitT), nullptr));
 
     heading(AddLabel(QZ_PART(CommsHeading)));
     field(AddLabel(QZ_PART(ComDelayL)), AddText(QZ_PART(ComDelayT)), AddLabel(QZ_PART(ComDelayM)));
-    check(AddLabel(QZ_PART(DNameL)), AddCheck(QZ_PART(DNameT), &frmConfig::DNameT_Click));
+    check(AddLabel(QZ_PART(DNameL)), AddCheck(QZ_PART(DNameT), &ConfigScreen::OnDomainNameTicked));
     field(AddLabel(QZ_PART(IPAddL)), AddText(QZ_PART(IPAddT)), AddLabel(QZ_PART(IPAddM)));
     field(AddLabel(QZ_PART(Port1L)), AddText(QZ_PART(Port1T)), AddLabel(QZ_PART(Port1M)));
     field(AddLabel(QZ_PART(Port2L)), AddText(QZ_PART(Port2T)), AddLabel(QZ_PART(Port2M)));
 
     auto* top = new QHBoxLayout;
     top->addWidget(AddLabel(QZ_PART(TMessage)), 1, Qt::AlignTop);
-    auto* logo = new LogoPicture([this] { Handle([this] { screen_.Logo_Click(); }); }, this);
+    auto* logo = new LogoPicture([this] { Handle([this] { screen_.OnLogo(); }); }, this);
     logo->setObjectName("Logo");
     top->addWidget(logo);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(AddButton(QZ_PART(Archive), &frmConfig::Archive_Click));
-    buttons->addWidget(AddButton(QZ_PART(ViewL), &frmConfig::ViewL_Click));
-    buttons->addWidget(AddButton(QZ_PART(Restore), &frmConfig::Restore_Click));
-    buttons->addWidget(AddButton(QZ_PART(Save), &frmConfig::Save_Click));
-    buttons->addWidget(AddButton(QZ_PART(ExitConfig), &frmConfig::ExitConfig_Click));
+    buttons->addWidget(AddButton(QZ_PART(Archive), &ConfigScreen::OnArchive));
+    buttons->addWidget(AddButton(QZ_PART(ViewL), &ConfigScreen::OnViewLog));
+    buttons->addWidget(AddButton(QZ_PART(Restore), &ConfigScreen::OnRestore));
+    buttons->addWidget(AddButton(QZ_PART(Save), &ConfigScreen::OnSave));
+    buttons->addWidget(AddButton(QZ_PART(ExitConfig), &ConfigScreen::OnExit));
 
     auto* screen = new QVBoxLayout(this);
     screen->setSizeConstraint(QLayout::SetFixedSize);
@@ -150,7 +150,7 @@ QLineEdit* ConfigDialog::AddText(const char* name, Part<TextFieldView> part) {
 }
 
 QCheckBox* ConfigDialog::AddCheck(const char* name, Part<CheckBoxView> part,
-                                  void (frmConfig::*handler)(bool)) {
+                                  void (ConfigScreen::*handler)(bool)) {
     auto* box = new QCheckBox(this);
     box->setObjectName(name);
     connect(box, &QCheckBox::clicked, this, [this, part, handler](bool ticked) {
@@ -167,7 +167,7 @@ QCheckBox* ConfigDialog::AddCheck(const char* name, Part<CheckBoxView> part,
 }
 
 QComboBox* ConfigDialog::AddList(const char* name, Part<ListView> part,
-                                 void (frmConfig::*handler)(const std::string&)) {
+                                 void (ConfigScreen::*handler)(const std::string&)) {
     auto* list = new QComboBox(this);
     list->setObjectName(name);
     list->setEditable(false);
@@ -178,7 +178,7 @@ QComboBox* ConfigDialog::AddList(const char* name, Part<ListView> part,
     return list;
 }
 
-QPushButton* ConfigDialog::AddButton(const char* name, Part<ButtonView> part, void (frmConfig::*handler)()) {
+QPushButton* ConfigDialog::AddButton(const char* name, Part<ButtonView> part, void (ConfigScreen::*handler)()) {
     auto* button = new QPushButton(this);
     button->setObjectName(name);
     // Enter in a field must not press a button the user did not choose.
@@ -213,8 +213,8 @@ void ConfigDialog::FollowTimers() {
         if (enabled && !timer.isActive()) timer.start();
         if (!enabled && timer.isActive()) timer.stop();
     };
-    follow(*timer1_, screen_.timer1Enabled);
-    follow(*timer2_, screen_.timer2Enabled);
+    follow(*closeCountdown_, screen_.closeCountdownEnabled);
+    follow(*statusTimeout_, screen_.statusTimeoutEnabled);
 }
 
 void ConfigDialog::SetStaysOnTop(bool on) {
@@ -230,16 +230,16 @@ void ConfigDialog::SetStaysOnTop(bool on) {
 
 // The screen has no result: whatever closes it, it unloads.
 void ConfigDialog::done(int) {
-    Handle([this] { screen_.Form_Unload(); });
+    Handle([this] { screen_.Close(); });
 }
 
 bool ConfigDialog::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) Handle([this] { screen_.Form_Activate(); });
+    if (event->type() == QEvent::WindowActivate) Handle([this] { screen_.OnActivated(); });
     return QDialog::event(event);
 }
 
 void ConfigDialog::closeEvent(QCloseEvent* event) {
-    Handle([this] { screen_.Form_Unload(); });
+    Handle([this] { screen_.Close(); });
     QDialog::closeEvent(event);
 }
 

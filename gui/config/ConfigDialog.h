@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/Program.h"
-#include "config/screen/frmConfig.h"
+#include "core/Program.h"
+#include "screens/config/ConfigScreen.h"
 #include "gui/config/MainWindowSide.h"
 
 class QCheckBox;
@@ -30,7 +30,7 @@ class ConfigDialog : public QDialog {
     // Does not unload the screen: the main window may already be gone. Close the dialog first.
     ~ConfigDialog() override;
 
-    const frmConfig& Screen() const { return screen_; }
+    const ConfigScreen& Screen() const { return screen_; }
     // Delete the dialog once it has closed and none of its handlers is still running (one may be
     // waiting in a message box while the main window closes the dialog).
     void SetDeleteWhenClosed(bool on) { deleteWhenClosed_ = on; }
@@ -49,9 +49,9 @@ class ConfigDialog : public QDialog {
     void BuildControls();
     QLabel* AddLabel(const char* name, Part<LabelView> part);
     QLineEdit* AddText(const char* name, Part<TextFieldView> part);
-    QCheckBox* AddCheck(const char* name, Part<CheckBoxView> part, void (frmConfig::*handler)(bool));
-    QComboBox* AddList(const char* name, Part<ListView> part, void (frmConfig::*handler)(const std::string&));
-    QPushButton* AddButton(const char* name, Part<ButtonView> part, void (frmConfig::*handler)());
+    QCheckBox* AddCheck(const char* name, Part<CheckBoxView> part, void (ConfigScreen::*handler)(bool));
+    QComboBox* AddList(const char* name, Part<ListView> part, void (ConfigScreen::*handler)(const std::string&));
+    QPushButton* AddButton(const char* name, Part<ButtonView> part, void (ConfigScreen::*handler)());
 
     // Runs one event of the screen, then brings the window up to date with it.
     void Handle(const std::function<void()>& action);
@@ -61,9 +61,9 @@ class ConfigDialog : public QDialog {
 
     std::unique_ptr<MainWindowSide> main_;
     std::unique_ptr<ScreenHost> host_;
-    frmConfig screen_;
-    QTimer* timer1_ = nullptr;
-    QTimer* timer2_ = nullptr;
+    ConfigScreen screen_;
+    QTimer* closeCountdown_ = nullptr;
+    QTimer* statusTimeout_ = nullptr;
     std::vector<std::function<void()>> renderers_;
     int running_ = 0; // handlers of this dialog on the stack
     bool deleteWhenClosed_ = false;

@@ -1,7 +1,7 @@
 #include "gui/config/MainWindowSide.h"
 
 #include "app/QuenzelMain.h"
-#include "app/WindowHost.h"
+#include "core/WindowHost.h"
 
 namespace qz {
 

@@ -4,8 +4,8 @@
 #include <QString>
 #include <string>
 
-#include "app/MainView.h"
-#include "config/screen/ConfigView.h"
+#include "core/MainView.h"
+#include "screens/config/ConfigView.h"
 
 class QCheckBox;
 class QComboBox;

@@ -36,12 +36,12 @@ Monitor::Monitor(std::unique_ptr<ProcessTable> processes, std::unique_ptr<PowerA
 void Monitor::Start(const IniFile& ini, const std::string& commandLine) {
     dir.Write("Data/Quenzel.ini", ini.Text());
     p.rt.CommandLine = commandLine;
-    main.Form_Load();
+    main.Load();
 }
 
 void Monitor::Tick(int count) {
     for (int i = 0; i < count; ++i)
-        main.tmrRefresh_Timer();
+        main.OnTimer();
 }
 
 int Monitor::Seconds(int count) {

@@ -55,8 +55,8 @@ TEST(CountdownNotice, SaysWhatHappensWhenAndHowToStopItOncePerCountdown) {
 TEST(CountdownNotice, ATestRunSaysNothingAndTheNextCountdownSaysItAgain) {
     Monitor m;
     StartIntoCountdown(m, IniFile());
-    m.main.Reset_Click(); // Cancel
-    m.main.TestS_Click();
+    m.main.OnReset(); // Cancel
+    m.main.OnTest();
     for (int second = 0; second < 30 && m.host.messages.empty(); ++second)
         m.Seconds(1);
     ASSERT_EQ(m.host.messages.size(), 1u); // the test run has ended in its message

@@ -3,7 +3,7 @@
 #include <tuple>
 
 #include "config/ConfigFile.h"
-#include "config/screen/frmConfig.h"
+#include "screens/config/ConfigScreen.h"
 #include "tests/app/Harness.h"
 
 namespace qz::test {
@@ -119,13 +119,13 @@ TEST(Countdown, StartOptionsKeepTheShortDelaysOutOfTheSettingsTheScreenAndTheFil
         m.Start(ini, option);
         const std::string sentence = m.main.view.Title.text;
         WindowScreenHost host(m.main);
-        frmConfig screen(m.p, host);
-        screen.Form_Load();
+        ConfigScreen screen(m.p, host);
+        screen.Load();
         const ConfigView& v = screen.view;
         EXPECT_EQ(v.ProcDelayT.text + " " + v.ComDelayT.text + " " + v.ShutTimeT.text, "60 70 50");
         screen.view.Proc2T.text = "other";
-        screen.Save_Click();
-        screen.ExitConfig_Click();
+        screen.OnSave();
+        screen.OnExit();
         FakeWorld expected(m.dir.path()), saved(m.dir.path());
         ReadConfigFile(saved.program);
         m.dir.Write("Data/Quenzel.ini", ini.Set("Proc2", "other").Text());
@@ -146,17 +146,17 @@ TEST(Countdown, CancelAtAnySecondStartsOverAndPutsTheWindowBackAsTheUserLeftIt) 
         SCOPED_TRACE("second " + std::to_string(second));
         Monitor m;
         m.Start(IniFile().Set("StartMin", startMin).Set("ShutTime", 4).Set("IPAdd", "127.1.2.3"));
-        if (action == Restore) m.main.Form_MouseMove(0, 0, 515, 0); // a double click on the tray icon
-        if (action == Minimise) m.main.mPopUpMin_Click();
+        if (action == Restore) m.main.OnTrayMouse(0, 0, 515, 0); // a double click on the tray icon
+        if (action == Minimise) m.main.OnMenuMinimise();
         m.Seconds(7 + second);
         const MainView& v = m.main.view;
         EXPECT_EQ(v.Counter.text, "The Computer Will Shutdown In " + std::to_string(4 - second) + "s");
         EXPECT_EQ(std::tuple(v.state, v.hidden),
                   std::tuple(WindowState::Normal, false)); // not the user's choice
-        second % 2 ? m.main.mPopUpCancel_Click() : m.main.Reset_Click();
+        second % 2 ? m.main.OnMenuCancel() : m.main.OnReset();
         EXPECT_EQ(m.EventsSince(2), (Events{"Enter/Shutdown", "Cancel/Shutdown", "Start/Initialise"}));
         EXPECT_EQ(m.world.socket.sent.back().data, "<QZC000>"); // the slaves cancel too
-        EXPECT_EQ(std::tuple(v.Reset.caption, v.Reset.tooltip, v.mPopUpReset.visible, v.mPopUpCancel.visible),
+        EXPECT_EQ(std::tuple(v.Reset.caption, v.Reset.tooltip, v.menuReset.visible, v.menuCancel.visible),
                   std::tuple(std::string("&Reset"), std::string("Reset Quenzel"), true, false));
         EXPECT_EQ(std::tuple(v.Counter.text, v.Counter.fore, v.Counter.back, v.Counter.bold),
                   std::tuple(std::string("Program Activation In 2s"), kBlue, kButtonFace, false));
@@ -170,7 +170,7 @@ TEST(TestRun, ActivatesShowsTheTestMessageAndStartsOver) {
     Monitor m;
     m.Start(IniFile().Set("ProcDelay", 30).Set("IPAdd", "127.1.2.3"));
     m.Seconds(3);
-    m.main.TestS_Click();
+    m.main.OnTest();
     EXPECT_EQ(m.world.socket.sent.back().data, "<QZT000>");
     EXPECT_EQ(std::tuple(m.main.view.caption, m.main.view.Counter.text),
               std::tuple(std::string("Quenzel - Test Mode"), std::string("Program Activation In 2s")));

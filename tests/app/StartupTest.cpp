@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "app/LinkKey.h"
-#include "app/mdMain.h"
+#include "app/Startup.h"
 #include "platform/Crypto.h"
 #include "tests/app/Harness.h"
 
@@ -32,7 +32,7 @@ TEST(CommandLine, TheStartOptionAndAllowMultiStandAnywhere) {
         FakeWorld world(dir.path());
         world.guard.otherHolds = true;
         world.program.rt.CommandLine = r.commandLine;
-        EXPECT_EQ(Main(world.program), r.secondCopyRuns ? StartWindow::Main : StartWindow::MultiInst);
+        EXPECT_EQ(Main(world.program), r.secondCopyRuns ? StartWindow::Main : StartWindow::AlreadyRunning);
         EXPECT_EQ(world.guard.created.size(), r.secondCopyRuns ? 2u : 1u);
         EXPECT_EQ(world.guard.closed, world.guard.created); // it holds none of them
     }
@@ -64,16 +64,16 @@ TEST(Load, UnusableSetupWaitsInViewForConfigurationAndNeverSteps) {
         Monitor m;
         m.world.socket.takenPorts = r.takenPorts;
         m.Start(IniFile(r.ini).Set("StartMin", 2));
-        m.main.Form_Activate();
+        m.main.OnActivated();
         const MainView& v = m.main.view;
         EXPECT_EQ(std::tuple(v.Title.text, v.Title.fore, v.Title.bold, v.Counter.text),
                   std::tuple(std::string("Click Configure To Set Up Quenzel"), kOrange, true, std::string()));
-        EXPECT_FALSE(v.Reset.enabled || v.TestS.enabled || v.mPopUpReset.enabled || v.mPopUpTest.enabled);
+        EXPECT_FALSE(v.Reset.enabled || v.TestS.enabled || v.menuReset.enabled || v.menuTest.enabled);
         EXPECT_EQ(v.state, WindowState::Normal);
         EXPECT_EQ(m.host.messages.size(), r.takenPorts.size());
-        m.main.TestS_Click();
+        m.main.OnTest();
         m.Seconds(5);
-        m.main.Reset_Click();
+        m.main.OnReset();
         EXPECT_EQ(std::tuple(m.p.rt.MonState, m.p.rt.TestMode), std::tuple(0, false));
         EXPECT_EQ(m.Events(), r.events);
     }
@@ -85,10 +85,10 @@ TEST(Unload, LogsExitWithTheStateWordClosesTheScreensAndEndsWithZero) {
           std::tuple{0, "", Texts{}}}) { // not configured: no entry
         Monitor m;
         m.Start(IniFile().Set("Proc1", proc1));
-        m.main.About_Click();
+        m.main.OnAbout();
         m.p.rt.MonState = static_cast<int16_t>(state);
         const size_t before = m.Events().size();
-        EXPECT_THROW(m.main.mPopUpExit_Click(), ProgramEnded);
+        EXPECT_THROW(m.main.OnMenuExit(), ProgramEnded);
         EXPECT_EQ(m.EventsSince(before), events);
         EXPECT_EQ(std::tuple(m.host.endedWith, m.host.trayRemovals), std::tuple(0, 1));
         EXPECT_FALSE(m.p.rt.TimerEnabled || m.window.aboutOpen);
@@ -150,10 +150,10 @@ TEST(ExitPermission, AdministratorsOrUserExitButNoAdministratorUnderInhibitAdmin
         m.world.system.admin = admin;
         m.Start(IniFile().Set("UserExit", userExit), option);
         MainView& v = m.main.view;
-        m.main.Reset_Click();
-        v.mPopUpExit.enabled = !allowed;
-        m.main.Form_Activate();
-        EXPECT_EQ(std::tuple(v.Exit.enabled, v.closeAllowed, v.mPopUpExit.enabled),
+        m.main.OnReset();
+        v.menuExit.enabled = !allowed;
+        m.main.OnActivated();
+        EXPECT_EQ(std::tuple(v.Exit.enabled, v.closeAllowed, v.menuExit.enabled),
                   std::tuple(allowed, allowed, allowed));
     }
 }

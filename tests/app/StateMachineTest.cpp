@@ -122,7 +122,7 @@ TEST(Slave, NeedsASilentMainAndIdleProcessesBothAndNoFixedTrigger) {
         Activate(m, IniFile(slave).Set("ComDelay", comDelay).Set("ProcDelay", procDelay));
         for (int second = 0; second < heard; ++second) {
             m.world.socket.incoming.push_back("<QZA100>");
-            m.main.udpServ_DataArrival();
+            m.main.OnDatagram();
             m.Seconds(1);
         }
         if (heard > 0) { // its own idle count goes on meanwhile
@@ -144,7 +144,7 @@ TEST(Pause, AnOpenScreenHoldsTheMonitorUntilItsCountRunsOut) {
         Monitor m;
         m.Start(IniFile());
         m.Seconds(about ? 4 : 1);
-        about ? m.main.About_Click() : m.main.Config_Click();
+        about ? m.main.OnAbout() : m.main.OnConfigure();
         const auto now = [&m] {
             return std::tuple(m.p.rt.MonState, m.p.rt.CountSeconds, m.p.rt.IdleTicks, m.Events().size());
         };

@@ -72,7 +72,7 @@ TEST(ValidateFields, CountsAndMarksEveryCheckAtItsBounds) {
         ScreenWorld w(r.file);
         for (size_t length : {95, 96})
             std::filesystem::create_directories(w.dir.path() / "Log" / std::string(length, 'a'));
-        frmConfig& s = w.Open();
+        ConfigScreen& s = w.Open();
         Edit(s, r.edits);
         EXPECT_EQ(s.ValidateFields(), r.count) << r.edits;
         EXPECT_EQ(MarkedHints(s.view), r.marked) << r.edits;
@@ -81,18 +81,18 @@ TEST(ValidateFields, CountsAndMarksEveryCheckAtItsBounds) {
 
 TEST(ValidateFields, ChangedCaptionsHoldUntilTheNextCheck) {
     ScreenWorld w;
-    frmConfig& s = w.Open();
+    ConfigScreen& s = w.Open();
     Edit(s, "Del_OnT=1;ProcDelayT=120;DelTimeT=120");
     s.ValidateFields();
     EXPECT_EQ(s.view.DelTimeM.text, "< Process Delay");
     Edit(s, "Restore");
     EXPECT_EQ(s.view.DelTimeM.text + MarkedHints(s.view), "sec (min 60, max 10800)");
     ScreenWorld slave(SlaveFile());
-    frmConfig& t = slave.Open();
+    ConfigScreen& t = slave.Open();
     Edit(t, "ShutNameT=Monitor");
     EXPECT_EQ(t.ValidateFields(), 1);
     EXPECT_EQ(t.view.ShutTypeM.text, "Invalid Option In Slave Mode");
-    t.DNameT_Click(false); // a new label keeps the marked look until the next check
+    t.OnDomainNameTicked(false); // a new label keeps the marked look until the next check
     EXPECT_EQ(t.view.ShutTypeM.text + " " + MarkedHints(t.view), "Not Available In Slave Mode ShutTypeM");
 }
 
@@ -141,33 +141,33 @@ TEST(Save, WritesWhatTheReaderLoadsBackInEveryModeAndBox) {
     };
     for (const auto& r : rows) {
         ScreenWorld w(r.stored);
-        frmConfig& s = w.Open();
+        ConfigScreen& s = w.Open();
         Edit(s, r.actions + ";Save");
         EXPECT_EQ(s.view.Status.text, "Changes Saved - Click Exit To Activate The Changes") << r.actions;
-        EXPECT_TRUE(w.p.rt.ConfigSaved && s.timer2Enabled) << r.actions;
+        EXPECT_TRUE(w.p.rt.ConfigSaved && s.statusTimeoutEnabled) << r.actions;
         EXPECT_EQ(w.ReadBack(), ScreenWorld(r.expected).p.set) << r.actions;
     }
 }
 
 TEST(Save, NothingChangedOrRefusedFieldsWriteNothing) {
     ScreenWorld w;
-    frmConfig& s = w.Open();
-    s.Save_Click();
+    ConfigScreen& s = w.Open();
+    s.OnSave();
     EXPECT_EQ(s.view.Status.text, "No Changes To Save");
-    ASSERT_TRUE(s.timer2Enabled);
-    s.Timer2_Timer();
+    ASSERT_TRUE(s.statusTimeoutEnabled);
+    s.OnStatusTimeout();
     EXPECT_EQ(s.view.Status.text, "");
     Edit(s, "Port1T=80;ShutTimeT=0");
-    s.Save_Click();
+    s.OnSave();
     EXPECT_EQ(s.view.Status.text, "2 Item(s) Highlighted Contain Out Of Range Values - Changes Not Saved");
-    EXPECT_FALSE(s.timer2Enabled || w.p.rt.ConfigSaved);
+    EXPECT_FALSE(s.statusTimeoutEnabled || w.p.rt.ConfigSaved);
     EXPECT_EQ(w.ConfigFile(), kMainConfigFile);
 }
 
 #ifndef _WIN32
 TEST(Save, AFailedWriteShowsItsBoxReloadsTheFieldsAndKeepsTheOldFile) {
     ScreenWorld w;
-    frmConfig& s = w.Open();
+    ConfigScreen& s = w.Open();
     Edit(s, "Proc1T=changed;ShutNameT=Hibernate");
     // Every write beyond a few bytes fails, as on a full disk, even for the superuser, and is not fatal.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -175,7 +175,7 @@ TEST(Save, AFailedWriteShowsItsBoxReloadsTheFieldsAndKeepsTheOldFile) {
     getrlimit(RLIMIT_FSIZE, &old);
     const rlimit limited{16, old.rlim_max};
     setrlimit(RLIMIT_FSIZE, &limited);
-    s.Save_Click();
+    s.OnSave();
     setrlimit(RLIMIT_FSIZE, &old);
     ASSERT_EQ(w.world.host.messages.size(), 1u);
     const ShownMessage& m = w.world.host.messages[0];
@@ -188,7 +188,7 @@ TEST(Save, AFailedWriteShowsItsBoxReloadsTheFieldsAndKeepsTheOldFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(w.dir.path() / "Data"), {}), 1);
     EXPECT_EQ(s.view.Proc1T.text + "," + s.view.ShutNameT.text + "," + s.view.ShutTypeM.text,
               "editor,Power Off,(Forces Applications To Close)");
-    EXPECT_FALSE(w.p.rt.ConfigSaved || s.timer2Enabled);
+    EXPECT_FALSE(w.p.rt.ConfigSaved || s.statusTimeoutEnabled);
 }
 #endif
 
@@ -216,7 +216,7 @@ TEST(Exit, ResetsAndLogsOnlyAfterASaveOrWhenTheProgramCannotRun) {
         w.p.rt.NotConfigured = r.state == "NotConfigured";
         w.p.rt.SetupFault = r.state == "SetupFault";
         w.world.system.admin = r.state != "NotAdmin";
-        frmConfig& s = w.Open();
+        ConfigScreen& s = w.Open();
         Edit(s, r.actions);
         EXPECT_EQ(w.host.calls, r.calls) << r.name;
         EXPECT_EQ(std::pair(s.view.open, w.p.rt.DialogOpen), std::pair(r.open, r.open)) << r.name;

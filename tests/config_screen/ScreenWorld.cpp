@@ -67,8 +67,8 @@ ScreenWorld::ScreenWorld(const IniFile& file) {
     if (p.set.CMain == 2) p.rt.AppTitle = "Quenzel Slave";
 }
 
-frmConfig& ScreenWorld::Open() {
-    screen.emplace(p, host).Form_Load();
+ConfigScreen& ScreenWorld::Open() {
+    screen.emplace(p, host).Load();
     return *screen;
 }
 
@@ -89,14 +89,14 @@ std::string MarkedHints(const ConfigView& v) {
     return marked;
 }
 
-void Edit(frmConfig& s, std::string_view actions) {
+void Edit(ConfigScreen& s, std::string_view actions) {
     for (const auto& [name, value] : Pairs(actions)) {
         const std::map<std::string, std::function<void()>> clicks = {
-            {"ShutNameT", [&] { s.ShutNameT_Click(value); }},
-            {"LogLevelT", [&] { s.LogLevelT_Click(value); }},
-            {"Save", [&] { s.Save_Click(); }},
-            {"Restore", [&] { s.Restore_Click(); }},
-            {"Exit", [&] { s.ExitConfig_Click(); }}};
+            {"ShutNameT", [&] { s.OnShutdownTypeChosen(value); }},
+            {"LogLevelT", [&] { s.OnLogLevelChosen(value); }},
+            {"Save", [&] { s.OnSave(); }},
+            {"Restore", [&] { s.OnRestore(); }},
+            {"Exit", [&] { s.OnExit(); }}};
         if (TextFieldView* field = Named(s.view, kTexts, name)) {
             field->text = value;
         } else if (CheckBoxView* box = Named(s.view, kBoxes, name)) {

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "config/screen/frmConfig.h"
+#include "screens/config/ConfigScreen.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/IniFile.h"
 #include "tests/support/TempDir.h"
@@ -35,7 +35,7 @@ inline const std::string kMainConfigFile = MainFile().Text();
 // A folder with the file as Data/Quenzel.ini and an empty Log/, and a program that read the file.
 struct ScreenWorld {
     explicit ScreenWorld(const IniFile& file = MainFile());
-    frmConfig& Open();
+    ConfigScreen& Open();
     std::string ConfigFile() const { return dir.Read("Data/Quenzel.ini"); }
     // Settings as the reader finds them in the file now.
     Settings ReadBack() const;
@@ -44,7 +44,7 @@ struct ScreenWorld {
     FakeWorld world{dir.path()};
     Program& p = world.program;
     FakeScreenHost host;
-    std::optional<frmConfig> screen;
+    std::optional<ConfigScreen> screen;
 };
 
 inline Settings MainSettings() {
@@ -60,6 +60,6 @@ std::string MarkedHints(const ConfigView& v);
 // Does what a list "Field=value;Button" says: a text field takes the value as its text, a check box is
 // ticked by "1" and cleared by anything else, a list is clicked to the value, and Save, Restore and
 // Exit are clicked.
-void Edit(frmConfig& s, std::string_view actions);
+void Edit(ConfigScreen& s, std::string_view actions);
 
 } // namespace qz::test

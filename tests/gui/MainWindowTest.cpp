@@ -9,7 +9,7 @@
 #include <QtDBus>
 #include <gtest/gtest.h>
 
-#include "config/screen/ProgramReset.h"
+#include "app/ProgramReset.h"
 #include "gui/AboutDialog.h"
 #include "gui/Desktop.h"
 #include "gui/Pictures.h"
@@ -82,14 +82,14 @@ void Picture(QWidget& window, const char* file) {
 
 TEST(MainWindow, ButtonsAndPopupItemsDriveTheProgramsHandlers) {
     const std::tuple<const char*, const char*, std::string> rows[] = {
-        {"TestS", "mPopUpTest", "*Enter/Test *Start/Initialise "},
-        {"Reset", "mPopUpReset", "Reset/Run Start/Initialise "},
-        {"About", "mPopUpAbout", "frmAbout "},
-        {"Config", "mPopUpConfig", "frmConfig "},
-        {"Update", "mPopUpUpdate", "https://www.quenzel.example/software/misc/update.htm?ID=15&Ver=1.6 "},
+        {"TestS", "menuTest", "*Enter/Test *Start/Initialise "},
+        {"Reset", "menuReset", "Reset/Run Start/Initialise "},
+        {"About", "menuAbout", "AboutScreen "},
+        {"Config", "menuConfigure", "ConfigScreen "},
+        {"Update", "menuUpdate", "https://www.quenzel.example/software/misc/update.htm?ID=15&Ver=1.6 "},
         {"Logo", nullptr, "https://www.quenzel.example/index.htm "},
-        {nullptr, "mPopUpMin", "hidden "},
-        {"Exit", "mPopUpExit", "Exit/Run hidden ended 0"},
+        {nullptr, "menuMinimise", "hidden "},
+        {"Exit", "menuExit", "Exit/Run hidden ended 0"},
     };
     for (const auto& [button, item, outcome] : rows) {
         for (const char* control : {button, item}) {
@@ -130,16 +130,16 @@ TEST(MainWindow, LabelsTrayAndMenuFollowTheMonitorsState) {
     w.IntoCountdown();
     EXPECT_EQ(Look(w, "Counter"), "The Computer Will Shutdown In 6s #ffffff on #ff8000 bold");
     EXPECT_EQ(tray(w), "Shutdown");
-    EXPECT_EQ(Choosable(w), (Texts{"mPopUpCancel", "Reset"}));
+    EXPECT_EQ(Choosable(w), (Texts{"menuCancel", "Reset"}));
     EXPECT_EQ(w.Find<QPushButton>("Reset").text() + w.Find<QPushButton>("Reset").toolTip(),
               "&CancelCancel Quenzel Shutdown");
     Picture(*w.window, "main-countdown.png");
     const size_t logged = w.Events().size();
-    w.Find<QAction>("mPopUpCancel").trigger();
+    w.Find<QAction>("menuCancel").trigger();
     EXPECT_EQ(Outcome(w, logged), "Cancel/Shutdown Start/Initialise centred ");
     EXPECT_EQ(tray(w), "Activate");
     w.Click("About");
-    w.window->About()->Timer1Tick();
+    w.window->About()->OnSecond();
     EXPECT_EQ(w.window->About()->findChild<QLabel*>("TMessage")->text(), "About will close in 4 sec");
     Picture(*w.window->About(), "about.png");
 
@@ -151,14 +151,14 @@ TEST(MainWindow, LabelsTrayAndMenuFollowTheMonitorsState) {
 }
 
 TEST(MainWindow, ScreensPauseTheMainControlsComeForwardOnceAndCloseThemselves) {
-    for (const auto& [button, item, open] : {std::tuple{"About", "mPopUpAbout", "frmAbout centred "},
-                                             std::tuple{"Config", "mPopUpConfig", "frmConfig centred "}}) {
+    for (const auto& [button, item, open] : {std::tuple{"About", "menuAbout", "AboutScreen centred "},
+                                             std::tuple{"Config", "menuConfigure", "ConfigScreen centred "}}) {
         SCOPED_TRACE(button);
         GuiWorld w;
         w.Start(IniFile(), "-InhibitShutdown");
         const Texts all = Choosable(w);
         w.Click(button);
-        EXPECT_EQ(Choosable(w), (Texts{"mPopUpMin", "mPopUpUpdate", "mPopUpExit", "Update", "Exit"}));
+        EXPECT_EQ(Choosable(w), (Texts{"menuMinimise", "menuUpdate", "menuExit", "Update", "Exit"}));
         // A reset from the main station gives the popup back while the screen is open.
         w.window->Run([&] { w.window->Logic().RemoteReset(); });
         w.Find<QAction>(item).trigger();
@@ -192,8 +192,8 @@ TEST(MainWindow, WindowOverrideFollowsTheUsersChoiceThroughMinimiseRestoreAndRes
     }
     tray.Click("Reset");
     EXPECT_TRUE(tray.window->isVisible() && tray.p.rt.WindowOverride); // a Reset keeps that choice
-    tray.Find<QAction>("mPopUpMin").trigger();
-    tray.Find<QAction>("mPopUpReset").trigger();
+    tray.Find<QAction>("menuMinimise").trigger();
+    tray.Find<QAction>("menuReset").trigger();
     EXPECT_FALSE(tray.window->isVisible() || tray.p.rt.WindowOverride);
 
     // Started normal: the window system's minimise hides into the tray and a Reset repeats it.
@@ -202,9 +202,9 @@ TEST(MainWindow, WindowOverrideFollowsTheUsersChoiceThroughMinimiseRestoreAndRes
     normal.window->move(0, 0);
     normal.window->setWindowState(Qt::WindowMinimized);
     QTest::qWait(0);
-    normal.Find<QAction>("mPopUpReset").trigger();
+    normal.Find<QAction>("menuReset").trigger();
     EXPECT_TRUE(!normal.window->isVisible() && normal.p.rt.WindowOverride);
-    normal.Find<QAction>("mPopUpRestore").trigger();
+    normal.Find<QAction>("menuRestore").trigger();
     EXPECT_EQ(Outcome(normal, normal.Events().size()), "centred ");
     EXPECT_FALSE(normal.p.rt.WindowOverride);
 }
@@ -215,7 +215,7 @@ TEST(MainWindow, TheWindowGoesIntoTheTrayOnlyWhileThereIsOne) {
     GuiWorld w(false);
     w.world.processes.names = {"worker.exe"};
     w.Start(IniFile());
-    const auto minimise = [&w] { w.Find<QAction>("mPopUpMin").trigger(); };
+    const auto minimise = [&w] { w.Find<QAction>("menuMinimise").trigger(); };
     const auto tick = [&w] { w.Seconds(1); };
     const auto doubleClick = [&w] { emit w.tray.Icon().activated(QSystemTrayIcon::DoubleClick); };
     const std::tuple<bool, std::function<void()>, const char*> rows[] = {
@@ -307,7 +307,7 @@ TEST(DesktopStart, SecondCopyShowsOnlyTheAlreadyRunningWindow) {
     w.world.guard.otherHolds = true;
     const Desktop second = StartDesktop(w.p, w.tray);
     ASSERT_EQ(second.main, nullptr);
-    const MultiInstWindow& window = *second.multiInst;
+    const AlreadyRunningWindow& window = *second.multiInst;
     EXPECT_TRUE(window.isVisible() && window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_FALSE(w.tray.Icon().isVisible() || w.window->isVisible());
     EXPECT_EQ(window.findChild<QLabel*>("ErrorMess")->text(),
@@ -414,12 +414,12 @@ TEST(TrayOnARealHost, IconRegistersFollowsTheMonitorsStateAndTheHostsComingAndGo
     // The host ends while the window is in the tray, and another starts while it is minimised.
     std::string seen;
     const auto window = [&] { seen += w.window->isVisible() ? "shown " : "hidden "; };
-    w.Find<QAction>("mPopUpMin").trigger();
+    w.Find<QAction>("menuMinimise").trigger();
     window();
     ASSERT_TRUE(bus.unregisterService("org.kde.StatusNotifierWatcher"));
     w.Seconds(1);
     window();
-    w.Find<QAction>("mPopUpMin").trigger();
+    w.Find<QAction>("menuMinimise").trigger();
     window();
     watcher.item.clear();
     ASSERT_TRUE(bus.registerService("org.kde.StatusNotifierWatcher"));

@@ -39,7 +39,7 @@ std::string Outcome(const DialogWorld& w) {
     seen += w.Find<QLabel>("Status").text().toStdString() + "|";
     for (const std::string& call : w.mainCalls)
         seen += call + "|";
-    if (!w.Find<QTimer>("Timer1").isActive()) seen += "stopped ";
+    if (!w.Find<QTimer>("closeCountdown").isActive()) seen += "stopped ";
     if (w.dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) seen += "on top ";
     return seen + (w.dialog->isVisible() ? "shown" : "hidden");
 }

@@ -78,7 +78,7 @@ TEST(Receive, BothMarkWhatTheyHearOnlyTheSlaveAnswersAndObeys) {
             SCOPED_TRACE(row.datagram.value_or("(failed read)") + (slave ? " at a slave" : " at a main"));
             Station s(cmain);
             s.w.socket.incoming = {row.datagram};
-            udpServ_DataArrival(s.p, s);
+            OnDatagram(s.p, s);
             // At a slave every datagram counts as heard: LinkIdle 0.
             EXPECT_EQ(std::tuple(s.p.rt.LinkMark, s.p.rt.LinkIdle, s.calls, s.w.socket.sent.size(),
                                  s.p.rt.LinkMessage),
@@ -135,7 +135,7 @@ TEST(Receive, ASlaveActsOnOneResetAndOneTestASecondTheLastOneLaterAndLogsTheCoun
         else if (step.datagrams.empty())
             LinkTick(s.p, s);
         s.w.socket.incoming.assign(step.datagrams.begin(), step.datagrams.end());
-        if (!step.datagrams.empty()) udpServ_DataArrival(s.p, s);
+        if (!step.datagrams.empty()) OnDatagram(s.p, s);
         const Texts log = LogEntries(s.dir);
         EXPECT_EQ(s.calls, step.calls);
         EXPECT_EQ(Texts(log.begin() + static_cast<long>(std::min(logged, log.size())), log.end()), step.log);
@@ -194,7 +194,7 @@ TEST(KeyedReceive, OnlyTheProvenMessagesOfThePeerWithARisingCounterAreHeardTheRe
         s.p.rt.LinkIdle = 1;
         s.p.rt.LinkMessage = "<QZC000>";
         s.w.socket.incoming = {row.datagram};
-        udpServ_DataArrival(s.p, s);
+        OnDatagram(s.p, s);
         const bool heard = std::string(row.mark) == "C";
         EXPECT_EQ(std::tuple(s.p.rt.LinkMark, s.p.rt.LinkIdle, s.calls, s.w.socket.sent.size()),
                   std::tuple(row.mark, heard && row.cmain == 2 ? 0 : 1, row.calls, row.answers ? 1u : 0u));
@@ -218,7 +218,7 @@ TEST(KeyedSend, CountersKeepRisingWithinARunAndAcrossARestartOfEitherStation) {
         from.w.socket.sent.clear();
         to.calls.clear();
         to.p.rt.LinkMark = "-";
-        udpServ_DataArrival(to.p, to);
+        OnDatagram(to.p, to);
         return to.p.rt.LinkMark == "C";
     };
     auto main = std::make_unique<Station>(1), slave = std::make_unique<Station>(2);
@@ -262,7 +262,7 @@ struct LoopbackPair {
     // Handles what came within a moment; false when nothing did.
     static bool Hear(Station& s, std::chrono::milliseconds wait = std::chrono::seconds(5)) {
         if (!WaitReadable(s.p.svc.socket.NativeHandle(), wait)) return false;
-        udpServ_DataArrival(s.p, s);
+        OnDatagram(s.p, s);
         return true;
     }
     std::unique_ptr<UdpSocket> mainSocket = MakeUdpSocket(), slaveSocket = MakeUdpSocket();

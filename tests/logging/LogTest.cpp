@@ -184,8 +184,8 @@ const std::string kFresh = "Quenzel Log\nVersion 1.6\nFile Created\n05/12/2026 1
 std::string Archive(LogWorld& t, const std::string& answers) {
     for (char a : answers)
         t.w.host.answers.push_back(a == 'Y' ? Answer::Yes : a == 'N' ? Answer::No : Answer::Cancel);
-    const ArchiveOutcome outcome = Archive_Click(t.p);
-    return outcome.enableTimer1 ? outcome.status : "-" + outcome.status;
+    const ArchiveOutcome outcome = ArchiveLog(t.p);
+    return outcome.startCloseCountdown ? outcome.status : "-" + outcome.status;
 }
 
 // The files in the log folder beside the log.
@@ -285,14 +285,14 @@ TEST(ViewLog, StartsTheViewerOnTheWholePathOrSaysWhyNot) {
     t.p.rt.AppTitle = "Quenzel Slave";
     t.p.set.LogPath = "My Logs\\";
     t.p.set.LogName = "Run Log.txt";
-    EXPECT_THROW(ViewL_Click(t.p), ProgramEnded) << "a missing log ends the program";
+    EXPECT_THROW(ViewLog(t.p), ProgramEnded) << "a missing log ends the program";
     t.dir.Write("My Logs/Run Log.txt", "x\n");
-    ViewL_Click(t.p);
+    ViewLog(t.p);
     EXPECT_EQ(t.w.system.viewed, std::vector{(t.dir.path() / "My Logs" / "Run Log.txt").string()});
     t.w.system.viewerStarts = false;
-    ViewL_Click(t.p);
+    ViewLog(t.p);
     t.p.set.LogLevel = 1;
-    ViewL_Click(t.p);
+    ViewLog(t.p);
     ASSERT_EQ(t.w.host.messages.size(), 3u);
     EXPECT_EQ(std::tuple(t.w.host.messages[1].icon, t.w.host.messages[1].title, t.w.host.messages[1].text),
               std::tuple(MsgIcon::Exclamation, "Quenzel Log File Error",

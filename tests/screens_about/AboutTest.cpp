@@ -3,7 +3,7 @@
 #include <system_error>
 
 #include "screens/WebLauncher.h"
-#include "screens/frmAbout.h"
+#include "screens/AboutScreen.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/TempDir.h"
 
@@ -27,7 +27,7 @@ struct AboutWorld : AboutScreenHost {
     ThrowingSystem system;
     Program p{Services{world.host, world.clock, world.files, world.processes, world.power, world.socket,
                        world.resolver, world.guard, system}};
-    frmAbout about{p, *this};
+    AboutScreen about{p, *this};
 };
 
 TEST(AboutScreen, ShowsTheStationCountsDownAndGivesTheControlsBackOnce) {
@@ -36,27 +36,27 @@ TEST(AboutScreen, ShowsTheStationCountsDownAndGivesTheControlsBackOnce) {
         AboutWorld w;
         w.p.rt.AppTitle = title;
         w.p.rt.CmdLineMode = int16_t(mode);
-        w.about.Form_Load();
+        w.about.Load();
         const AboutView& v = w.about.view;
         EXPECT_EQ(v.caption + "|" + v.ProgName.text + "|" + v.ProgVersion.text + "|" + v.WebSite.text +
                       (v.open && w.p.rt.DialogOpen ? "|open" : ""),
                   std::string("About ") + title + "|" + title + "|Version 1.6|www.quenzel.example|open");
-        w.about.Timer1_Timer();
+        w.about.OnSecond();
         EXPECT_EQ(v.TMessage.text, "About will close in " + std::to_string(count) + " sec");
-        w.about.WebSite_Click();
-        mode == 1 ? w.about.ExitAbout_Click() : w.about.Form_Unload(); // the button, or the title bar
+        w.about.OnWebSite();
+        mode == 1 ? w.about.OnExit() : w.about.Close(); // the button, or the title bar
         EXPECT_FALSE(v.open || w.p.rt.DialogOpen);
         w.p.rt.DialogOpen = true; // the configuration screen, which a second close and late ticks leave alone
-        w.about.Form_Unload();
-        w.about.Timer1_Timer();
+        w.about.Close();
+        w.about.OnSecond();
         EXPECT_EQ(w.calls, (std::vector<std::string>{"index.htm", "EnableMainControls"}));
         EXPECT_TRUE(w.p.rt.DialogOpen && w.p.rt.AboutCloseCount == count - 1);
     }
     AboutWorld w;
-    w.about.Form_Load();
+    w.about.Load();
     w.p.rt.AboutCloseCount = -32767;
-    w.about.Timer1_Timer();
-    w.about.Timer1_Timer();
+    w.about.OnSecond();
+    w.about.OnSecond();
     EXPECT_EQ(w.p.rt.AboutCloseCount, -32768); // it stays at its smallest instead of wrapping
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 #include <string>
 
-#include "app/MainView.h"
-#include "app/Program.h"
-#include "app/WindowHost.h"
+#include "core/MainView.h"
+#include "core/Program.h"
+#include "core/WindowHost.h"
 
 namespace qz {
 
@@ -26,21 +26,21 @@ class AboutScreenHost : public PageOpener {
     virtual void EnableMainControls() = 0;
 };
 
-// The About screen's logic. The front end creates it when the screen opens, calls Form_Load, runs
-// Timer1_Timer every second while view.open, renders `view` after every event and closes the
+// The About screen's logic. The front end creates it when the screen opens, calls Load, runs
+// OnSecond every second while view.open, renders `view` after every event and closes the
 // window once view.open is false. The main window's timer unloads it when AboutCloseCount runs out.
-class frmAbout {
+class AboutScreen {
   public:
-    frmAbout(Program& program, AboutScreenHost& host) : p(program), host_(host) {}
+    AboutScreen(Program& program, AboutScreenHost& host) : p(program), host_(host) {}
 
     AboutView view;
 
-    void Form_Load();
-    void Form_Activate();
-    void Form_Unload(); // also what closing the window by its title bar or the auto-close does
-    void Timer1_Timer();
-    void ExitAbout_Click();
-    void WebSite_Click();
+    void Load();
+    void OnActivated();
+    void Close(); // also what closing the window by its title bar or the auto-close does
+    void OnSecond();
+    void OnExit();
+    void OnWebSite();
 
   private:
     Program& p;

@@ -47,15 +47,15 @@ struct MainView {
     ButtonView Exit{"&Exit", ""};
     ButtonView TestS{"&Test", ""};
 
-    MenuItemView mPopUpAbout{"About Quenzel", true, true};
-    MenuItemView mPopUpCancel{"Cancel", false, true}; // shown only during the countdown
-    MenuItemView mPopUpConfig{"Configure", true, true};
-    MenuItemView mPopUpMin{"Minimise", true, true};
-    MenuItemView mPopUpReset{"Reset", true, true};
-    MenuItemView mPopUpRestore{"Restore", true, true};
-    MenuItemView mPopUpTest{"Test", true, true};
-    MenuItemView mPopUpUpdate{"Update", true, true};
-    MenuItemView mPopUpExit{"Close Quenzel", true, true};
+    MenuItemView menuAbout{"About Quenzel", true, true};
+    MenuItemView menuCancel{"Cancel", false, true}; // shown only during the countdown
+    MenuItemView menuConfigure{"Configure", true, true};
+    MenuItemView menuMinimise{"Minimise", true, true};
+    MenuItemView menuReset{"Reset", true, true};
+    MenuItemView menuRestore{"Restore", true, true};
+    MenuItemView menuTest{"Test", true, true};
+    MenuItemView menuUpdate{"Update", true, true};
+    MenuItemView menuExit{"Close Quenzel", true, true};
 
     WindowState state = WindowState::Normal;
     bool hidden = false; // minimised into the tray

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "config/screen/ProgramReset.h"
+#include "app/ProgramReset.h"
 
 namespace qz {
 

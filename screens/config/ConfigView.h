@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MainView.h"
+#include "core/MainView.h"
 
 namespace qz {
 

@@ -1,4 +1,4 @@
-#include "app/mdMain.h"
+#include "app/Startup.h"
 
 #include "app/CommandLine.h"
 
@@ -45,7 +45,7 @@ bool CheckPrevInstance(Program& p, const std::string& name, bool release) {
 StartWindow Main(Program& p) {
     const bool allow = AllowsMulti(p.rt.CommandLine);
     const bool another = CheckPrevInstance(p, kGuardName, false);
-    if (!allow && another) return StartWindow::MultiInst;
+    if (!allow && another) return StartWindow::AlreadyRunning;
 
     const bool allow2 = AllowsMulti(p.rt.CommandLine);
     const bool again = CheckPrevInstance(p, kGuardName, false);

@@ -1,4 +1,4 @@
-#include "screens/frmAbout.h"
+#include "screens/AboutScreen.h"
 
 #include <cstdint>
 #include <limits>
@@ -7,7 +7,7 @@
 
 namespace qz {
 
-void frmAbout::Form_Load() {
+void AboutScreen::Load() {
     view.open = true;
     p.rt.DialogOpen = true;
     view.caption = "About " + p.rt.AppTitle;
@@ -17,29 +17,29 @@ void frmAbout::Form_Load() {
     p.rt.AboutCloseCount = p.rt.CmdLineMode == 1 ? 4 : 60;
 }
 
-void frmAbout::Form_Activate() {
+void AboutScreen::OnActivated() {
     view.topMost = p.set.RunOnTop == 2;
 }
 
-void frmAbout::Form_Unload() {
+void AboutScreen::Close() {
     if (!view.open) return;
     view.open = false;
     host_.EnableMainControls();
     p.rt.DialogOpen = false;
 }
 
-void frmAbout::Timer1_Timer() {
+void AboutScreen::OnSecond() {
     if (!view.open) return;
     int16_t& count = p.rt.AboutCloseCount;
     view.TMessage.text = "About will close in " + std::to_string(count) + " sec";
     if (count > std::numeric_limits<int16_t>::min()) --count;
 }
 
-void frmAbout::ExitAbout_Click() {
-    Form_Unload();
+void AboutScreen::OnExit() {
+    Close();
 }
 
-void frmAbout::WebSite_Click() {
+void AboutScreen::OnWebSite() {
     host_.OpenWebPage("index.htm");
 }
 

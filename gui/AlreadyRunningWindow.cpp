@@ -1,4 +1,4 @@
-#include "gui/MultiInstWindow.h"
+#include "gui/AlreadyRunningWindow.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -14,9 +14,9 @@
 
 namespace qz {
 
-MultiInstWindow::MultiInstWindow(Program& p)
+AlreadyRunningWindow::AlreadyRunningWindow(Program& p)
     : p_(p), logic_(p, *this), gate_([this] { Render(); }, [this](int) { hide(); }) {
-    setObjectName("MultiInst");
+    setObjectName("alreadyRunning");
     setWindowIcon(WindowIcon());
     OwnBoxes(p_.svc.host, this);
     auto* image = new QLabel(this);
@@ -24,12 +24,12 @@ MultiInstWindow::MultiInstWindow(Program& p)
     image->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
     message_ = new QLabel(this);
     message_->setObjectName("ErrorMess");
-    auto* logo = new LogoPicture([this] { gate_.Run([this] { logic_.Logo_Click(); }); }, this);
+    auto* logo = new LogoPicture([this] { gate_.Run([this] { logic_.OnLogo(); }); }, this);
     logo->setObjectName("Logo");
     exit_ = new QPushButton(this);
     exit_->setObjectName("Exit");
     exit_->setDefault(true);
-    connect(exit_, &QPushButton::clicked, this, [this] { gate_.Run([this] { logic_.Exit_Click(); }); });
+    connect(exit_, &QPushButton::clicked, this, [this] { gate_.Run([this] { logic_.OnExit(); }); });
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(image, 0, 0, Qt::AlignTop);
@@ -40,14 +40,14 @@ MultiInstWindow::MultiInstWindow(Program& p)
     grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void MultiInstWindow::Load() {
-    gate_.Run([this] { logic_.Form_Load(); });
+void AlreadyRunningWindow::Load() {
+    gate_.Run([this] { logic_.Load(); });
     show();
-    gate_.Run([this] { logic_.Form_Activate(); });
+    gate_.Run([this] { logic_.OnActivated(); });
 }
 
-void MultiInstWindow::Render() {
-    const MultiInstView& v = logic_.view;
+void AlreadyRunningWindow::Render() {
+    const AlreadyRunningView& v = logic_.view;
     setWindowTitle(FromViewText(v.caption));
     QString text = FromViewText(v.ErrorMess);
     text.replace("\r\n", "\n");
@@ -60,18 +60,18 @@ void MultiInstWindow::Render() {
     }
 }
 
-bool MultiInstWindow::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) gate_.Run([this] { logic_.Form_Activate(); });
+bool AlreadyRunningWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) gate_.Run([this] { logic_.OnActivated(); });
     return QWidget::event(event);
 }
 
 // This window is all that is left of the program: closing it ends the program as its button does.
-void MultiInstWindow::closeEvent(QCloseEvent* event) {
+void AlreadyRunningWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
-    gate_.Run([this] { logic_.Exit_Click(); });
+    gate_.Run([this] { logic_.OnExit(); });
 }
 
-void MultiInstWindow::OpenWebPage(const std::string& page) {
+void AlreadyRunningWindow::OpenWebPage(const std::string& page) {
     qz::OpenWebPage(p_, page);
 }
 

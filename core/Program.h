@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Host.h"
+#include "core/Host.h"
 #include "link/LinkState.h"
 #include "platform/Clock.h"
 #include "platform/FileSys.h"
@@ -76,7 +76,7 @@ struct RunState {
     std::string ProcMarks = "-- -- -- ";
     std::string LinkMark = "-";
     int16_t TickPhase = 2;
-    bool TimerEnabled = false; // tmrRefresh
+    bool TimerEnabled = false; // the main window's 500 ms timer
     bool DialogOpen = false;
     int16_t AboutCloseCount = 60;
     int16_t ConfigCloseCount = 60;

@@ -26,7 +26,7 @@ class WindowHost : public PageOpener {
     // Bring the main window to the foreground (a right click on the tray icon while hidden).
     virtual void SetForeground() = 0;
     // Activate the program's process and show the popup menu at the mouse position; the menu's
-    // items are the mPopUp* entries of MainView and run the mPopUp*_Click handlers.
+    // items are the menu* entries of MainView and run the OnMenu* handlers.
     virtual void ShowPopupMenu() = 0;
 };
 

@@ -1,21 +1,21 @@
-#include "app/MultiInst.h"
+#include "screens/AlreadyRunningScreen.h"
 
 namespace qz {
 
-void MultiInst::Form_Load() {
+void AlreadyRunningScreen::Load() {
     view.caption = "Quenzel Start Up Error";
     view.ErrorMess = "Quenzel is already running.\r\nOnly one instance can be\r\nrunning at a time.";
 }
 
-void MultiInst::Form_Activate() {
+void AlreadyRunningScreen::OnActivated() {
     view.topMost = true;
 }
 
-void MultiInst::Exit_Click() {
+void AlreadyRunningScreen::OnExit() {
     p.svc.host.EndProgram(1);
 }
 
-void MultiInst::Logo_Click() {
+void AlreadyRunningScreen::OnLogo() {
     pages.OpenWebPage("index.htm");
 }
 

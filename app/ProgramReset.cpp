@@ -1,4 +1,4 @@
-#include "config/screen/ProgramReset.h"
+#include "app/ProgramReset.h"
 
 #include "link/Link.h"
 #include "logging/Log.h"

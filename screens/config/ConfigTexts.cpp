@@ -1,8 +1,8 @@
-#include "config/screen/frmConfig.h"
+#include "screens/config/ConfigScreen.h"
 
 namespace qz {
 
-void frmConfig::UpdateLabels() {
+void ConfigScreen::UpdateLabels() {
     ConfigView& v = view;
     if (v.StartTimeT.checked) {
         v.StartDelayL.text = "Activate At:";
@@ -40,7 +40,7 @@ void frmConfig::UpdateLabels() {
     }
 }
 
-void frmConfig::UpdateTooltips() {
+void ConfigScreen::UpdateTooltips() {
     const std::string& title = p_.rt.AppTitle;
     view.ViewL.tooltip = "View " + title + " log file (It will not be updated while open)";
     view.Restore.tooltip = "Restore " + title +

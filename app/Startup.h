@@ -1,16 +1,16 @@
 #pragma once
 #include <string>
 
-#include "app/Program.h"
+#include "core/Program.h"
 
 namespace qz {
 
 // The window the front end shows after Main.
-enum class StartWindow { MultiInst, Main };
+enum class StartWindow { AlreadyRunning, Main };
 
 // The program's entry: decides, through the single-instance guard "Quenzel", whether this copy
 // may run. A copy may always run when p.rt.CommandLine holds "-AllowMulti". The front end then
-// creates MultiInst or QuenzelMain (and runs its Form_Load).
+// creates AlreadyRunningScreen or QuenzelMain (and runs its Load).
 StartWindow Main(Program& p);
 
 // Said after the "already running" box: which process holds the guard, and how to run beside it.

@@ -1,18 +1,18 @@
-#include "config/screen/frmConfig.h"
+#include "screens/config/ConfigScreen.h"
 
 #include "config/Validation.h"
-#include "config/screen/ListItems.h"
+#include "screens/config/ListItems.h"
 #include "logging/LogArchive.h"
 #include "screens/AdminTest.h"
 
 namespace qz {
 
-void frmConfig::Form_Load() {
+void ConfigScreen::Load() {
     view.open = true;
     loading = true;
     UpdateTooltips();
     p_.rt.DialogOpen = true;
-    Data_Load();
+    LoadFields();
     EnableFields();
     UpdateLabels();
     view.caption = p_.rt.AppTitle + " Configuration";
@@ -37,20 +37,20 @@ void frmConfig::Form_Load() {
     }
 }
 
-void frmConfig::Form_Activate() {
+void ConfigScreen::OnActivated() {
     if (p_.set.RunOnTop == 2) host_.SetTopMost(true);
 }
 
-void frmConfig::Form_Unload() {
+void ConfigScreen::Close() {
     if (!view.open) return;
     view.open = false;
-    timer1Enabled = false;
-    timer2Enabled = false;
+    closeCountdownEnabled = false;
+    statusTimeoutEnabled = false;
     host_.EnableMainControls();
     p_.rt.DialogOpen = false;
 }
 
-void frmConfig::Data_Load() {
+void ConfigScreen::LoadFields() {
     const Settings& s = p_.set;
     ConfigView& v = view;
     v.ComDelayT.text = std::to_string(s.ComDelay);
@@ -90,15 +90,15 @@ void frmConfig::Data_Load() {
     referenceSnapshot = FieldSnapshot();
 }
 
-// Data_Load outside the screen's load: the controls that follow the fields follow them at once.
-void frmConfig::ShowDataLoad() {
-    Data_Load();
+// LoadFields outside the screen's load: the controls that follow the fields follow them at once.
+void ConfigScreen::ShowDataLoad() {
+    LoadFields();
     EnableFields();
     UpdateLabels();
     ApplyLogButtonRule();
 }
 
-ConfigInput frmConfig::Input() const {
+ConfigInput ConfigScreen::Input() const {
     const ConfigView& v = view;
     ConfigInput in;
     in.ComDelay = v.ComDelayT.text;
@@ -128,7 +128,7 @@ ConfigInput frmConfig::Input() const {
     return in;
 }
 
-void frmConfig::Save_Click() {
+void ConfigScreen::OnSave() {
     if (!view.Save.enabled) return;
     view.Status.text.clear();
     view.ExitConfig.caption = "&Exit";
@@ -155,10 +155,10 @@ void frmConfig::Save_Click() {
         p_.rt.ConfigSaved = true;
     }
     referenceSnapshot = FieldSnapshot();
-    timer2Enabled = true;
+    statusTimeoutEnabled = true;
 }
 
-void frmConfig::Restore_Click() {
+void ConfigScreen::OnRestore() {
     if (!view.Restore.enabled) return;
     ConfigView& v = view;
     v.ComDelayT.text = "60";
@@ -189,15 +189,15 @@ void frmConfig::Restore_Click() {
     EnableFields();
     UpdateLabels();
     v.Status.text = "Defaults Restored - Click Save To Keep";
-    timer2Enabled = true;
+    statusTimeoutEnabled = true;
 }
 
-void frmConfig::ExitConfig_Click() {
+void ConfigScreen::OnExit() {
     // Someone who may not save never has unsaved changes.
     if (!IsAdministrator(p_)) referenceSnapshot = FieldSnapshot();
     if (FieldSnapshot() == referenceSnapshot || view.ExitConfig.caption == "&Cancel") {
         if (p_.rt.ConfigSaved || p_.rt.NotConfigured || p_.rt.SetupFault) ResetProgram(p_, host_);
-        Form_Unload();
+        Close();
         return;
     }
     view.ExitConfig.caption = "&Cancel";
@@ -205,52 +205,52 @@ void frmConfig::ExitConfig_Click() {
     UpdateTooltips();
 }
 
-void frmConfig::Archive_Click() {
+void ConfigScreen::OnArchive() {
     if (!view.Archive.enabled) return;
-    ArchiveOutcome outcome = qz::Archive_Click(p_);
+    ArchiveOutcome outcome = qz::ArchiveLog(p_);
     if (!outcome.status.empty()) view.Status.text = outcome.status;
-    if (outcome.enableTimer1) timer1Enabled = true;
+    if (outcome.startCloseCountdown) closeCountdownEnabled = true;
 }
 
-void frmConfig::ViewL_Click() {
-    if (view.ViewL.enabled) qz::ViewL_Click(p_);
+void ConfigScreen::OnViewLog() {
+    if (view.ViewL.enabled) qz::ViewLog(p_);
 }
 
-void frmConfig::Logo_Click() {
+void ConfigScreen::OnLogo() {
     host_.OpenWebPage("index.htm");
 }
 
-void frmConfig::Timer1_Timer() {
-    if (!timer1Enabled) return;
+void ConfigScreen::OnSecond() {
+    if (!closeCountdownEnabled) return;
     int16_t& count = p_.rt.ConfigCloseCount;
     if (count < 91)
         view.TMessage.text = "The Configuration Screen will close in " + std::to_string(count) + " sec";
     if (count > INT16_MIN) --count;
 }
 
-void frmConfig::Timer2_Timer() {
+void ConfigScreen::OnStatusTimeout() {
     view.Status.text.clear();
-    timer2Enabled = false;
+    statusTimeoutEnabled = false;
 }
 
-void frmConfig::Del_OnT_Click(bool ticked) {
+void ConfigScreen::OnFixedDelayTicked(bool ticked) {
     view.Del_OnT.checked = ticked;
     if (!loading) EnableFields();
 }
 
-void frmConfig::Stop_OnT_Click(bool ticked) {
+void ConfigScreen::OnFixedTimeTicked(bool ticked) {
     view.Stop_OnT.checked = ticked;
     if (!loading) EnableFields();
 }
 
-void frmConfig::ForceT_Click(bool ticked) {
+void ConfigScreen::OnForceTicked(bool ticked) {
     view.ForceT.checked = ticked;
     if (loading) return;
     EnableFields();
     UpdateLabels();
 }
 
-void frmConfig::DNameT_Click(bool ticked) {
+void ConfigScreen::OnDomainNameTicked(bool ticked) {
     view.DNameT.checked = ticked;
     if (loading) return;
     ReadShutType();
@@ -258,7 +258,7 @@ void frmConfig::DNameT_Click(bool ticked) {
     UpdateLabels();
 }
 
-void frmConfig::ShutNameT_Click(const std::string& item) {
+void ConfigScreen::OnShutdownTypeChosen(const std::string& item) {
     if (!CodeOf(kShutNameItems, item)) return;
     view.ShutNameT.text = item;
     if (loading) return;
@@ -267,7 +267,7 @@ void frmConfig::ShutNameT_Click(const std::string& item) {
     UpdateLabels();
 }
 
-void frmConfig::StartTimeT_Click(bool ticked) {
+void ConfigScreen::OnStartAtTimeTicked(bool ticked) {
     view.StartTimeT.checked = ticked;
     EnableFields();
     UpdateLabels();
@@ -277,7 +277,7 @@ void frmConfig::StartTimeT_Click(bool ticked) {
     if (ticked != holdsTime) view.StartDelayT.text.clear();
 }
 
-void frmConfig::LogLevelT_Click(const std::string& item) {
+void ConfigScreen::OnLogLevelChosen(const std::string& item) {
     if (!CodeOf(kLogLevelItems, item)) return;
     view.LogLevelT.text = item;
     if (loading) return;
@@ -285,20 +285,20 @@ void frmConfig::LogLevelT_Click(const std::string& item) {
     ApplyLogButtonRule();
 }
 
-void frmConfig::ApplyLogButtonRule() {
+void ConfigScreen::ApplyLogButtonRule() {
     const bool enable = view.LogLevelT.text != "None" && IsAdministrator(p_);
     view.Archive.enabled = enable;
     view.ViewL.enabled = enable;
 }
 
-void frmConfig::RunOnTopT_Click(bool ticked) {
+void ConfigScreen::OnRunOnTopTicked(bool ticked) {
     view.RunOnTopT.checked = ticked;
     if (!loading) host_.SetTopMost(ticked);
 }
 
 // Setting the box by program acts like a click on it, as the window placement follows the box.
-void frmConfig::SetRunOnTopTick(bool ticked) {
-    if (view.RunOnTopT.checked != ticked) RunOnTopT_Click(ticked);
+void ConfigScreen::SetRunOnTopTick(bool ticked) {
+    if (view.RunOnTopT.checked != ticked) OnRunOnTopTicked(ticked);
 }
 
 } // namespace qz

@@ -2,8 +2,8 @@
 #include <QWidget>
 #include <optional>
 
-#include "app/MultiInst.h"
-#include "app/WindowHost.h"
+#include "screens/AlreadyRunningScreen.h"
+#include "core/WindowHost.h"
 #include "gui/EventGate.h"
 
 class QLabel;
@@ -12,14 +12,14 @@ class QPushButton;
 namespace qz {
 
 // The "already running" window. It is the program's only window; its button ends the program.
-class MultiInstWindow final : public QWidget, private PageOpener {
+class AlreadyRunningWindow final : public QWidget, private PageOpener {
   public:
-    explicit MultiInstWindow(Program& p);
+    explicit AlreadyRunningWindow(Program& p);
 
-    // Form_Load, then the window is shown and placed on top.
+    // Load, then the window is shown and placed on top.
     void Load();
     std::optional<int> EndedWith() const { return gate_.EndedWith(); }
-    const MultiInst& Logic() const { return logic_; }
+    const AlreadyRunningScreen& Logic() const { return logic_; }
 
   protected:
     bool event(QEvent* event) override;
@@ -30,7 +30,7 @@ class MultiInstWindow final : public QWidget, private PageOpener {
     void Render();
 
     Program& p_;
-    MultiInst logic_;
+    AlreadyRunningScreen logic_;
     EventGate gate_;
     QLabel* message_;
     QPushButton* exit_;

@@ -3,8 +3,8 @@
 
 #include "config/Numbers.h"
 #include "config/Validation.h"
-#include "config/screen/ListItems.h"
-#include "config/screen/frmConfig.h"
+#include "screens/config/ListItems.h"
+#include "screens/config/ConfigScreen.h"
 
 namespace qz {
 namespace {
@@ -72,7 +72,7 @@ void AppendEscaped(std::string& out, const std::string& text) {
 
 } // namespace
 
-void frmConfig::ClearHighlights() {
+void ConfigScreen::ClearHighlights() {
     ConfigView& v = view;
     for (LabelView* hint : {&v.IPAddM, &v.ComDelayM, &v.LogLevelM, &v.LogNameM, &v.LogPathM, &v.Port1M,
                             &v.Port2M, &v.Proc1M, &v.Proc2M, &v.Proc3M, &v.ProcDelayM, &v.ShutTimeM,
@@ -83,7 +83,7 @@ void frmConfig::ClearHighlights() {
     v.Status.text.clear();
 }
 
-void frmConfig::EnableFields() {
+void ConfigScreen::EnableFields() {
     ConfigView& v = view;
     if (SlaveMode()) {
         for (TextFieldView* field : {&v.DelTimeT, &v.StopTimeT}) {
@@ -106,18 +106,18 @@ void frmConfig::EnableFields() {
     v.ForceT.enabled = workingShutType < 4 || workingShutType > 6;
 }
 
-void frmConfig::ReadShutType() {
+void ConfigScreen::ReadShutType() {
     auto code = CodeOf(kShutNameItems, view.ShutNameT.text);
     if (!code) return;
     workingShutType = *code;
     if (*code >= 5) view.ShutTypeM.text.clear();
 }
 
-void frmConfig::ReadLogLevel() {
+void ConfigScreen::ReadLogLevel() {
     if (auto code = CodeOf(kLogLevelItems, view.LogLevelT.text)) workingLogLevel = *code;
 }
 
-int16_t frmConfig::ValidateFields() {
+int16_t ConfigScreen::ValidateFields() {
     ClearHighlights();
     EnableFields();
     ReadShutType();
@@ -179,11 +179,11 @@ int16_t frmConfig::ValidateFields() {
         p_.svc.host.ShowMessage(MsgIcon::None, MsgButtons::Ok, p_.rt.AppTitle + " Data Error",
                                 "Invalid Data");
     }
-    timer1Enabled = true;
+    closeCountdownEnabled = true;
     return count;
 }
 
-std::string frmConfig::FieldSnapshot() const {
+std::string ConfigScreen::FieldSnapshot() const {
     const ConfigView& v = view;
     std::string out;
     bool first = true;

@@ -1,14 +1,14 @@
 #pragma once
 #include <string>
 
-#include "app/MainView.h"
-#include "app/Program.h"
-#include "app/WindowHost.h"
+#include "core/MainView.h"
+#include "core/Program.h"
+#include "core/WindowHost.h"
 
 namespace qz {
 
 // What the "already running" window shows.
-struct MultiInstView {
+struct AlreadyRunningView {
     std::string caption = "Error";
     std::string ErrorMess = "Error Message"; // lines joined with "\r\n"
     ButtonView Exit{"&OK", "Close Quenzel"};
@@ -17,16 +17,16 @@ struct MultiInstView {
 
 // The window shown instead of the main window when another copy runs. Its only way out is its
 // button, which ends the program with status 1 (this copy did not start).
-class MultiInst {
+class AlreadyRunningScreen {
   public:
-    MultiInst(Program& program, PageOpener& opener) : p(program), pages(opener) {}
+    AlreadyRunningScreen(Program& program, PageOpener& opener) : p(program), pages(opener) {}
 
-    MultiInstView view;
+    AlreadyRunningView view;
 
-    void Form_Load();
-    void Form_Activate();
-    void Exit_Click();
-    void Logo_Click();
+    void Load();
+    void OnActivated();
+    void OnExit();
+    void OnLogo();
 
   private:
     Program& p;

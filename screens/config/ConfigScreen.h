@@ -2,55 +2,56 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Program.h"
+#include "core/Program.h"
 #include "config/ConfigWriter.h"
-#include "config/screen/ConfigScreenHost.h"
-#include "config/screen/ConfigView.h"
+#include "screens/config/ConfigScreenHost.h"
+#include "screens/config/ConfigView.h"
 
 namespace qz {
 
-// The configuration screen's logic. The front end creates it when the screen opens, calls Form_Load,
+// The configuration screen's logic. The front end creates it when the screen opens, calls Load,
 // forwards the user's actions to the handlers, renders `view` after every event and closes the window
 // once view.open is false. Text fields are edited by writing their text directly; typing checks nothing.
-class frmConfig {
+class ConfigScreen {
   public:
-    frmConfig(Program& p, ConfigScreenHost& host) : p_(p), host_(host) {}
+    ConfigScreen(Program& p, ConfigScreenHost& host) : p_(p), host_(host) {}
 
     ConfigView view;
 
-    // Timer1 runs every second while enabled, Timer2 once, 2 seconds after it was enabled.
-    bool timer1Enabled = false;
-    bool timer2Enabled = false;
+    // The close countdown ticks every second while enabled; the status timeout fires once, 2 seconds
+    // after it was enabled, and clears the status line.
+    bool closeCountdownEnabled = false;
+    bool statusTimeoutEnabled = false;
     bool loading = false;
     int16_t workingLogLevel = 0; // 1 None, 2 Normal, 3 Full; 0 none chosen
     int16_t workingShutType = 0; // 1..6; 0 none chosen
     std::string referenceSnapshot;
 
     // Life of the screen.
-    void Form_Load();
-    void Form_Activate();
-    void Form_Unload(); // also what closing the window by its title bar or the auto-close does
-    void Data_Load();
+    void Load();
+    void OnActivated();
+    void Close(); // also what closing the window by its title bar or the auto-close does
+    void LoadFields();
 
     // Buttons and timers.
-    void Save_Click();
-    void Restore_Click();
-    void ExitConfig_Click();
-    void Archive_Click();
-    void ViewL_Click();
-    void Logo_Click();
-    void Timer1_Timer();
-    void Timer2_Timer();
+    void OnSave();
+    void OnRestore();
+    void OnExit();
+    void OnArchive();
+    void OnViewLog();
+    void OnLogo();
+    void OnSecond();
+    void OnStatusTimeout();
 
     // Check boxes and lists: the front end passes the new tick or the chosen item.
-    void Del_OnT_Click(bool ticked);
-    void Stop_OnT_Click(bool ticked);
-    void ForceT_Click(bool ticked);
-    void DNameT_Click(bool ticked);
-    void StartTimeT_Click(bool ticked);
-    void RunOnTopT_Click(bool ticked);
-    void ShutNameT_Click(const std::string& item);
-    void LogLevelT_Click(const std::string& item);
+    void OnFixedDelayTicked(bool ticked);
+    void OnFixedTimeTicked(bool ticked);
+    void OnForceTicked(bool ticked);
+    void OnDomainNameTicked(bool ticked);
+    void OnStartAtTimeTicked(bool ticked);
+    void OnRunOnTopTicked(bool ticked);
+    void OnShutdownTypeChosen(const std::string& item);
+    void OnLogLevelChosen(const std::string& item);
 
     // Field checks and mode-dependent controls.
     int16_t ValidateFields();
