@@ -14,7 +14,7 @@ package_pkgs=(dpkg-dev)
 test_pkgs=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   dbus-daemon dbus-x11 xvfb xauth openbox x11-utils
-  mingw-w64 wine wine64
+  mingw-w64 wine wine64 nsis
   clang-14 libclang-rt-14-dev
   python3 python3-psutil procps
   desktop-file-utils groff-base systemd lintian devscripts
