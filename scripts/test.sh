@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and tests every configuration in turn, stopping at the
-# first failure: Linux with warnings as errors, the Windows cross build with its tests under wine,
-# and Linux with the address and undefined-behaviour sanitizers; then builds the Debian packages
+# first failure: Linux with warnings as errors, the Windows cross build with its tests under wine
+# (its ctest also makes the installer and tries it under wine), and Linux with the address and undefined-behaviour sanitizers; then builds the Debian packages
 # and checks them as released.
 set -euo pipefail
 cd "$(dirname "$0")/.."
