@@ -25,7 +25,7 @@ std::string Trimmed(const std::string& text) {
 void QuenzelMain::ActivationStep() {
     RunState& rt = p.rt;
     rt.CountSeconds -= 1;
-    if (p.set.StartTime == 1)
+    if (p.set.activation == ActivationMode::AfterDelay)
         view.Counter.text = "Program Activation In " + std::to_string(rt.CountSeconds) + "s";
     if (rt.CountSeconds <= 0) {
         rt.MonState = 1;
@@ -34,15 +34,15 @@ void QuenzelMain::ActivationStep() {
         rt.LinkSilence = 0;
         rt.RunSeconds = 0;
         if (!rt.NotConfigured) WriteLog(p, "Enter", "Run");
-        if (p.set.CMain == 1) rt.LinkSilence = rt.ComDelayWork; // a main station never waits for a link
-    } else if (p.set.LogLevel == 3 && !rt.NotConfigured) {
+        if (p.set.role == Role::Main) rt.LinkSilence = rt.ComDelayWork; // a main station never waits for a link
+    } else if (p.set.logLevel == LogLevel::Full && !rt.NotConfigured) {
         WriteLog(p, "Inactive", "");
     }
 }
 
 void QuenzelMain::CheckActivity() {
     RunState& rt = p.rt;
-    const ScanResult scan = ScanProcesses(p.svc.processes, p.set.Proc1, p.set.Proc2, p.set.Proc3);
+    const ScanResult scan = ScanProcesses(p.svc.processes, p.set.processNames[0], p.set.processNames[1], p.set.processNames[2]);
     if (scan.ok) {
         rt.ScanFailing = false;
         rt.NoActivity = scan.code == 0 ? 1 : 0;
@@ -66,8 +66,8 @@ void QuenzelMain::RunStep() {
     rt.CountSeconds += 1;
     rt.IdleTicks = static_cast<int16_t>(rt.IdleTicks + 1);
     rt.RunSeconds = static_cast<int16_t>(rt.RunSeconds + 1);
-    if (s.CMain == 2) rt.LinkSilence = static_cast<int16_t>(rt.LinkSilence + 1);
-    if (s.CMain == 2 && rt.LinkIdle == 0) {
+    if (s.role == Role::Slave) rt.LinkSilence = static_cast<int16_t>(rt.LinkSilence + 1);
+    if (s.role == Role::Slave && rt.LinkIdle == 0) {
         rt.LinkSilence = 0;
         rt.CountSeconds = 0;
     }
@@ -87,7 +87,7 @@ void QuenzelMain::RunStep() {
         counter.text = "Activity";
         counter.fore = kDarkGreen;
     }
-    if (s.Del_On == 2) {
+    if (s.fixedDelayOn) {
         counter.text += " - Delay Time Left: " + std::to_string(rt.DelTimeWork - rt.RunSeconds) + "s";
         if (rt.RunSeconds > rt.ProcDelayWork) counter.fore = kOrange;
     }
@@ -95,16 +95,16 @@ void QuenzelMain::RunStep() {
     if (rt.CountSeconds == 0) SetTrayIcon("Activity");
 
     // Fixed time and fixed delay belong to the main station; a slave follows its link.
-    if (s.CMain == 1 && s.Stop_On == 2) {
+    if (s.role == Role::Main && s.stopTimeOn) {
         const LocalTime now = p.svc.clock.Now();
         if ((now.hour * 60 + now.minute) * 60 == rt.StopSeconds) rt.ShutTrigger = 1;
     }
-    if (s.CMain == 1 && s.Del_On == 2 && rt.RunSeconds >= rt.DelTimeWork) rt.ShutTrigger = 1;
+    if (s.role == Role::Main && s.fixedDelayOn && rt.RunSeconds >= rt.DelTimeWork) rt.ShutTrigger = 1;
 
     if ((rt.LinkSilence >= rt.ComDelayWork && rt.IdleTicks >= rt.ProcDelayWork) || rt.ShutTrigger == 1) {
         rt.MonState = 2;
         rt.CountSeconds = 0;
-    } else if (s.LogLevel == 3 && !rt.NotConfigured) {
+    } else if (s.logLevel == LogLevel::Full && !rt.NotConfigured) {
         WriteLog(p, "Run", "");
     }
     rt.LinkIdle = 1;
@@ -124,7 +124,7 @@ void QuenzelMain::OnReset() {
     }
     RestartMonitor();
     p.rt.LinkMessage = "<QZC000>";
-    if (p.set.CMain == 1) SendLinkMessage(p); // the slaves reset as well
+    if (p.set.role == Role::Main) SendLinkMessage(p); // the slaves reset as well
 }
 
 void QuenzelMain::RestartMonitor() {
@@ -164,7 +164,7 @@ void QuenzelMain::OnTest() {
     view.menuCancel.visible = false;
     SetTrayIcon("Activate");
     rt.LinkMessage = "<QZT000>";
-    if (p.set.CMain == 1) SendLinkMessage(p); // the slaves start their own test
+    if (p.set.role == Role::Main) SendLinkMessage(p); // the slaves start their own test
 }
 
 } // namespace qz

@@ -12,7 +12,7 @@ void ResetProgram(Program& p, MonitorWindow& window) {
     // Incomplete settings are not an update the log should announce.
     if (!p.rt.NotConfigured) {
         WriteLog(p, "Config", "Updated");
-        if (p.set.LogLevel == 3) WriteLogHeader(p, 1);
+        if (p.set.logLevel == LogLevel::Full) WriteLogHeader(p, 1);
     }
     window.ShowStatus();
 }

@@ -20,7 +20,7 @@ void QuenzelMain::Load() {
     p.rt.CmdLineMode = ReadCmdLineMode(p.rt.CommandLine);
     p.svc.system.RaisePriority();
     ResetMonitor();
-    CheckLogDir(p, p.set.LogPath);
+    CheckLogDir(p, p.set.logFolder);
     CreateLogFile(p);
     p.rt.WindowOverride = false;
     WriteLog(p, "", ""); // the empty line between the program's runs
@@ -35,7 +35,7 @@ void QuenzelMain::Load() {
 }
 
 void QuenzelMain::OnActivated() {
-    view.topMost = p.set.RunOnTop == 2;
+    view.topMost = p.set.runOnTop;
     if (view.state == WindowState::Minimised && view.trayAvailable) view.hidden = true;
     if (p.rt.NotConfigured || p.rt.SetupFault) {
         view.menuReset.enabled = false;
@@ -83,7 +83,7 @@ void QuenzelMain::OnTimer() {
         if (MonitorMayStep(1)) RunStep();
         if (MonitorMayStep(0)) ActivationStep();
         if (MonitorMayStep(2)) ShutdownStep();
-        rt.LinkMark = p.set.IPAdd.size() > 3 ? "." : "";
+        rt.LinkMark = p.set.peerAddress.size() > 3 ? "." : "";
         rt.TickPhase = 3;
         if (rt.AboutCloseCount < 1 && rt.DialogOpen) window.UnloadAbout();
         if (rt.ConfigCloseCount < 1 && rt.DialogOpen) window.UnloadConfig();
@@ -92,7 +92,7 @@ void QuenzelMain::OnTimer() {
     LinkTick(p, *this);
     // A main station tells its slaves it is alive while it monitors and in the last second of
     // the activation delay.
-    if (p.set.CMain == 1 && !rt.NotConfigured && !rt.SetupFault && !p.set.IPAdd.empty() &&
+    if (p.set.role == Role::Main && !rt.NotConfigured && !rt.SetupFault && !p.set.peerAddress.empty() &&
         (rt.MonState == 1 || (rt.MonState == 0 && rt.CountSeconds == 1)))
         SendLinkMessage(p);
 }

@@ -93,7 +93,7 @@ class QuenzelMain : public LinkEvents {
     // was open, so the step must not carry on with a state that is gone.
     bool StepMessage(MsgIcon icon, const std::string& title, const std::string& text);
     bool CompleteCountdown();
-    bool RunPowerAction(int16_t shutType, bool forced);
+    bool RunPowerAction(ShutdownType shutType, bool forced);
 
     Program& p;
     WindowHost& window;

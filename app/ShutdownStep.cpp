@@ -32,13 +32,12 @@ std::string TimeOfDayAfter(const LocalTime& now, int seconds) {
     return text;
 }
 
-// What the countdown will end in, when, and how to stop it; empty for an unknown type.
-std::string CountdownNotice(int shutType, const LocalTime& now, int shutTime, bool trayAvailable) {
+// What the countdown will end in, when, and how to stop it.
+std::string CountdownNotice(ShutdownType type, const LocalTime& now, int shutTime, bool trayAvailable) {
     static constexpr std::array<const char*, 6> kWhat{
         "The computer will power off", "The computer will reboot",    "The computer will shut down",
         "Quenzel will close",          "The computer will hibernate", "The computer will stand by"};
-    if (shutType < 1 || shutType > static_cast<int>(kWhat.size())) return "";
-    return std::string(kWhat[static_cast<size_t>(shutType - 1)]) + " at " + TimeOfDayAfter(now, shutTime) +
+    return std::string(kWhat[static_cast<size_t>(type)]) + " at " + TimeOfDayAfter(now, shutTime) +
            " (in " + std::to_string(shutTime) + " s). " +
            (trayAvailable ? "Click Cancel or use the tray menu to stop it." : "Click Cancel to stop it.");
 }
@@ -76,10 +75,10 @@ void QuenzelMain::ShutdownStep() {
 
     if (rt.CountSeconds == 0) {
         if (!rt.NotConfigured) WriteLog(p, "Enter", rt.ShutTypeName);
-        view.notice = CountdownNotice(s.ShutType, p.svc.clock.Now(), rt.ShutTimeWork, view.trayAvailable);
+        view.notice = CountdownNotice(s.shutdownType, p.svc.clock.Now(), rt.ShutTimeWork, view.trayAvailable);
         if (!view.notice.empty()) ++view.noticeSerial;
     }
-    const ShutdownType* type = FindShutdownType(s.ShutType);
+    const ShutdownTypeInfo& type = InfoOf(s.shutdownType);
     for (ButtonView* button : {&view.Config, &view.About, &view.TestS, &view.Exit, &view.Update})
         button->enabled = false;
     view.CPULoad.fore = kWhite;
@@ -87,7 +86,7 @@ void QuenzelMain::ShutdownStep() {
     view.Counter.fore = kWhite;
     view.Counter.back = kOrange;
     view.Counter.bold = true;
-    view.Counter.text = std::string(type ? type->countdownText : "") +
+    view.Counter.text = std::string(type.countdownText) +
                         std::to_string(rt.ShutTimeWork - rt.CountSeconds) + "s";
     view.Reset.caption = "&Cancel";
     view.Reset.tooltip = "Cancel " + rt.AppTitle + " " + rt.ShutTypeName;
@@ -98,7 +97,7 @@ void QuenzelMain::ShutdownStep() {
     view.menuCancel.visible = true;
 
     if (rt.CountSeconds < rt.ShutTimeWork) {
-        if (rt.CountSeconds > 0 && s.LogLevel == 3) WriteLog(p, rt.ShutTypeName, "");
+        if (rt.CountSeconds > 0 && s.logLevel == LogLevel::Full) WriteLog(p, rt.ShutTypeName, "");
     } else if (!CompleteCountdown()) {
         return;
     }
@@ -110,23 +109,22 @@ void QuenzelMain::ShutdownStep() {
 bool QuenzelMain::CompleteCountdown() {
     RunState& rt = p.rt;
     const Settings& s = p.set;
-    const int16_t shutType = s.ShutType;
-    const bool normal = s.Force == 1 && rt.ShutTrigger == 0;
-    const bool forced = s.Force == 2 || rt.ShutTrigger == 1;
+    const ShutdownType shutType = s.shutdownType;
+    const bool normal = !s.force && rt.ShutTrigger == 0;
+    const bool forced = s.force || rt.ShutTrigger == 1;
     const bool real = rt.CmdLineMode == 0;
-    // Any other Force value with no trigger makes no power action and the program still closes.
     if (normal || forced) {
-        if (shutType < 4) WriteLog(p, forced ? "Start(F)" : "Start", rt.ShutTypeName);
-        if (real && shutType < 4 && !RunPowerAction(shutType, forced)) return false;
+        if (shutType < ShutdownType::Monitor) WriteLog(p, forced ? "Start(F)" : "Start", rt.ShutTypeName);
+        if (real && shutType < ShutdownType::Monitor && !RunPowerAction(shutType, forced)) return false;
     }
-    if (shutType > 3) WriteLog(p, "Start", rt.ShutTypeName);
+    if (shutType >= ShutdownType::Monitor) WriteLog(p, "Start", rt.ShutTypeName);
     if (!real) {
         WriteLog(p, "Simulate", rt.ShutTypeName);
         if (!StepMessage(MsgIcon::None, rt.AppTitle + " Simulate " + rt.ShutTypeName,
                          "Test Real " + rt.ShutTypeName))
             return false;
     }
-    if (shutType > 4) {
+    if (shutType > ShutdownType::Monitor) {
         RestartMonitor(); // monitoring starts again from the activation countdown on waking
         if (real && !RunPowerAction(shutType, false)) return false;
         WriteLog(p, "Restart", rt.ShutTypeName);
@@ -142,15 +140,16 @@ bool QuenzelMain::CompleteCountdown() {
 
 // Runs the power action of the type. A refused action is logged and shown, and the monitor
 // starts over instead of closing as if it had worked; then false.
-bool QuenzelMain::RunPowerAction(int16_t shutType, bool forced) {
+bool QuenzelMain::RunPowerAction(ShutdownType shutType, bool forced) {
     RunState& rt = p.rt;
     try {
-        if (shutType == 5) {
+        if (shutType == ShutdownType::Hibernate) {
             HibernateSystem(p);
-        } else if (shutType == 6) {
+        } else if (shutType == ShutdownType::Standby) {
             StandbySystem(p);
-        } else if (const ShutdownType* type = FindShutdownType(shutType)) {
-            ShutdownSystem(p, forced ? type->forcedFlags : type->normalFlags);
+        } else {
+            const ShutdownTypeInfo& type = InfoOf(shutType);
+            ShutdownSystem(p, forced ? type.forcedFlags : type.normalFlags);
         }
         return true;
     } catch (const PowerError& error) {

@@ -11,12 +11,12 @@ namespace {
 
 // A time of day hh * 100 + mm as the program writes it: "0000" + the number, its last four
 // characters, the first two the hours and the last two the minutes.
-std::string FourDigits(int16_t time) {
+std::string FourDigits(int time) {
     const std::string text = "0000" + std::to_string(time);
     return text.substr(text.size() - 4);
 }
 
-int SecondsOfDay(int16_t time) {
+int SecondsOfDay(int time) {
     const std::string t = FourDigits(time);
     const auto hours = static_cast<int>(LeadingNumber(t.substr(0, 2)));
     const auto minutes = static_cast<int>(LeadingNumber(t.substr(2)));
@@ -24,7 +24,7 @@ int SecondsOfDay(int16_t time) {
 }
 
 // "22:30"
-std::string ClockText(int16_t time) {
+std::string ClockText(int time) {
     const std::string minutes = "0" + std::to_string(time);
     return FourDigits(time).substr(0, 2) + ":" + minutes.substr(minutes.size() - 2);
 }
@@ -46,21 +46,21 @@ void QuenzelMain::ResetMonitor() {
     ++resets;
     rt.TimerEnabled = false;
     rt.TestMode = false;
-    rt.CountSeconds = s.StartDelay;
+    rt.CountSeconds = s.activationDelay;
     rt.MonState = 0;
     rt.ProcMarks = "-- -- -- ";
-    if (s.StartTime == 2) {
+    if (s.activation == ActivationMode::AtTimeOfDay) {
         const LocalTime now = p.svc.clock.Now();
         // The seconds of the present minute are ignored; a time passed today activates at once.
-        rt.CountSeconds = SecondsOfDay(s.StartDelay) - (now.hour * 60 + now.minute) * 60;
+        rt.CountSeconds = SecondsOfDay(s.activationDelay) - (now.hour * 60 + now.minute) * 60;
         if (rt.CountSeconds < 0) rt.CountSeconds = 1;
     }
     rt.ShutTrigger = 0;
-    if (s.Stop_On == 2) rt.StopSeconds = SecondsOfDay(s.StopTime);
-    rt.ProcDelayWork = s.ProcDelay;
-    rt.DelTimeWork = s.DelTime;
-    rt.ComDelayWork = s.ComDelay;
-    rt.ShutTimeWork = s.ShutTime;
+    if (s.stopTimeOn) rt.StopSeconds = SecondsOfDay(s.stopTime);
+    rt.ProcDelayWork = static_cast<int16_t>(s.processDelay);
+    rt.DelTimeWork = static_cast<int16_t>(s.fixedDelay);
+    rt.ComDelayWork = static_cast<int16_t>(s.linkDelay);
+    rt.ShutTimeWork = static_cast<int16_t>(s.shutdownDelay);
     // A trial runs with short delays in the working copies only: the settings stay as the file has
     // them, so the configuration screen shows and saves the user's values.
     if (rt.CmdLineMode == 1 || rt.CmdLineMode == 3) rt.ProcDelayWork = rt.ComDelayWork = 6;
@@ -68,7 +68,7 @@ void QuenzelMain::ResetMonitor() {
     view.CPULoad.text = "";
     rt.LinkMark = "-";
     rt.LinkIdle = 1;
-    if (const ShutdownType* type = FindShutdownType(s.ShutType)) rt.ShutTypeName = type->name;
+    rt.ShutTypeName = InfoOf(s.shutdownType).name;
 
     view.CPULoad.back = kButtonFace;
     view.Counter.back = kButtonFace;
@@ -89,12 +89,12 @@ void QuenzelMain::ResetMonitor() {
 void QuenzelMain::ShowStatus() {
     RunState& rt = p.rt;
     const Settings& s = p.set;
-    const bool slave = s.CMain == 2;
-    const bool monitorOnly = s.ShutType == 4;
+    const bool slave = s.role == Role::Slave;
+    const bool monitorOnly = s.shutdownType == ShutdownType::Monitor;
 
     int delay = rt.ProcDelayWork > 0 ? rt.ProcDelayWork : 0;
     if (slave && rt.ComDelayWork > delay) delay = rt.ComDelayWork;
-    if (rt.CmdLineMode == 3) delay = s.CMain == 1 ? 600 : 60;
+    if (rt.CmdLineMode == 3) delay = s.role == Role::Main ? 600 : 60;
     const std::string condition = slave && !monitorOnly ? "are no communications" : "is no activity";
 
     view.Reset.tooltip = "Reset " + rt.AppTitle;
@@ -107,16 +107,17 @@ void QuenzelMain::ShowStatus() {
     std::string sentence =
         monitorOnly ? rt.ShutTypeName + " until no activity" : rt.ShutTypeName + " if there " + condition;
     sentence += " for " + std::to_string(delay) + "s";
-    if (s.Stop_On == 2) sentence += (monitorOnly ? " or until " : " or at ") + ClockText(s.StopTime);
-    if (s.Del_On == 2)
+    if (s.stopTimeOn) sentence += (monitorOnly ? " or until " : " or at ") + ClockText(s.stopTime);
+    if (s.fixedDelayOn)
         sentence +=
             std::string(" or") + (monitorOnly ? " for " : " after ") + std::to_string(rt.DelTimeWork) + "s";
     sentence += WatchNote(p.svc.processes.Watch());
     view.Title.text = sentence;
 
-    if (s.StartTime == 1)
+    if (s.activation == ActivationMode::AfterDelay)
         view.Counter.text = "Program Activation In " + std::to_string(rt.CountSeconds) + "s";
-    if (s.StartTime == 2) view.Counter.text = "Program Activation At " + ClockText(s.StartDelay);
+    if (s.activation == ActivationMode::AtTimeOfDay)
+        view.Counter.text = "Program Activation At " + ClockText(s.activationDelay);
 
     const bool usable = !rt.NotConfigured && !rt.SetupFault;
     if (!usable) {
@@ -129,10 +130,10 @@ void QuenzelMain::ShowStatus() {
     }
 
     if (rt.ApplyStartMin && usable &&
-        ((s.StartMin == 2 && !rt.WindowOverride) || (s.StartMin == 1 && rt.WindowOverride)))
+        s.startMinimised != rt.WindowOverride)
         MinimiseWindow();
     rt.ApplyStartMin = true;
-    if (s.RunOnTop == 1) view.topMost = false;
+    if (!s.runOnTop) view.topMost = false;
     if (usable) WriteLog(p, "Start", "Initialise");
     rt.LinkMessage = "<QZA100>"; // the first message after a start is an ordinary alive message
     rt.TimerEnabled = true;

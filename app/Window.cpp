@@ -22,7 +22,7 @@ void QuenzelMain::BringToFront() {
         ++view.centreRequests;
         OnResized();
     }
-    view.topMost = p.set.RunOnTop == 2 || p.rt.MonState == 2;
+    view.topMost = p.set.runOnTop || p.rt.MonState == 2;
 }
 
 void QuenzelMain::SetTrayIcon(const std::string& key) {
@@ -54,10 +54,10 @@ void QuenzelMain::MinimiseWindow() {
     OnResized();
 }
 
-// The user put the window into the other state than StartMin asks for.
+// The user put the window into the other state than the start-minimised setting asks for.
 bool QuenzelMain::OverrideRule() const {
     const bool minimised = view.state == WindowState::Minimised;
-    return (minimised && p.set.StartMin == 1) || (!minimised && p.set.StartMin == 2 && p.rt.MonState != 2);
+    return (minimised && !p.set.startMinimised) || (!minimised && p.set.startMinimised && p.rt.MonState != 2);
 }
 
 void QuenzelMain::ApplyOverrideRule() {

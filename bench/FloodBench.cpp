@@ -163,8 +163,8 @@ void HandlerUnderFlood(benchmark::State& state, bool keyed) {
     bench::LoopbackSocket mainStation; // hears the slave's answers and never reads them
     Program slave(Services{world.host, world.clock, world.files, world.processes, world.power, counting,
                            world.resolver, world.guard, world.system});
-    slave.set.CMain = 2;
-    slave.set.IPAdd = "127.0.0.1";
+    slave.set.role = Role::Slave;
+    slave.set.peerAddress = "127.0.0.1";
     slave.rt.PeerPort = mainStation.Port();
     if (keyed) slave.link.key = kKey;
     const std::vector<std::string> kinds = keyed ? ForgedKinds() : kKinds;

@@ -83,8 +83,8 @@ class NoEvents final : public LinkEvents {
 // One station with the real socket and resolver, bound to listen on `listen` and sending to `peer`.
 struct Station {
     Station(int16_t cmain, int listen, int peer) {
-        program.set.CMain = cmain;
-        program.set.IPAdd = kLoopback;
+        program.set.role = cmain == 2 ? Role::Slave : Role::Main;
+        program.set.peerAddress = kLoopback;
         program.rt.PeerPort = peer;
         bound = socket->Bind(listen);
     }

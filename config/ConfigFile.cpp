@@ -5,6 +5,7 @@
 #include <string_view>
 #include <variant>
 
+#include "config/CheckSettings.h"
 #include "config/Numbers.h"
 #include "platform/FileSys.h"
 #include "screens/StartupChecks.h"
@@ -12,7 +13,7 @@
 namespace qz {
 namespace {
 
-using Field = std::variant<int16_t Settings::*, int32_t Settings::*, std::string Settings::*>;
+using Field = std::variant<int16_t FileSettings::*, int32_t FileSettings::*, std::string FileSettings::*>;
 
 struct Key {
     std::string_view prefix;
@@ -21,19 +22,19 @@ struct Key {
 
 // In the order the reader tests them; no prefix begins another.
 const std::array<Key, 25> kKeys{{
-    {"ComDelay=", &Settings::ComDelay}, {"CMain=", &Settings::CMain},
-    {"Del_On=", &Settings::Del_On},     {"DelTime=", &Settings::DelTime},
-    {"DName=", &Settings::DName},       {"Force=", &Settings::Force},
-    {"IPAdd=", &Settings::IPAdd},       {"LogLevel=", &Settings::LogLevel},
-    {"LogName=", &Settings::LogName},   {"LogPath=", &Settings::LogPath},
-    {"Port1=", &Settings::Port1},       {"Port2=", &Settings::Port2},
-    {"Proc1=", &Settings::Proc1},       {"Proc2=", &Settings::Proc2},
-    {"Proc3=", &Settings::Proc3},       {"ProcDelay=", &Settings::ProcDelay},
-    {"RunOnTop=", &Settings::RunOnTop}, {"ShutTime=", &Settings::ShutTime},
-    {"ShutType=", &Settings::ShutType}, {"StartDelay=", &Settings::StartDelay},
-    {"StartMin=", &Settings::StartMin}, {"StartTime=", &Settings::StartTime},
-    {"StopTime=", &Settings::StopTime}, {"Stop_On=", &Settings::Stop_On},
-    {"UserExit=", &Settings::UserExit},
+    {"ComDelay=", &FileSettings::ComDelay}, {"CMain=", &FileSettings::CMain},
+    {"Del_On=", &FileSettings::Del_On},     {"DelTime=", &FileSettings::DelTime},
+    {"DName=", &FileSettings::DName},       {"Force=", &FileSettings::Force},
+    {"IPAdd=", &FileSettings::IPAdd},       {"LogLevel=", &FileSettings::LogLevel},
+    {"LogName=", &FileSettings::LogName},   {"LogPath=", &FileSettings::LogPath},
+    {"Port1=", &FileSettings::Port1},       {"Port2=", &FileSettings::Port2},
+    {"Proc1=", &FileSettings::Proc1},       {"Proc2=", &FileSettings::Proc2},
+    {"Proc3=", &FileSettings::Proc3},       {"ProcDelay=", &FileSettings::ProcDelay},
+    {"RunOnTop=", &FileSettings::RunOnTop}, {"ShutTime=", &FileSettings::ShutTime},
+    {"ShutType=", &FileSettings::ShutType}, {"StartDelay=", &FileSettings::StartDelay},
+    {"StartMin=", &FileSettings::StartMin}, {"StartTime=", &FileSettings::StartTime},
+    {"StopTime=", &FileSettings::StopTime}, {"Stop_On=", &FileSettings::Stop_On},
+    {"UserExit=", &FileSettings::UserExit},
 }};
 
 constexpr std::array<std::string_view, 3> kSections{"[Comms]", "[Run]", "[Shutdown]"};
@@ -48,7 +49,7 @@ template <typename Int> bool StoreNumber(Int& field, std::string_view value) {
 }
 
 // Stores the value into its field; false when a number does not fit the field.
-bool Store(Settings& s, const Field& field, std::string_view value) {
+bool Store(FileSettings& s, const Field& field, std::string_view value) {
     return std::visit(
         [&](auto member) {
             auto& target = s.*member;
@@ -77,7 +78,7 @@ bool RemoveTimeOffset(int16_t& time) {
 }
 
 // The settings and ConfigText a file's text holds, or nullopt when the text is corrupt.
-std::optional<std::pair<Settings, std::string>> Parse(std::string_view content, Settings s) {
+std::optional<std::pair<FileSettings, std::string>> Parse(std::string_view content, FileSettings s) {
     // A text file holds no NUL; one means a binary or wide-character file.
     if (content.find('\0') != std::string_view::npos) return std::nullopt;
     std::string configText = "\nConfiguration\n-------------";
@@ -115,9 +116,14 @@ void ReadConfigFile(Program& p) {
     CheckConfigFile(p, "configuration", kConfigDir, kConfigName);
     std::optional<std::string> content = p.svc.files.ReadText(kConfigPath, kMaxFileSize);
     if (!content) ConfigCorrupted(p);
-    auto parsed = Parse(*content, p.set);
+    // A key the file lacks keeps the value read last time (none before the first read), so a
+    // duplicate line can stand in for it.
+    auto parsed = Parse(*content, p.rt.ConfigText.empty() ? FileSettings{} : FileForm(p.set));
     if (!parsed) ConfigCorrupted(p);
-    p.set = std::move(parsed->first);
+    const SettingsCheck check = CheckSettings(parsed->first);
+    if (check == SettingsCheck::Corrupt) ConfigCorrupted(p);
+    if (check == SettingsCheck::Incomplete) p.rt.NotConfigured = true;
+    p.set = TypedSettings(parsed->first);
     p.rt.ConfigText = std::move(parsed->second);
 }
 

@@ -49,7 +49,7 @@ std::string OneLine(std::string_view text) {
 
 } // namespace
 
-std::string ConfigFileText(const ConfigInput& in, int16_t cMain, const LocalTime& now) {
+std::string ConfigFileText(const ConfigInput& in, Role role, const LocalTime& now) {
     std::string activation = in.StartTime ? FileTime(in.StartDelay) : FieldNumber(in.StartDelay);
     std::string text;
     auto line = [&text](std::string_view a, std::string_view b = {}) { text.append(a).append(b) += '\n'; };
@@ -58,7 +58,7 @@ std::string ConfigFileText(const ConfigInput& in, int16_t cMain, const LocalTime
     line("# ", TimeStamp(now));
     line("");
     line("[Comms]");
-    line("CMain=", std::to_string(cMain));
+    line("CMain=", role == Role::Slave ? "2" : "1");
     line("ComDelay=", FieldNumber(in.ComDelay));
     line("DName=", Flag(in.DName));
     line("IPAdd=", OneLine(in.IPAdd));

@@ -17,7 +17,7 @@ struct ConfigInput {
 };
 
 // The exact text Save writes, lines ending in "\n".
-std::string ConfigFileText(const ConfigInput& in, int16_t cMain, const LocalTime& now);
+std::string ConfigFileText(const ConfigInput& in, Role role, const LocalTime& now);
 
 // Checks the folder and file (ending the program when missing), then replaces the file with the
 // text. On a write failure shows the write-error box and returns false; the old file stays whole.

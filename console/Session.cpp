@@ -47,7 +47,7 @@ void Session::Start() {
 }
 
 std::string Session::SetupAdvice() const {
-    const bool slave = p.set.CMain == 2;
+    const bool slave = p.set.role == Role::Slave;
     std::string advice =
         "Quenzel is not set up yet. Edit " + p.svc.files.Resolve(kConfigPath).string() + "\n" +
         (slave ? "and give the main station's address under the key IPAdd.\n"

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Host.h"
+#include "core/Settings.h"
 #include "link/LinkState.h"
 #include "platform/Clock.h"
 #include "platform/FileSys.h"
@@ -15,38 +16,6 @@ namespace qz {
 
 inline constexpr int kVersionMajor = 1;
 inline constexpr int kVersionMinor = 6;
-
-// The 25 configuration values, named by their keys. Flags: 1 = off, 2 = on. Times of day in
-// memory: hh * 100 + mm. Written only by the configuration reader and its check.
-struct Settings {
-    int16_t CMain = 0;    // 1 main station (or stand-alone), 2 slave
-    int16_t ComDelay = 0; // seconds
-    int16_t DName = 0;    // 1 IPAdd is an IP address, 2 a domain name
-    std::string IPAdd;
-    int32_t Port1 = 0;
-    int32_t Port2 = 0;
-    int16_t Del_On = 0;
-    int16_t DelTime = 0; // seconds
-    int16_t LogLevel = 0; // 1 None, 2 Normal, 3 Full
-    std::string LogName;
-    std::string LogPath;
-    std::string Proc1;
-    std::string Proc2;
-    std::string Proc3;
-    int16_t ProcDelay = 0;
-    int16_t RunOnTop = 0;
-    int16_t StartDelay = 0; // seconds (StartTime 1) or a time of day (StartTime 2)
-    int16_t StartMin = 0;
-    int16_t StartTime = 0; // 1 after a delay, 2 at a time of day
-    int16_t StopTime = 0;
-    int16_t Stop_On = 0;
-    int16_t Force = 0;
-    int16_t ShutTime = 0;
-    int16_t ShutType = 0; // 1..6, see power/ShutdownTypes.h
-    int16_t UserExit = 0;
-
-    bool operator==(const Settings&) const = default;
-};
 
 // The program's run-time record, shared by every subsystem on the one event thread.
 struct RunState {

@@ -109,8 +109,8 @@ Outcome Run(const Station& st, const Queue& queue) {
     static const test::TempDir folder;
     test::FakeWorld world(folder.path());
     Program& p = world.program;
-    p.set.CMain = st.slave ? 2 : 1;
-    p.set.IPAdd = st.address;
+    p.set.role = st.slave ? Role::Slave : Role::Main;
+    p.set.peerAddress = st.address;
     p.rt.PeerPort = kPeerPort;
     p.rt.LinkMessage = st.pending;
     world.socket.sendFails = st.sendFails;

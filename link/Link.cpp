@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "config/CheckSettings.h"
 #include "config/ConfigFile.h"
 #include "link/LinkMessage.h"
 #include "link/LinkProof.h"
@@ -16,7 +15,7 @@ namespace {
 constexpr int kMaxDatagramsPerEvent = 256;
 
 bool IsSlave(const Program& p) {
-    return p.set.CMain == 2;
+    return p.set.role == Role::Slave;
 }
 
 bool SameMinute(const LocalTime& a, const LocalTime& b) {
@@ -70,10 +69,6 @@ void Obey(Program& p, LinkEvents& events, const std::string& command) {
     reset ? events.RemoteReset() : events.RemoteTest();
 }
 
-Role OwnRole(const Program& p) {
-    return IsSlave(p) ? Role::Slave : Role::Main;
-}
-
 // What a keyed station hears: the peer's proven messages with a rising counter, and at a main
 // station also the plain replies of a slave without a key, which only mark the status.
 bool Heard(Program& p, const std::string& datagram, LinkVerdict verdict) {
@@ -106,8 +101,8 @@ void ReportPortInUse(Program& p, int port) {
 // Binds the link socket to the port this role listens on, unless it is bound there already.
 void OpenLink(Program& p) {
     bool slave = IsSlave(p);
-    p.rt.PeerPort = slave ? p.set.Port2 : p.set.Port1;
-    int wanted = slave ? p.set.Port1 : p.set.Port2;
+    p.rt.PeerPort = slave ? p.set.mainPort : p.set.slavePort;
+    int wanted = slave ? p.set.slavePort : p.set.mainPort;
     if (p.rt.BoundPort == wanted) return;
 
     p.svc.socket.Close();
@@ -138,7 +133,7 @@ void HandleInvalid(Program& p, LinkEvents& events) {
 }
 
 void HandleUnreadable(Program& p, LinkEvents& events) {
-    p.rt.LinkMark = p.set.IPAdd.size() > 3 ? "." : "";
+    p.rt.LinkMark = p.set.peerAddress.size() > 3 ? "." : "";
     if (!IsSlave(p)) return;
     p.rt.LinkMark = ".";
     events.ShowLinkError("Not connexted");
@@ -192,7 +187,6 @@ void LoadSettings(Program& p) {
     rt.SetupFault = false;
 
     ReadConfigFile(p);
-    CheckSettings(p);
     // A reload back into main mode must not keep the slave's title.
     rt.AppTitle = IsSlave(p) ? "Quenzel Slave" : "Quenzel";
 
@@ -206,11 +200,11 @@ void LoadSettings(Program& p) {
     p.link.resetActed.reset();
     p.link.testActed.reset();
 
-    if (!p.set.IPAdd.empty()) OpenLink(p);
+    if (!p.set.peerAddress.empty()) OpenLink(p);
 }
 
 void SendLinkMessage(Program& p) {
-    const std::string& host = p.set.IPAdd;
+    const std::string& host = p.set.peerAddress;
     if (host.empty()) return;
     // A name still being looked up counts as a failed send: the message waits for the next one.
     std::optional<std::string> address = p.svc.resolver.Lookup(host);
@@ -219,7 +213,7 @@ void SendLinkMessage(Program& p) {
     if (p.link.key) {
         // Never below the last counter used, should the wall clock step back.
         const uint64_t counter = std::max(p.link.counterClock(), p.link.lastSent + 1);
-        std::optional<std::string> proven = SignLinkMessage(*p.link.key, OwnRole(p), message, counter);
+        std::optional<std::string> proven = SignLinkMessage(*p.link.key, p.set.role, message, counter);
         if (!proven) return;
         p.link.lastSent = counter;
         message = std::move(*proven);

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/Settings.h"
+
 namespace qz {
 
 // A keyed link's proof: the payload of every message a keyed station sends is a counter and a tag,
@@ -12,8 +14,6 @@ namespace qz {
 // neither be altered nor sent back to its sender as the peer's.
 inline constexpr size_t kProofLength = 33;
 inline constexpr size_t kMinKeyBytes = 32;
-
-enum class Role { Main, Slave };
 
 // The signed form of a plain message ("<QZA100>" -> "<QZA133" counter tag ">"), built from its
 // first five characters; nullopt when the HMAC fails.

@@ -24,20 +24,20 @@ std::string CountText(int32_t count) {
 void AppendOrEnd(Program& p, const std::string& block) {
     if (p.svc.files.AppendLine(LogFilePath(p.set), block)) return;
     EndWithMessage(p, MsgIcon::Exclamation, p.rt.AppTitle + " Log File Write Error",
-                   "Unable to write to the log file " + p.set.LogName +
+                   "Unable to write to the log file " + p.set.logName +
                        ".\r\nThis may be a permissions problem.\r\nThe program will now terminate.");
 }
 
 } // namespace
 
 void CheckLogExists(Program& p) {
-    CheckLogDir(p, p.set.LogPath);
-    CheckLogFile(p, "log", p.set.LogPath, p.set.LogName);
+    CheckLogDir(p, p.set.logFolder);
+    CheckLogFile(p, "log", p.set.logFolder, p.set.logName);
 }
 
 void CreateLogFile(Program& p) {
-    if (p.set.LogLevel < kLogNormal) return;
-    CheckLogDir(p, p.set.LogPath);
+    if (p.set.logLevel == LogLevel::None) return;
+    CheckLogDir(p, p.set.logFolder);
     const std::string path = LogFilePath(p.set);
     const PathCheck log = p.svc.files.CheckFile(path);
     if (log.state == PathCheck::State::Present) return;
@@ -48,16 +48,16 @@ void CreateLogFile(Program& p) {
         p.rt.AppTitle + "\n" + VersionText() + "\nFile Created\n" + TimeStamp(p.svc.clock.Now());
     if (p.svc.files.CreateEmpty(path) && p.svc.files.AppendLine(path, header)) return;
     EndWithMessage(p, MsgIcon::Exclamation, p.rt.AppTitle + " Log File Error",
-                   "Unable to create the log file " + p.set.LogName +
+                   "Unable to create the log file " + p.set.logName +
                        ".\r\nThis may be a permissions problem.\r\nThe program will now terminate.");
 }
 
 void WriteLogHeader(Program& p, int mode) {
-    if (p.set.LogLevel < kLogNormal) return;
+    if (p.set.logLevel == LogLevel::None) return;
     std::string block;
     if (mode == 0) {
         block = p.rt.AppTitle + "\n" + VersionText() + "\n";
-        if (p.set.LogLevel == kLogFull) block += p.rt.ConfigText + "\n";
+        if (p.set.logLevel == LogLevel::Full) block += p.rt.ConfigText + "\n";
     } else {
         block = "\n" + p.rt.ConfigText + "\n";
     }
@@ -66,7 +66,7 @@ void WriteLogHeader(Program& p, int mode) {
 }
 
 void WriteLog(Program& p, std::string_view event, std::string_view detail) {
-    if (p.set.LogLevel < kLogNormal) return;
+    if (p.set.logLevel == LogLevel::None) return;
     if (event.empty() && detail.empty()) {
         // Only made once at start-up, while LogLine is still empty: it separates the runs in the file.
         p.rt.LogLine += "\n";
@@ -75,9 +75,9 @@ void WriteLog(Program& p, std::string_view event, std::string_view detail) {
         std::string line =
             TimeStamp(p.svc.clock.Now()) + ", " + Column(marker + std::string(event), kColumnWidth) + ", " +
             Column(std::string(detail), kColumnWidth) + ", Count:" + CountText(p.rt.CountSeconds);
-        if (p.set.LogLevel == kLogFull) {
+        if (p.set.logLevel == LogLevel::Full) {
             line += ", " + p.rt.ProcMarks;
-            if (p.set.IPAdd.size() > 3) line += p.rt.LinkMark;
+            if (p.set.peerAddress.size() > 3) line += p.rt.LinkMark;
         }
         p.rt.LogLine = std::move(line);
     }

@@ -27,15 +27,15 @@ std::string FreshLogHeader(const Program& p) {
     return p.rt.AppTitle + " Log\n" + VersionText() + "\nFile Created\n" + stamp + "\n\n";
 }
 
-// LogPath, the name before its first ".", "_yymmdd_", n and the rest of the name from the first ".";
+// The log folder, the name before its first ".", "_yymmdd_", n and the rest of the name from the first ".";
 // the first n whose file does not exist yet. nullopt when the name has no "." or a name could not
 // be checked.
 std::optional<std::string> ArchiveName(const Program& p) {
-    const std::string& name = p.set.LogName;
+    const std::string& name = p.set.logName;
     const size_t dot = name.find('.');
     if (dot == std::string::npos) return std::nullopt;
     const LocalTime t = p.svc.clock.Now();
-    const std::string stem = p.set.LogPath + name.substr(0, dot) + "_" + TwoDigits(t.year) +
+    const std::string stem = p.set.logFolder + name.substr(0, dot) + "_" + TwoDigits(t.year) +
                              TwoDigits(t.month) + TwoDigits(t.day) + "_";
     for (unsigned n = 1;; ++n) {
         std::string candidate = stem + std::to_string(n) + name.substr(dot);
@@ -53,7 +53,7 @@ bool StartNewLog(const Program& p) {
 
 void ShowArchiveError(Program& p) {
     p.svc.host.ShowMessage(MsgIcon::Exclamation, MsgButtons::Ok, "Quenzel Log File Error",
-                           "Unable to archive the log file " + p.set.LogName +
+                           "Unable to archive the log file " + p.set.logName +
                                ".\r\nThis may be a permissions problem.");
 }
 
@@ -106,7 +106,7 @@ ArchiveOutcome ArchiveLog(Program& p) {
 }
 
 void ViewLog(Program& p) {
-    if (p.set.LogLevel < kLogNormal) {
+    if (p.set.logLevel == LogLevel::None) {
         p.svc.host.ShowMessage(MsgIcon::Information, MsgButtons::Ok, p.rt.AppTitle + " Log File Error",
                                "Logging is set to None. There\r\nis no information to display.");
         return;

@@ -5,13 +5,10 @@
 
 namespace qz {
 
-inline constexpr int kLogNormal = 2; // LogLevel: 1 None, 2 Normal, 3 Full
-inline constexpr int kLogFull = 3;
-
-// The log's location: LogPath and LogName joined directly, built afresh for every use so a
+// The log's location: folder and name joined directly, built afresh for every use so a
 // reloaded configuration takes effect at once.
 inline std::string LogFilePath(const Settings& s) {
-    return s.LogPath + s.LogName;
+    return s.logFolder + s.logName;
 }
 
 // "Version 1.6"

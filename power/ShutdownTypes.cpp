@@ -6,7 +6,8 @@ namespace qz {
 
 namespace {
 
-constexpr std::array<ShutdownType, 6> kTypes{{
+// In the order of ShutdownType.
+constexpr std::array<ShutdownTypeInfo, 6> kTypes{{
     {"Power Off", 8, 12, "The Computer Will Power Off In "},
     {"Reboot", 2, 6, "The Computer Will Reboot In "},
     {"Shutdown", 1, 5, "The Computer Will Shutdown In "},
@@ -17,9 +18,8 @@ constexpr std::array<ShutdownType, 6> kTypes{{
 
 } // namespace
 
-const ShutdownType* FindShutdownType(int code) {
-    if (code < 1 || code > static_cast<int>(kTypes.size())) return nullptr;
-    return &kTypes[static_cast<size_t>(code - 1)];
+const ShutdownTypeInfo& InfoOf(ShutdownType type) {
+    return kTypes[static_cast<size_t>(type)];
 }
 
 } // namespace qz

@@ -1,17 +1,17 @@
 #pragma once
-#include <string>
+
+#include "core/Settings.h"
 
 namespace qz {
 
-// The shutdown type codes 1..6.
-struct ShutdownType {
+// How each shutdown type is named, carried out and announced.
+struct ShutdownTypeInfo {
     const char* name; // "Power Off", ..., "Standby"
     int normalFlags;  // exit flags; 0 for types without an exit call
     int forcedFlags;
     const char* countdownText; // "The Computer Will Power Off In ", ...
 };
 
-// The type of a code, or nullptr for a code outside 1..6.
-const ShutdownType* FindShutdownType(int code);
+const ShutdownTypeInfo& InfoOf(ShutdownType type);
 
 } // namespace qz

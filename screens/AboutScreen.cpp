@@ -18,7 +18,7 @@ void AboutScreen::Load() {
 }
 
 void AboutScreen::OnActivated() {
-    view.topMost = p.set.RunOnTop == 2;
+    view.topMost = p.set.runOnTop;
 }
 
 void AboutScreen::Close() {

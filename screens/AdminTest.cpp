@@ -8,7 +8,7 @@ bool IsAdministrator(Program& p) {
 }
 
 bool ExitPermitted(Program& p) {
-    return IsAdministrator(p) || p.set.UserExit == 1;
+    return IsAdministrator(p) || !p.set.exitAdminOnly;
 }
 
 } // namespace qz

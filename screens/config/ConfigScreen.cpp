@@ -38,7 +38,7 @@ void ConfigScreen::Load() {
 }
 
 void ConfigScreen::OnActivated() {
-    if (p_.set.RunOnTop == 2) host_.SetTopMost(true);
+    if (p_.set.runOnTop) host_.SetTopMost(true);
 }
 
 void ConfigScreen::Close() {
@@ -53,40 +53,35 @@ void ConfigScreen::Close() {
 void ConfigScreen::LoadFields() {
     const Settings& s = p_.set;
     ConfigView& v = view;
-    v.ComDelayT.text = std::to_string(s.ComDelay);
-    v.DNameT.checked = s.DName == 2;
-    v.IPAddT.text = s.IPAdd;
-    v.Port1T.text = std::to_string(s.Port1);
-    v.Port2T.text = std::to_string(s.Port2);
-    v.Del_OnT.checked = s.Del_On == 2;
-    v.DelTimeT.text = std::to_string(s.DelTime);
-    v.LogNameT.text = s.LogName;
-    v.LogPathT.text = s.LogPath;
-    v.Proc1T.text = s.Proc1;
-    v.Proc2T.text = s.Proc2;
-    v.Proc3T.text = s.Proc3;
-    v.ProcDelayT.text = std::to_string(s.ProcDelay);
-    SetRunOnTopTick(s.RunOnTop == 2);
-    v.StartDelayT.text = s.StartTime == 2 ? TimeText(s.StartDelay) : std::to_string(s.StartDelay);
-    v.StartMinT.checked = s.StartMin == 2;
-    v.StartTimeT.checked = s.StartTime == 2;
-    v.StopTimeT.text = TimeText(s.StopTime);
-    v.Stop_OnT.checked = s.Stop_On == 2;
-    v.ForceT.checked = s.Force == 2;
-    v.ShutTimeT.text = std::to_string(s.ShutTime);
-    v.UExitT.checked = s.UserExit == 2;
+    const bool atTimeOfDay = s.activation == ActivationMode::AtTimeOfDay;
+    v.ComDelayT.text = std::to_string(s.linkDelay);
+    v.DNameT.checked = s.peerByName;
+    v.IPAddT.text = s.peerAddress;
+    v.Port1T.text = std::to_string(s.slavePort);
+    v.Port2T.text = std::to_string(s.mainPort);
+    v.Del_OnT.checked = s.fixedDelayOn;
+    v.DelTimeT.text = std::to_string(s.fixedDelay);
+    v.LogNameT.text = s.logName;
+    v.LogPathT.text = s.logFolder;
+    v.Proc1T.text = s.processNames[0];
+    v.Proc2T.text = s.processNames[1];
+    v.Proc3T.text = s.processNames[2];
+    v.ProcDelayT.text = std::to_string(s.processDelay);
+    SetRunOnTopTick(s.runOnTop);
+    v.StartDelayT.text = atTimeOfDay ? TimeText(s.activationDelay) : std::to_string(s.activationDelay);
+    v.StartMinT.checked = s.startMinimised;
+    v.StartTimeT.checked = atTimeOfDay;
+    v.StopTimeT.text = TimeText(s.stopTime);
+    v.Stop_OnT.checked = s.stopTimeOn;
+    v.ForceT.checked = s.force;
+    v.ShutTimeT.text = std::to_string(s.shutdownDelay);
+    v.UExitT.checked = s.exitAdminOnly;
 
-    workingLogLevel = 0;
-    if (auto item = TextOf(kLogLevelItems, s.LogLevel)) {
-        workingLogLevel = s.LogLevel;
-        v.LogLevelT.text = *item;
-    }
-    workingShutType = 0;
-    if (auto item = TextOf(kShutNameItems, s.ShutType)) {
-        workingShutType = s.ShutType;
-        v.ShutNameT.text = *item;
-        if (s.ShutType >= 5) v.ShutTypeM.text.clear();
-    }
+    workingLogLevel = ListCode(s.logLevel);
+    v.LogLevelT.text = *TextOf(kLogLevelItems, workingLogLevel);
+    workingShutType = ListCode(s.shutdownType);
+    v.ShutNameT.text = *TextOf(kShutNameItems, workingShutType);
+    if (s.shutdownType > ShutdownType::Monitor) v.ShutTypeM.text.clear();
     referenceSnapshot = FieldSnapshot();
 }
 
@@ -143,11 +138,11 @@ void ConfigScreen::OnSave() {
     }
     const bool changed = FieldSnapshot() != referenceSnapshot;
     // A window state chosen by hand must not outlast a changed tray setting.
-    if ((view.StartMinT.checked ? 2 : 1) != p_.set.StartMin) p_.rt.WindowOverride = false;
+    if (view.StartMinT.checked != p_.set.startMinimised) p_.rt.WindowOverride = false;
     if (!changed) {
         view.Status.text = "No Changes To Save";
     } else {
-        if (!WriteConfigFile(p_, ConfigFileText(Input(), p_.set.CMain, p_.svc.clock.Now()))) {
+        if (!WriteConfigFile(p_, ConfigFileText(Input(), p_.set.role, p_.svc.clock.Now()))) {
             ShowDataLoad();
             return;
         }

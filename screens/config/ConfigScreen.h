@@ -66,8 +66,8 @@ class ConfigScreen {
     ConfigInput Input() const;
 
   private:
-    bool SlaveMode() const { return p_.set.CMain == 2; }
-    bool MainMode() const { return p_.set.CMain == 1; }
+    bool SlaveMode() const { return p_.set.role == Role::Slave; }
+    bool MainMode() const { return p_.set.role == Role::Main; }
     void ReadLogLevel();
     void ApplyLogButtonRule();
     void ShowDataLoad();

@@ -31,7 +31,7 @@ void ConfigScreen::UpdateLabels() {
     hint.clear();
     if (v.ForceT.checked && workingShutType >= 1 && workingShutType <= 3)
         hint = "(Forces Applications To Close)";
-    if (p_.set.ShutType == 4 && SlaveMode()) hint = "Not Available In Slave Mode";
+    if (p_.set.shutdownType == ShutdownType::Monitor && SlaveMode()) hint = "Not Available In Slave Mode";
     if (!v.DNameT.checked && monitor && MainMode()) hint = "(Only Use With A Valid IP Address)";
     if (v.DNameT.checked && monitor && MainMode()) hint = "(Only Use With A Valid Domain Name)";
     if (monitor && SlaveMode()) {

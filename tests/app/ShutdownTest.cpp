@@ -30,7 +30,7 @@ Events Suspended(const std::string& type) {
 }
 
 TEST(Countdown, ActionOfEachTypeNormalOrForced) {
-    enum How { Normal, Forced, FixedTime, UnknownForce };
+    enum How { Normal, Forced, FixedTime };
     struct Row {
         int type;
         How how;
@@ -44,7 +44,6 @@ TEST(Countdown, ActionOfEachTypeNormalOrForced) {
           Row{2, Forced, {6}, {}, Ended("Reboot", "Start(F)")}, Row{3, Normal, {1}, {}, Ended("Shutdown")},
           Row{3, Forced, {5}, {}, Ended("Shutdown", "Start(F)")},
           Row{3, FixedTime, {5}, {}, Ended("Shutdown", "Start(F)")},
-          Row{3, UnknownForce, {}, {}, {"Enter/Shutdown", "Close/Shutdown"}},
           Row{4, Normal, {}, {}, Ended("Monitor")}, Row{4, Forced, {}, {}, Ended("Monitor")},
           Row{5, Normal, {}, {true}, Suspended("Hibernate")},
           Row{5, Forced, {}, {true}, Suspended("Hibernate")},
@@ -60,7 +59,6 @@ TEST(Countdown, ActionOfEachTypeNormalOrForced) {
             ini.Set("Stop_On", 2).Set("StopTime", 12230);
         }
         const size_t before = ToCountdown(m, ini);
-        if (r.how == UnknownForce) m.p.set.Force = 3;
         const bool ends = r.suspends.empty();
         EXPECT_EQ(m.Seconds(3), ends ? 0 : -1);
         EXPECT_EQ(std::tuple(m.world.power.exitCalls, m.world.power.suspends),

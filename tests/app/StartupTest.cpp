@@ -130,10 +130,12 @@ TEST(StatusSentence, EveryFormOfIt) {
         EXPECT_EQ(std::count(events.begin(), events.end(), "HidePid/OtherUser"),
                   r.watch.otherUsersHidden ? 1 : 0);
         Settings& s = m.p.set;
-        std::tie(s.CMain, s.ShutType, s.ProcDelay, s.ComDelay, s.StopTime, s.DelTime) =
-            std::tuple(r.cMain, r.shutType, r.procDelay, r.comDelay, r.stopTime, r.delTime);
-        s.Stop_On = r.stopTime ? 2 : 1;
-        s.Del_On = r.delTime ? 2 : 1;
+        s.role = r.cMain == 2 ? Role::Slave : Role::Main;
+        s.shutdownType = static_cast<ShutdownType>(r.shutType - 1);
+        std::tie(s.processDelay, s.linkDelay, s.stopTime, s.fixedDelay) =
+            std::tuple(r.procDelay, r.comDelay, r.stopTime, r.delTime);
+        s.stopTimeOn = r.stopTime != 0;
+        s.fixedDelayOn = r.delTime != 0;
         m.p.rt.CmdLineMode = r.cmdLineMode;
         m.main.ResetMonitor();
         m.main.ShowStatus();

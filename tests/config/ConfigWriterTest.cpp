@@ -30,13 +30,13 @@ std::string LineOf(const std::string& text, const std::string& prefix) {
 
 TEST(ConfigFileText, WritesTheWholeFile) {
     EXPECT_EQ(
-        ConfigFileText(SampleInput(), 1, kNow),
+        ConfigFileText(SampleInput(), Role::Main, kNow),
         "# Quenzel Version 1.6\n# Configuration File\n# 05-Dec-26 10:30:00\n\n"
         "[Comms]\nCMain=1\nComDelay=45\nDName=1\nIPAdd=192.168.1.20\nPort1=10001\nPort2=10000\n\n"
         "[Run]\nDel_On=2\nDelTime=900\nLogLevel=3\nLogName=Quenzel.log\nLogPath=Log\\\nProc1=encoder.exe\n"
         "Proc2=backup\nProc3=\nProcDelay=61.5\nRunOnTop=1\nStartDelay=10730\nStartMin=2\nStartTime=2\n"
         "StopTime=12215\nStop_On=1\n\n[Shutdown]\nForce=2\nShutTime=30\nShutType=3\nUserExit=1\n\n\n");
-    EXPECT_EQ(LineOf(ConfigFileText(SampleInput(), 1, {2030, 7, 4, 7, 5, 3}), "# 0"), "# 04-Jul-30 07:05:03");
+    EXPECT_EQ(LineOf(ConfigFileText(SampleInput(), Role::Main, {2030, 7, 4, 7, 5, 3}), "# 0"), "# 04-Jul-30 07:05:03");
 }
 
 TEST(ConfigFileText, WritesFieldNumbersInTheirShortestForm) {
@@ -46,7 +46,7 @@ TEST(ConfigFileText, WritesFieldNumbersInTheirShortestForm) {
     for (const auto& [field, written] : rows) {
         ConfigInput in = SampleInput();
         in.ComDelay = field;
-        EXPECT_EQ(LineOf(ConfigFileText(in, 2, kNow), "ComDelay="), std::string("ComDelay=") + written)
+        EXPECT_EQ(LineOf(ConfigFileText(in, Role::Slave, kNow), "ComDelay="), std::string("ComDelay=") + written)
             << field;
     }
 }
@@ -58,7 +58,7 @@ TEST(ConfigFileText, WritesTimesAsHoursAndMinutesAfterTheOffset) {
     for (const auto& [field, written] : rows) {
         ConfigInput in = SampleInput();
         in.StartDelay = in.StopTime = field;
-        std::string text = ConfigFileText(in, 1, kNow);
+        std::string text = ConfigFileText(in, Role::Main, kNow);
         EXPECT_EQ(LineOf(text, "StartDelay="), std::string("StartDelay=") + written) << field;
         EXPECT_EQ(LineOf(text, "StopTime="), std::string("StopTime=") + written) << field;
     }
@@ -68,7 +68,7 @@ TEST(ConfigFileText, KeepsEachFieldOnItsLine) {
     ConfigInput in = SampleInput();
     in.Proc1 = "a\r\nShutType=4";
     in.IPAdd = std::string("host\0name\n", 10);
-    std::string text = ConfigFileText(in, 1, kNow), sample = ConfigFileText(SampleInput(), 1, kNow);
+    std::string text = ConfigFileText(in, Role::Main, kNow), sample = ConfigFileText(SampleInput(), Role::Main, kNow);
     EXPECT_EQ(LineOf(text, "Proc1="), "Proc1=aShutType=4");
     EXPECT_EQ(LineOf(text, "IPAdd="), "IPAdd=hostname");
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(sample.begin(), sample.end(), '\n'));
@@ -83,8 +83,7 @@ struct Saving {
 
 TEST(WriteConfigFile, WhatIsWrittenReadsBackForEveryTypeFlagAndMode) {
     Saving s;
-    auto flag = [](bool ticked) -> int16_t { return ticked ? 2 : 1; };
-    for (int16_t cMain : {int16_t{1}, int16_t{2}}) {
+    for (Role role : {Role::Main, Role::Slave}) {
         for (int16_t type = 1; type <= 6; ++type) {
             for (unsigned flags = 0; flags < 256; ++flags) {
                 ConfigInput in = SampleInput();
@@ -95,19 +94,20 @@ TEST(WriteConfigFile, WhatIsWrittenReadsBackForEveryTypeFlagAndMode) {
                     *boxes[bit] = (flags >> bit) & 1;
                 if (!in.StartTime) in.StartDelay = "30";
                 if (in.DName) in.IPAdd = "main.example";
-                ASSERT_TRUE(WriteConfigFile(s.p, ConfigFileText(in, cMain, kNow)));
+                ASSERT_TRUE(WriteConfigFile(s.p, ConfigFileText(in, role, kNow)));
                 ReadConfigFile(s.p);
-                const Settings expected(cMain, 45, flag(in.DName), in.IPAdd, 10001, 10000, flag(in.Del_On),
-                                        900, 3, "Quenzel.log", "Log\\", "encoder.exe", "backup", "", 62,
-                                        flag(in.RunOnTop), int16_t(in.StartTime ? 730 : 30),
-                                        flag(in.StartMin), flag(in.StartTime), 2215, flag(in.Stop_On),
-                                        flag(in.Force), 30, type, flag(in.UserExit));
-                ASSERT_EQ(s.p.set, expected) << "mode " << cMain << " type " << type << " flags " << flags;
+                const Settings expected{role, 45, in.DName, in.IPAdd, 10001, 10000, in.Del_On, 900,
+                                        LogLevel::Full, "Quenzel.log", "Log\\", {"encoder.exe", "backup", ""},
+                                        62, in.RunOnTop, in.StartMin,
+                                        in.StartTime ? ActivationMode::AtTimeOfDay : ActivationMode::AfterDelay,
+                                        in.StartTime ? 730 : 30, in.Stop_On, 2215, in.Force, 30,
+                                        static_cast<ShutdownType>(type - 1), in.UserExit};
+                ASSERT_EQ(s.p.set, expected) << "role " << (role == Role::Slave) << " type " << type << " flags " << flags;
             }
         }
     }
     EXPECT_TRUE(s.world.host.messages.empty());
-    const std::string text = ConfigFileText(SampleInput(), 2, kNow);
+    const std::string text = ConfigFileText(SampleInput(), Role::Slave, kNow);
     ASSERT_TRUE(WriteConfigFile(s.p, text));
     EXPECT_EQ(s.dir.Read("Data/Quenzel.ini"), FileSys::ToPlatformLineEnds(text));
 }

@@ -45,7 +45,6 @@ TEST(ValidateFields, CountsAndMarksEveryCheckAtItsBounds) {
         {"IPAddT=192.168.0.5", 1, "IPAddM"},
         {"DNameT=1;IPAddT=10.1.1.1", 1, "IPAddM"},
         {"DNameT=1;IPAddT=d" + d100, 1, "IPAddM"},
-        {"", 2, "LogLevelM ShutTypeM", With(MainFile(), "LogLevel=4;ShutType=0")},
         {"LogNameT=\xC3\xA4xy.log", 1, "LogNameM"},
         {"LogNameT=abcdefghijklmnopq.log", 1, "LogNameM"},
         {"LogNameT=abcdefgh.logs", 1, "LogNameM"},
@@ -226,7 +225,7 @@ TEST(Exit, ResetsAndLogsOnlyAfterASaveOrWhenTheProgramCannotRun) {
         }
         const bool written = w.ConfigFile() != stored;
         EXPECT_EQ(written, r.name.starts_with("saved a change")) << r.name;
-        EXPECT_EQ(w.p.set.ProcDelay, written ? 61 : 60) << r.name; // the saved settings took effect
+        EXPECT_EQ(w.p.set.processDelay, written ? 61 : 60) << r.name; // the saved settings took effect
         EXPECT_FALSE(written && w.p.rt.ConfigSaved) << r.name;
         const std::string log = w.dir.Read("Log/Quenzel.log");
         EXPECT_EQ(log.find(" Config   , Updated   , Count:") != std::string::npos,

@@ -64,7 +64,7 @@ ScreenWorld::ScreenWorld(const IniFile& file) {
     dir.Write("Data/Quenzel.ini", file.Text());
     std::filesystem::create_directory(dir.path() / "Log");
     ReadConfigFile(p);
-    if (p.set.CMain == 2) p.rt.AppTitle = "Quenzel Slave";
+    if (p.set.role == Role::Slave) p.rt.AppTitle = "Quenzel Slave";
 }
 
 ConfigScreen& ScreenWorld::Open() {

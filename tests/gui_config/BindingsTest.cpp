@@ -82,12 +82,12 @@ TEST(ConfigDialog, TypedTextIsSavedBesideSingleByteTextAndTakesEffectAtExit) {
     Type(w.Find<QLineEdit>("Proc1T"), "blender");
     w.Click("Save");
     Settings expected = w.p.set;
-    expected.Proc1 = "blender";
+    expected.processNames[0] = "blender";
     DialogWorld reader; // the settings as the program reads the saved file
     reader.dir.Write("Data/Quenzel.ini", w.dir.Read("Data/Quenzel.ini"));
     ReadConfigFile(reader.p);
     EXPECT_EQ(reader.p.set, expected);
-    EXPECT_EQ(expected.Proc3, "caf\xE9");
+    EXPECT_EQ(expected.processNames[2], "caf\xE9");
     w.Click("ExitConfig");
     EXPECT_EQ(Outcome(w), "Changes Saved - Click Exit To Activate The Changes|ResetMonitor|ShowStatus|"
                           "EnableMainControls|stopped hidden");
@@ -96,7 +96,7 @@ TEST(ConfigDialog, TypedTextIsSavedBesideSingleByteTextAndTakesEffectAtExit) {
 // With QZ_PICTURE naming a file, config_screenshot keeps the scene there for the README.
 TEST(ConfigDialog, HintsStatusAndCountdownShowTheirLook) {
     DialogWorld w(IniFile().Set("Proc1", "blender").Set("Proc2", "rsync"));
-    w.p.set.ProcDelay = 4; // out of range: marked at load
+    w.p.set.processDelay = 4; // out of range: marked at load
     w.Open();
     EXPECT_EQ(Look(w, "ProcDelayM"), "sec (min 5, max 3600) #ff8000 bold");
     EXPECT_EQ(Look(w, "ShutTimeM"), "sec (min 2, max 600) #006600");

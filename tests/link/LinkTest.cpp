@@ -22,8 +22,8 @@ struct Station : LinkEvents {
     explicit Station(int cmain = 1, const std::string& address = kPeer, UdpSocket* socket = nullptr)
         : p(Services{w.host, w.clock, w.files, w.processes, w.power, socket ? *socket : w.socket, w.resolver,
                      w.guard, w.system}) {
-        p.set.CMain = static_cast<int16_t>(cmain);
-        p.set.IPAdd = address;
+        p.set.role = cmain == 2 ? Role::Slave : Role::Main;
+        p.set.peerAddress = address;
     }
     void RemoteReset() override { calls.push_back("RemoteReset"); }
     void RemoteTest() override { calls.push_back("RemoteTest"); }
@@ -42,9 +42,9 @@ struct Station : LinkEvents {
         return *this;
     }
     void LogTo(int level = 3) {
-        p.set.LogLevel = static_cast<int16_t>(level);
-        p.set.LogPath = "Log/";
-        p.set.LogName = "Quenzel.log";
+        p.set.logLevel = static_cast<LogLevel>(level - 1);
+        p.set.logFolder = "Log/";
+        p.set.logName = "Quenzel.log";
         dir.Write("Log/Quenzel.log", "");
     }
     TempDir dir;

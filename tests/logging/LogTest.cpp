@@ -26,9 +26,9 @@ std::string Native(std::string_view text) {
 struct LogWorld {
     LogWorld() {
         std::filesystem::create_directory(dir.path() / "Log");
-        p.set.LogLevel = 2;
-        p.set.LogPath = "Log\\";
-        p.set.LogName = "Quenzel.log";
+        p.set.logLevel = LogLevel::Normal;
+        p.set.logFolder = "Log\\";
+        p.set.logName = "Quenzel.log";
     }
     std::string Log() const { return dir.Read("Log/Quenzel.log"); }
     void SetLog(std::string_view text) const { dir.Write("Log/Quenzel.log", Native(text)); }
@@ -73,8 +73,8 @@ TEST(WriteLog, AppendsTheEntryToTheCharacter) {
         SCOPED_TRACE(line);
         LogWorld t;
         t.SetLog("Quenzel\n");
-        t.p.set.LogLevel = row.fullWithAddress ? 3 : 2;
-        t.p.set.IPAdd = row.fullWithAddress ? row.fullWithAddress : "";
+        t.p.set.logLevel = row.fullWithAddress ? LogLevel::Full : LogLevel::Normal;
+        t.p.set.peerAddress = row.fullWithAddress ? row.fullWithAddress : "";
         t.p.rt.TestMode = row.testMode;
         t.p.rt.CountSeconds = row.count;
         t.p.rt.ProcMarks = "P1 .. .. ";
@@ -101,7 +101,7 @@ TEST(Log, StartUpWritesTheNewFilesHeaderTheSeparatorAndTheVersionAndTwoEmptyWord
                      entry + "\n" + entry + "\n\n"));
     // At the Full level the version comes with the configuration, and so does an update.
     old.SetLog("earlier run\n");
-    old.p.set.LogLevel = 3;
+    old.p.set.logLevel = LogLevel::Full;
     old.p.rt.ConfigText = "\nConfiguration\n-------------";
     old.StartUp();
     WriteLogHeader(old.p, 1);
@@ -113,7 +113,7 @@ TEST(Log, LevelNoneCreatesAndWritesNothingAndNeedsNoFolder) {
     for (bool folder : {true, false}) {
         LogWorld t;
         if (!folder) fs::remove(t.dir.path() / "Log");
-        t.p.set.LogLevel = 1;
+        t.p.set.logLevel = LogLevel::None;
         t.StartUp();
         WriteLog(t.p, "Enter", "Run");
         WriteLogHeader(t.p, 1);
@@ -192,7 +192,7 @@ std::string Archive(LogWorld& t, const std::string& answers) {
 std::vector<std::string> Archives(const LogWorld& t) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(t.dir.path() / "Log"))
-        if (entry.path().filename() != t.p.set.LogName) names.push_back(entry.path().filename().string());
+        if (entry.path().filename() != t.p.set.logName) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -238,7 +238,7 @@ TEST(Archive, NamesCountWithinADayAndSplitAtTheFirstDot) {
     int archived = 0;
     for (const std::string logName : {"Quenzel.log", "Quenzel.log", "Quenzel.log", "run.2024.txt"}) {
         if (archived++ == 2) t.w.clock.now = {2027, 1, 2, 0, 0, 1}; // the next day
-        t.p.set.LogName = logName;
+        t.p.set.logName = logName;
         t.dir.Write("Log/" + logName, Native(kNine));
         EXPECT_EQ(Archive(t, "Y"), "Log File Archived");
     }
@@ -253,7 +253,7 @@ TEST(Archive, ANameWithoutADotOrAnArchiveThatCannotBeWrittenShowsTheArchiveError
     for (const std::string logName : {"QuenzelLog", "Quenzel.log", "fifo"}) {
         LogWorld t;
         t.p.rt.AppTitle = "Quenzel Slave";
-        t.p.set.LogName = logName;
+        t.p.set.logName = logName;
         const bool fifo = logName == "fifo"; // a log that cannot be read is not asked about
 #ifdef _WIN32
         if (fifo) continue;
@@ -283,15 +283,15 @@ TEST(Archive, ANameWithoutADotOrAnArchiveThatCannotBeWrittenShowsTheArchiveError
 TEST(ViewLog, StartsTheViewerOnTheWholePathOrSaysWhyNot) {
     LogWorld t;
     t.p.rt.AppTitle = "Quenzel Slave";
-    t.p.set.LogPath = "My Logs\\";
-    t.p.set.LogName = "Run Log.txt";
+    t.p.set.logFolder = "My Logs\\";
+    t.p.set.logName = "Run Log.txt";
     EXPECT_THROW(ViewLog(t.p), ProgramEnded) << "a missing log ends the program";
     t.dir.Write("My Logs/Run Log.txt", "x\n");
     ViewLog(t.p);
     EXPECT_EQ(t.w.system.viewed, std::vector{(t.dir.path() / "My Logs" / "Run Log.txt").string()});
     t.w.system.viewerStarts = false;
     ViewLog(t.p);
-    t.p.set.LogLevel = 1;
+    t.p.set.logLevel = LogLevel::None;
     ViewLog(t.p);
     ASSERT_EQ(t.w.host.messages.size(), 3u);
     EXPECT_EQ(std::tuple(t.w.host.messages[1].icon, t.w.host.messages[1].title, t.w.host.messages[1].text),

@@ -76,7 +76,7 @@ TEST(LogindBackend, EachActionReachesItsMethodOnlyWhenLogindAllowsAndNothingBloc
         std::string raised;
         try {
             // As the countdown does it for each type.
-            const ShutdownType& type = *FindShutdownType(row.type);
+            const ShutdownTypeInfo& type = InfoOf(static_cast<ShutdownType>(row.type - 1));
             if (row.type == 5) HibernateSystem(program);
             if (row.type == 6) StandbySystem(program);
             if (row.type < 4) ShutdownSystem(program, row.forced ? type.forcedFlags : type.normalFlags);

@@ -3,7 +3,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "config/CheckSettings.h"
 #include "config/ConfigFile.h"
 #include "config/ConfigWriter.h"
 #include "tests/support/Fakes.h"
@@ -35,7 +34,7 @@ TEST(RunFolder, TemplateIsWhatSaveWritesAfterRestoreOnAnEmptyScreen) {
     restored.Force = true;
     restored.LogLevel = 2;
     restored.ShutType = 1;
-    EXPECT_EQ(Template(), ConfigFileText(restored, 1, LocalTime{2026, 12, 5, 9, 7, 3}));
+    EXPECT_EQ(Template(), ConfigFileText(restored, Role::Main, LocalTime{2026, 12, 5, 9, 7, 3}));
 }
 
 TEST(RunFolder, FreshFolderLoadsQuietlyAndWaitsToBeConfigured) {
@@ -43,10 +42,9 @@ TEST(RunFolder, FreshFolderLoadsQuietlyAndWaitsToBeConfigured) {
     dir.Write("Data/Quenzel.ini", Template());
     FakeWorld world(dir.path());
     ReadConfigFile(world.program);
-    CheckSettings(world.program);
     EXPECT_TRUE(world.host.messages.empty());
     EXPECT_TRUE(world.program.rt.NotConfigured);
-    EXPECT_EQ(world.program.set.ShutTime, 60);
+    EXPECT_EQ(world.program.set.shutdownDelay, 60);
 }
 
 } // namespace
