@@ -1,0 +1,91 @@
+#include "win/AboutWindow.h"
+
+#include "app/QuenzelMain.h"
+#include "screens/WebLauncher.h"
+#include "win/MainWindow.h"
+#include "win/Text.h"
+#include "win/Window.h"
+
+namespace qz::win {
+namespace {
+
+using Row = Control<AboutView, AboutScreen>;
+#define QZ_PART(name) #name, &AboutView::name
+
+std::vector<Row> ControlTable() {
+    return {
+        {"Logo", {}, {12, 12, 48, 48}, Look::Logo},
+        {QZ_PART(ProgName), {76, 10, 220, 28}, Look::Large},
+        {QZ_PART(ProgVersion), {76, 40, 220, 18}},
+        {QZ_PART(WebSite), {76, 60, 220, 18}, Look::Link, &AboutScreen::OnWebSite},
+        {QZ_PART(TMessage), {12, 88, 284, 18}},
+        {QZ_PART(ExitAbout), {216, 112, 80, 25}, Look::Plain, &AboutScreen::OnExit},
+    };
+}
+#undef QZ_PART
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+
+} // namespace
+
+AboutWindow::AboutWindow(Program& p, QuenzelMain& main, MainWindow& runner)
+    : p_(p), main_(main), runner_(runner), screen_(p, *this) {
+    window_ = CreateTopWindow(L"QuenzelAbout", &WindowProc<AboutWindow>, this, kStyle, WS_EX_DLGMODALFRAME,
+                              runner.Handle(), {308, 149});
+    form_.Build(window_, ControlTable());
+    screen_.Load();
+}
+
+AboutWindow::~AboutWindow() {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+}
+
+void AboutWindow::Render() {
+    const AboutView& v = screen_.view;
+    form_.Render(v);
+    SetWindowTextW(window_, Wide(v.caption).c_str());
+    SetTopMost(window_, v.topMost);
+    if (v.open != timerOn_) {
+        timerOn_ = v.open;
+        if (timerOn_)
+            SetTimer(window_, kSecondTimer, 1000, nullptr);
+        else
+            KillTimer(window_, kSecondTimer);
+    }
+    if (v.open != (IsWindowVisible(window_) != FALSE)) ShowWindow(window_, v.open ? SW_SHOW : SW_HIDE);
+}
+
+LRESULT AboutWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const auto answer = FormMessage(form_, message, wParam, lParam)) return *answer;
+    switch (message) {
+    case WM_COMMAND:
+        if (auto action = form_.Action(screen_, screen_.view, wParam, lParam)) runner_.Run(action);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kSecondTimer) runner_.Run([this] { screen_.OnSecond(); });
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) PostMessageW(window, kActivated, 0, 0);
+        break;
+    case kActivated:
+        if (Open()) runner_.Run([this] { screen_.OnActivated(); });
+        return 0;
+    case WM_CLOSE:
+        runner_.Run([this] { screen_.Close(); });
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void AboutWindow::EnableMainControls() {
+    main_.EnableMainControls();
+}
+
+void AboutWindow::OpenWebPage(const std::string& page) {
+    qz::OpenWebPage(p_, page);
+}
+
+} // namespace qz::win

@@ -1,0 +1,330 @@
+#include <winsock2.h>
+
+#include "win/MainWindow.h"
+
+#include <array>
+
+#include "screens/WebLauncher.h"
+#include "win/AboutWindow.h"
+#include "win/ConfigWindow.h"
+#include "win/Text.h"
+#include "win/Window.h"
+
+namespace qz::win {
+namespace {
+
+constexpr int kTrayDoubleClick = 515;
+constexpr int kTrayRightClick = 516;
+
+using Row = Control<MainView, QuenzelMain>;
+#define QZ_PART(name) #name, &MainView::name
+
+// Every control of the window, the part of the view it shows and the handler it runs.
+std::vector<Row> ControlTable() {
+    constexpr int kButtonY = 74, kButtonW = 62, kButtonH = 25, kGap = 4;
+    auto button = [](int i) { return Box{10 + i * (kButtonW + kGap), kButtonY, kButtonW, kButtonH}; };
+    return {
+        {"Logo", {}, {10, 10, 48, 48}, Look::Logo, &QuenzelMain::OnLogo},
+        // Room for the longest status sentence on two lines, so the window never changes its size.
+        {QZ_PART(Title), {68, 8, 334, 34}, Look::Wrap},
+        {QZ_PART(Counter), {68, 48, 250, 18}},
+        {QZ_PART(CPULoad), {322, 48, 80, 18}, Look::Centre},
+        {QZ_PART(Reset), button(0), Look::Plain, &QuenzelMain::OnReset},
+        {QZ_PART(TestS), button(1), Look::Plain, &QuenzelMain::OnTest},
+        {QZ_PART(Config), button(2), Look::Plain, &QuenzelMain::OnConfigure},
+        {QZ_PART(About), button(3), Look::Plain, &QuenzelMain::OnAbout},
+        {QZ_PART(Update), button(4), Look::Plain, &QuenzelMain::OnUpdate},
+        {QZ_PART(Exit), button(5), Look::Plain, &QuenzelMain::OnExit},
+    };
+}
+#undef QZ_PART
+
+// The popup menu's items in their order; a row without a part is a separator.
+struct MenuRow {
+    MenuItemView MainView::*part;
+    void (QuenzelMain::*handler)();
+};
+constexpr std::array<MenuRow, 11> kMenu{{
+    {&MainView::menuAbout, &QuenzelMain::OnMenuAbout},
+    {nullptr, nullptr},
+    {&MainView::menuCancel, &QuenzelMain::OnMenuCancel},
+    {&MainView::menuConfigure, &QuenzelMain::OnMenuConfigure},
+    {&MainView::menuMinimise, &QuenzelMain::OnMenuMinimise},
+    {&MainView::menuReset, &QuenzelMain::OnMenuReset},
+    {&MainView::menuRestore, &QuenzelMain::OnMenuRestore},
+    {&MainView::menuTest, &QuenzelMain::OnMenuTest},
+    {&MainView::menuUpdate, &QuenzelMain::OnMenuUpdate},
+    {nullptr, nullptr},
+    {&MainView::menuExit, &QuenzelMain::OnMenuExit},
+}};
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+} // namespace
+
+MainWindow::MainWindow(Program& p, Tray& tray)
+    : p_(p), tray_(tray), main_(p, *this), gate_([this] { Render(); }, [this](int) { Ended(); }) {
+    window_ = CreateTopWindow(L"QuenzelMain", &WindowProc<MainWindow>, this, kStyle, 0, nullptr, {412, 109});
+    form_.Build(window_, ControlTable());
+    tray_.SetWindow(window_);
+    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+}
+
+MainWindow::~MainWindow() {
+    config_.reset();
+    about_.reset();
+    if (window_) {
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+void MainWindow::Load() {
+    Run([this] { main_.Load(); });
+    Centre();
+}
+
+void MainWindow::Run(const EventGate::Handler& handler) {
+    gate_.Run(handler);
+}
+
+void MainWindow::Tick() {
+    Run([this] { main_.OnTimer(); });
+}
+
+void MainWindow::DataArrival() {
+    Run([this] { main_.OnDatagram(); });
+}
+
+void MainWindow::Render() {
+    const MainView& v = main_.view;
+    form_.Render(v);
+    SetWindowTextW(window_, Wide(v.caption).c_str());
+    tray_.Show(v.trayKey, v.trayTip);
+    if (v.noticeSerial != noticed_) {
+        noticed_ = v.noticeSerial;
+        tray_.Notify(p_.rt.AppTitle, v.notice);
+    }
+    RenderWindow();
+    FollowTimer();
+    FollowSocket();
+    // A screen that has unloaded goes once its own message is over.
+    if (about_) {
+        about_->Render();
+        if (!about_->Open()) PostMessageW(window_, kReap, 0, 0);
+    }
+    if (config_) {
+        config_->Render();
+        if (!config_->Open()) PostMessageW(window_, kReap, 0, 0);
+    }
+}
+
+void MainWindow::RenderWindow() {
+    const MainView& v = main_.view;
+    rendering_ = true;
+    // Without the window menu's Close command the title bar's close box is off as well.
+    HMENU menu = GetSystemMenu(window_, FALSE);
+    const bool hasClose = menu && GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) != static_cast<UINT>(-1);
+    if (!v.closeAllowed && hasClose) {
+        RemoveMenu(menu, SC_CLOSE, MF_BYCOMMAND);
+        const int last = GetMenuItemCount(menu) - 1;
+        if (last >= 0 && (GetMenuState(menu, static_cast<UINT>(last), MF_BYPOSITION) & MF_SEPARATOR))
+            RemoveMenu(menu, static_cast<UINT>(last), MF_BYPOSITION);
+        DrawMenuBar(window_);
+    } else if (v.closeAllowed && !hasClose) {
+        GetSystemMenu(window_, TRUE);
+        DrawMenuBar(window_);
+    }
+    SetTopMost(window_, v.topMost);
+
+    const bool visible = IsWindowVisible(window_) != FALSE;
+    if (v.hidden) {
+        if (visible) ShowWindow(window_, SW_HIDE);
+    } else if (v.state == WindowState::Minimised) {
+        if (!visible || !IsIconic(window_)) ShowWindow(window_, SW_SHOWMINNOACTIVE);
+    } else if (!visible || IsIconic(window_)) {
+        ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);
+    }
+    if (v.centreRequests != centred_) {
+        centred_ = v.centreRequests;
+        Centre();
+    }
+    if (v.foregroundRequests != broughtForward_) {
+        broughtForward_ = v.foregroundRequests;
+        SetForeground();
+    }
+    rendering_ = false;
+}
+
+void MainWindow::Centre() {
+    RECT frame{};
+    GetWindowRect(window_, &frame);
+    MONITORINFO screen{};
+    screen.cbSize = sizeof(screen);
+    if (!GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &screen)) return;
+    const RECT& work = screen.rcWork;
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    SetWindowPos(window_, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::FollowTimer() {
+    if (p_.rt.TimerEnabled == timerOn_) return;
+    timerOn_ = p_.rt.TimerEnabled;
+    if (timerOn_)
+        SetTimer(window_, kMainTimer, 500, nullptr);
+    else
+        KillTimer(window_, kMainTimer);
+}
+
+// A reload of the settings may have closed the socket or bound a new one, possibly under the old
+// handle's number: the port tells them apart. Winsock posts a message when data waits; nothing polls.
+void MainWindow::FollowSocket() {
+    const std::intptr_t handle = p_.svc.socket.NativeHandle();
+    const int port = p_.rt.BoundPort;
+    if (handle == watchedSocket_ && port == watchedPort_) return;
+    watchedSocket_ = handle;
+    watchedPort_ = port;
+    if (handle >= 0) WSAAsyncSelect(static_cast<SOCKET>(handle), window_, kSocket, FD_READ);
+}
+
+// A screen that is open already comes forward instead of a second one: a reset meanwhile (from the
+// main station, say) gives the popup items back while the screen is still open.
+void MainWindow::ShowAbout() {
+    if (about_ && about_->Open()) {
+        SetForegroundWindow(about_->Handle());
+        return;
+    }
+    about_ = std::make_unique<AboutWindow>(p_, main_, *this);
+}
+
+void MainWindow::UnloadAbout() {
+    if (about_) about_->Unload();
+}
+
+void MainWindow::ShowConfig() {
+    if (config_ && config_->Open()) {
+        SetForegroundWindow(config_->Handle());
+        return;
+    }
+    config_ = std::make_unique<ConfigWindow>(p_, main_, *this);
+}
+
+void MainWindow::UnloadConfig() {
+    if (config_) config_->Unload();
+}
+
+void MainWindow::SetForeground() {
+    if (IsWindowVisible(window_)) SetForegroundWindow(window_);
+}
+
+// The menu opens after the handler, once the window shows the view it offers.
+void MainWindow::ShowPopupMenu() {
+    PostMessageW(window_, kPopup, 0, 0);
+}
+
+HMENU MainWindow::BuildPopupMenu() const {
+    HMENU menu = CreatePopupMenu();
+    for (size_t i = 0; i < kMenu.size(); ++i) {
+        if (!kMenu[i].part) {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        const MenuItemView& item = main_.view.*kMenu[i].part;
+        if (!item.visible) continue;
+        AppendMenuW(menu, MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED),
+                    static_cast<UINT_PTR>(kFirstMenuId + static_cast<int>(i)), Wide(item.caption).c_str());
+    }
+    return menu;
+}
+
+void MainWindow::TrackPopupMenu() {
+    HMENU menu = BuildPopupMenu();
+    POINT at{};
+    GetCursorPos(&at);
+    // The menu closes when the user clicks elsewhere only if its window is in the foreground.
+    SetForegroundWindow(window_);
+    ::TrackPopupMenu(menu, TPM_LEFTBUTTON | TPM_RIGHTALIGN | TPM_BOTTOMALIGN, at.x, at.y, 0, window_, nullptr);
+    PostMessageW(window_, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}
+
+void MainWindow::OpenWebPage(const std::string& page) {
+    qz::OpenWebPage(p_, page);
+}
+
+LRESULT MainWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const auto answer = FormMessage(form_, message, wParam, lParam)) return *answer;
+    if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+        tray_.Restore();
+        return 0;
+    }
+    switch (message) {
+    case WM_COMMAND: {
+        const int menuIndex = LOWORD(wParam) - kFirstMenuId;
+        if (lParam == 0 && menuIndex >= 0 && menuIndex < static_cast<int>(kMenu.size())) {
+            if (const auto handler = kMenu[static_cast<size_t>(menuIndex)].handler)
+                Run([this, handler] { (main_.*handler)(); });
+        } else if (auto action = form_.Action(main_, main_.view, wParam, lParam)) {
+            Run(action);
+        }
+        return 0;
+    }
+    case WM_TIMER:
+        if (wParam == kMainTimer) Tick();
+        return 0;
+    case kSocket:
+        if (WSAGETSELECTEVENT(lParam) == FD_READ) DataArrival();
+        return 0;
+    case Tray::kCallback:
+        if (LOWORD(lParam) == WM_LBUTTONDBLCLK) Run([this] { main_.OnTrayMouse(0, 0, kTrayDoubleClick, 0); });
+        if (LOWORD(lParam) == WM_RBUTTONDOWN) Run([this] { main_.OnTrayMouse(0, 0, kTrayRightClick, 0); });
+        return 0;
+    case kPopup:
+        if (!EndedWith()) TrackPopupMenu();
+        return 0;
+    case WM_SIZE:
+        // The window system's own minimise and restore; the window's own changes are the view's already.
+        if (!rendering_ && (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED)) PostMessageW(window, kResized, 0, 0);
+        break;
+    case kResized: {
+        if (EndedWith()) return 0;
+        const WindowState now = IsIconic(window) ? WindowState::Minimised : WindowState::Normal;
+        if (now != main_.view.state)
+            Run([this, now] {
+                main_.view.state = now;
+                main_.OnResized();
+            });
+        return 0;
+    }
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) PostMessageW(window, kActivated, 0, 0);
+        break;
+    case kActivated:
+        Run([this] { main_.OnActivated(); });
+        return 0;
+    case kReap:
+        if (about_ && !about_->Open()) about_.reset();
+        if (config_ && !config_->Open()) config_.reset();
+        return 0;
+    case WM_CLOSE:
+        if (!EndedWith() && main_.view.closeAllowed) Run([this] { main_.Close(); });
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The host handed control back after the end of the program: close down as if the process ended.
+void MainWindow::Ended() {
+    KillTimer(window_, kMainTimer);
+    timerOn_ = false;
+    tray_.Remove();
+    if (about_) ShowWindow(about_->Handle(), SW_HIDE);
+    if (config_) ShowWindow(config_->Handle(), SW_HIDE);
+    ShowWindow(window_, SW_HIDE);
+}
+
+} // namespace qz::win
