@@ -31,6 +31,7 @@ class AboutWindow final : private AboutScreenHost {
 
     HWND Handle() const { return window_; }
     HWND Find(const std::string& name) const { return form_.Find(name); }
+    const Form& Controls() const { return form_; }
 
     LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -33,6 +33,7 @@ class ConfigWindow final : private ConfigScreenHost {
 
     HWND Handle() const { return window_; }
     HWND Find(const std::string& name) const { return form_.Find(name); }
+    const Form& Controls() const { return form_; }
 
     LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
