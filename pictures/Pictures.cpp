@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace qz {
+namespace qz::pictures {
 namespace {
 
 struct Rgb {
@@ -125,4 +125,4 @@ std::optional<Picture> DrawTrayPicture(const std::string& key, int size) {
     return canvas.Take();
 }
 
-} // namespace qz
+} // namespace qz::pictures

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace qz {
+namespace qz::pictures {
 
 // A square picture, straight (not premultiplied) RGBA, 4 bytes a pixel, rows top to bottom. Both
 // desktop front ends draw the product's pictures from these, so they look alike.
@@ -20,4 +20,4 @@ Picture DrawLogo(int size);
 // and "Activate" share one), or the plain logo for "NoActivity". Nothing for any other key.
 std::optional<Picture> DrawTrayPicture(const std::string& key, int size);
 
-} // namespace qz
+} // namespace qz::pictures

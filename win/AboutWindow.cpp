@@ -44,7 +44,7 @@ AboutWindow::~AboutWindow() {
 void AboutWindow::Render() {
     const AboutView& v = screen_.view;
     form_.Render(v);
-    SetWindowTextW(window_, Wide(v.caption).c_str());
+    SetText(window_, Wide(v.caption));
     SetTopMost(window_, v.topMost);
     if (v.open != timerOn_) {
         timerOn_ = v.open;

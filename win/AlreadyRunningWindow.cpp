@@ -43,7 +43,7 @@ void AlreadyRunningWindow::Load() {
 void AlreadyRunningWindow::Render() {
     const AlreadyRunningView& v = logic_.view;
     form_.Render(v);
-    SetWindowTextW(window_, Wide(v.caption).c_str());
+    SetText(window_, Wide(v.caption));
     SetTopMost(window_, v.topMost);
 }
 

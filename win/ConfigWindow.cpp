@@ -135,7 +135,7 @@ void ConfigWindow::FollowTimer(UINT_PTR timer, bool enabled, UINT milliseconds) 
 void ConfigWindow::Render() {
     const ConfigView& v = screen_.view;
     form_.Render(v);
-    SetWindowTextW(window_, Wide(v.caption).c_str());
+    SetText(window_, Wide(v.caption));
     FollowTimer(kCloseCountdown, v.open && screen_.closeCountdownEnabled, 1000);
     FollowTimer(kStatusTimeout, v.open && screen_.statusTimeoutEnabled, 2000);
     if (v.open != (IsWindowVisible(window_) != FALSE)) ShowWindow(window_, v.open ? SW_SHOW : SW_HIDE);

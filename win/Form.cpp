@@ -79,8 +79,7 @@ HBRUSH Form::Brush(COLORREF colour) {
     return at->second;
 }
 
-void Form::SetText(HWND control, const std::wstring& text) {
-    // Only a change is written, so a field keeps its caret and nothing flickers.
+void SetText(HWND control, const std::wstring& text) {
     std::wstring now(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
     now.resize(static_cast<size_t>(GetWindowTextW(control, now.data(), static_cast<int>(now.size()))));
     if (now != text) SetWindowTextW(control, text.c_str());
@@ -106,11 +105,16 @@ void Form::SetEnabled(HWND control, bool enabled) {
 
 void Form::Show(HWND control, const LabelView& view, Look look) {
     SetText(control, Wide(view.text));
-    paints_[control] = Paint{view.fore, view.back};
+    const Paint paint{view.fore, view.back};
+    auto [at, added] = paints_.try_emplace(control, paint);
+    bool repaint = added || at->second.fore != paint.fore || at->second.back != paint.back;
+    at->second = paint;
     HFONT font = Font(view.bold, look);
-    if (reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) != font)
+    if (reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) != font) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    InvalidateRect(control, nullptr, TRUE);
+        repaint = true;
+    }
+    if (repaint) InvalidateRect(control, nullptr, TRUE);
 }
 
 void Form::Show(HWND control, const ButtonView& view) {
@@ -127,7 +131,7 @@ void Form::Show(HWND control, const TextFieldView& view) {
     if (readOnly != view.readOnly) SendMessageW(control, EM_SETREADONLY, view.readOnly, 0);
     const auto before = paints_.find(control);
     if (before == paints_.end() || before->second.back != view.back) InvalidateRect(control, nullptr, TRUE);
-    paints_[control] = Paint{kButtonText, view.back};
+    paints_[control] = Paint{0x80000008, view.back}; // window text
 }
 
 void Form::Show(HWND control, const CheckBoxView& view) {

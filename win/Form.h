@@ -75,7 +75,6 @@ class Form {
     };
     HFONT Font(bool bold, Look look);
     HBRUSH Brush(COLORREF colour);
-    void SetText(HWND control, const std::wstring& text);
     void SetTip(HWND control, const std::string& tip);
     void SetEnabled(HWND control, bool enabled);
 
@@ -95,6 +94,8 @@ class Form {
 COLORREF ToColorRef(Colour colour);
 // A control's own window text, as UTF-8.
 std::string TextOf(HWND control);
+// Sets a window's text when it differs, so a field keeps its caret and nothing flickers.
+void SetText(HWND window, const std::wstring& text);
 
 // One row of a window's control table: the control's name, the part of the view it shows, where
 // it sits, how it looks, and the handler its user action runs (if any).

@@ -8,7 +8,7 @@
 namespace qz::win {
 namespace {
 
-HICON MakeIcon(const Picture& picture) {
+HICON MakeIcon(const pictures::Picture& picture) {
     BITMAPV5HEADER header{};
     header.bV5Size = sizeof(header);
     header.bV5Width = picture.size;
@@ -45,7 +45,7 @@ HICON Cached(const std::string& key, int size) {
     static std::map<std::pair<std::string, int>, HICON> icons;
     auto [at, added] = icons.try_emplace({key, size}, nullptr);
     if (added) {
-        const auto picture = key.empty() ? DrawLogo(size) : DrawTrayPicture(key, size);
+        const auto picture = key.empty() ? pictures::DrawLogo(size) : pictures::DrawTrayPicture(key, size);
         if (picture) at->second = MakeIcon(*picture);
     }
     return at->second;

@@ -99,7 +99,7 @@ void MainWindow::DataArrival() {
 void MainWindow::Render() {
     const MainView& v = main_.view;
     form_.Render(v);
-    SetWindowTextW(window_, Wide(v.caption).c_str());
+    SetText(window_, Wide(v.caption));
     tray_.Show(v.trayKey, v.trayTip);
     if (v.noticeSerial != noticed_) {
         noticed_ = v.noticeSerial;

@@ -22,7 +22,7 @@ void Put32(std::string& out, uint32_t value) {
 
 // One image of the file: a bitmap header, the colours bottom row first as BGRA, and an empty mask
 // (the alpha channel decides).
-std::string Image(const qz::Picture& picture) {
+std::string Image(const qz::pictures::Picture& picture) {
     const auto side = static_cast<uint32_t>(picture.size);
     const uint32_t maskRow = (side + 31) / 32 * 4;
     std::string out;
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     const std::vector<int> sizes{16, 20, 24, 32, 40, 48, 64, 128};
     std::vector<std::string> images;
     for (int size : sizes)
-        images.push_back(Image(qz::DrawLogo(size)));
+        images.push_back(Image(qz::pictures::DrawLogo(size)));
     std::string file;
     Put16(file, 0);
     Put16(file, 1);

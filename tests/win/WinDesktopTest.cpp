@@ -265,8 +265,8 @@ TEST(WinHost, BoxStylesAndAnswers) {
 
 // The pictures: the logo's tile, ring and dot where they belong; each key's badge its own colour.
 TEST(Pictures, LogoAndTrayBadges) {
-    const qz::Picture logo = DrawLogo(48);
-    auto pixel = [](const qz::Picture& p, int x, int y) {
+    const pictures::Picture logo = pictures::DrawLogo(48);
+    auto pixel = [](const pictures::Picture& p, int x, int y) {
         const uint8_t* at = &p.rgba[(static_cast<size_t>(y) * p.size + x) * 4];
         return static_cast<uint32_t>(at[0] << 24 | at[1] << 16 | at[2] << 8 | at[3]);
     };
@@ -279,13 +279,13 @@ TEST(Pictures, LogoAndTrayBadges) {
         uint32_t badge;
     } badges[] = {{"Start", 0x005AD2FF}, {"Activate", 0x005AD2FF}, {"Activity", 0x28C828FF}, {"Shutdown", 0xD21414FF}};
     for (const auto& b : badges) {
-        const auto picture = DrawTrayPicture(b.key, 32);
+        const auto picture = pictures::DrawTrayPicture(b.key, 32);
         ASSERT_TRUE(picture) << b.key;
         EXPECT_EQ(pixel(*picture, 24, 24), b.badge) << b.key;
         EXPECT_TRUE(win::TrayIcon(b.key, 16)) << b.key;
     }
-    EXPECT_EQ(DrawTrayPicture("NoActivity", 32)->rgba, DrawLogo(32).rgba);
-    EXPECT_FALSE(DrawTrayPicture("Other", 32));
+    EXPECT_EQ(pictures::DrawTrayPicture("NoActivity", 32)->rgba, pictures::DrawLogo(32).rgba);
+    EXPECT_FALSE(pictures::DrawTrayPicture("Other", 32));
 }
 
 } // namespace
