@@ -1,7 +1,7 @@
 #include "gui/config/LogoPicture.h"
 
+#include <QImage>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPixmap>
 
 namespace qz {
@@ -22,28 +22,13 @@ void LogoPicture::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 QPixmap DrawLogo(int size) {
-    QPixmap picture(size, size);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
+    return ToPixmap(pictures::DrawLogo(size));
+}
 
-    const qreal side = size;
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0, 102, 0));
-    painter.drawRoundedRect(QRectF(0, 0, side, side), side / 6, side / 6);
-
-    QPen pen(Qt::white, side / 10, Qt::SolidLine, Qt::RoundCap);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    const QRectF ring(side * 0.25, side * 0.27, side * 0.5, side * 0.5);
-    // Qt counts angles in sixteenths of a degree from three o'clock; the gap is at the top.
-    painter.drawArc(ring, 125 * 16, 290 * 16);
-    painter.drawLine(QPointF(side / 2, side * 0.18), QPointF(side / 2, side * 0.5));
-
-    pen.setColor(QColor(255, 128, 0));
-    painter.setPen(pen);
-    painter.drawPoint(QPointF(side * 0.8, side * 0.8));
-    return picture;
+// The pictures are drawn once for both desktop front ends; Qt only shows them.
+QPixmap ToPixmap(const pictures::Picture& picture) {
+    const QImage image(picture.rgba.data(), picture.size, picture.size, picture.size * 4, QImage::Format_RGBA8888);
+    return QPixmap::fromImage(image.copy());
 }
 
 } // namespace qz

@@ -2,6 +2,8 @@
 #include <QLabel>
 #include <functional>
 
+#include "pictures/Pictures.h"
+
 namespace qz {
 
 // The product's logo: a power sign on a dark green tile, acting on a click.
@@ -18,5 +20,6 @@ class LogoPicture : public QLabel {
 
 // The logo's picture, size pixels square.
 QPixmap DrawLogo(int size);
+QPixmap ToPixmap(const pictures::Picture& picture);
 
 } // namespace qz
