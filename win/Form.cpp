@@ -35,7 +35,7 @@ Form::~Form() {
 void Form::Attach(HWND window) {
     window_ = window;
     HDC screen = GetDC(window);
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+    dpi_ = systemDpi_ = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(window, screen);
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
@@ -55,6 +55,7 @@ HWND Form::Add(Look look, const wchar_t* kind, DWORD style, Box at, int id) {
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                                    nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font(false, look)), FALSE);
+    placed_.push_back({control, at, look});
     if (look == Look::Warning)
         SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_WARNING)), 0);
     return control;
@@ -66,11 +67,29 @@ HFONT Form::Font(bool bold, Look look) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    LOGFONTW face = metrics.lfMessageFont;
+    LOGFONTW face = metrics.lfMessageFont; // for the system's dots per inch
+    face.lfHeight = MulDiv(face.lfHeight, dpi_, systemDpi_);
     if (bold) face.lfWeight = FW_BOLD;
     if (look == Look::Large) face.lfHeight = face.lfHeight * 3 / 2;
     if (look == Look::Link) face.lfUnderline = TRUE;
     return fonts_[key] = CreateFontIndirectW(&face);
+}
+
+void Form::Rescale(int dpi) {
+    if (dpi == dpi_ || dpi <= 0) return;
+    dpi_ = dpi;
+    std::map<int, HFONT> old;
+    old.swap(fonts_);
+    for (const Placed& control : placed_) {
+        LOGFONTW face{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control.window, WM_GETFONT, 0, 0)), sizeof(face), &face);
+        SendMessageW(control.window, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(Font(face.lfWeight >= FW_BOLD, control.look)), FALSE);
+        const Box& at = control.at;
+        MoveWindow(control.window, Scale(at.x), Scale(at.y), Scale(at.w), Scale(at.h), TRUE);
+    }
+    for (const auto& [key, font] : old)
+        DeleteObject(font);
 }
 
 HBRUSH Form::Brush(COLORREF colour) {

@@ -42,6 +42,8 @@ class Form {
     void Attach(HWND window);
     int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
     HWND Add(Look look, const wchar_t* kind, DWORD style, Box at, int id);
+    // The window has moved to a screen of other dots per inch (WM_DPICHANGED): sizes and faces follow.
+    void Rescale(int dpi);
     // The hand shows over the control: it acts on a click.
     void MarkClickable(HWND control) { clickable_.push_back(control); }
 
@@ -80,7 +82,14 @@ class Form {
 
     HWND window_ = nullptr;
     HWND tooltip_ = nullptr;
+    struct Placed {
+        HWND window;
+        Box at;
+        Look look;
+    };
     int dpi_ = 96;
+    int systemDpi_ = 96;
+    std::vector<Placed> placed_;
     std::map<int, HFONT> fonts_;
     std::map<COLORREF, HBRUSH> brushes_;
     std::map<HWND, Paint> paints_;

@@ -308,6 +308,10 @@ LRESULT MainWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         if (about_ && !about_->Open()) about_.reset();
         if (config_ && !config_->Open()) config_.reset();
         return 0;
+    // The user signs out or the system shuts down: the program ends as by its Exit button.
+    case WM_ENDSESSION:
+        if (wParam) Run([this] { main_.OnExit(); });
+        return 0;
     case WM_CLOSE:
         if (!EndedWith() && main_.view.closeAllowed) Run([this] { main_.Close(); });
         return 0;

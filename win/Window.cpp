@@ -43,6 +43,13 @@ std::optional<LRESULT> FormMessage(Form& form, UINT message, WPARAM wParam, LPAR
     case WM_DRAWITEM:
         form.Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
+    case kDpiChanged: {
+        form.Rescale(HIWORD(wParam));
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(form.Window(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
     case WM_SETCURSOR:
         if (form.SetCursorFor(reinterpret_cast<HWND>(wParam))) return TRUE;
         break;

@@ -13,6 +13,7 @@ inline constexpr UINT kResized = WM_APP + 11;    // the user minimised or restor
 inline constexpr UINT kReap = WM_APP + 12;       // a screen has unloaded: its window goes
 inline constexpr UINT kPopup = WM_APP + 13;      // the tray's popup menu opens
 inline constexpr UINT kSocket = WM_APP + 14;     // the link socket has data
+inline constexpr UINT kDpiChanged = 0x02E0;      // WM_DPICHANGED, which older headers lack
 
 // A top-level window of the program whose messages go to owner->OnMessage.
 template <class Owner> LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -79,7 +79,15 @@ TEST(MainWindow, ShowsTheViewInItsControls) {
         EXPECT_EQ(Enabled(w.window->Find("Reset")), c.resetEnabled) << c.title;
         EXPECT_EQ(Text(w.window->Find("Config")), "&Configure");
         EXPECT_EQ(Tip(w.window->Controls().Tooltip(), w.window->Find("Config")), "Configure Quenzel");
-        if (*c.proc1) Picture(main, "windows-main.png");
+        if (!*c.proc1) continue;
+        Picture(main, "windows-main.png");
+        // Moved to a screen of twice the dots per inch, the controls and their faces double.
+        RECT before{}, after{}, frame{};
+        GetClientRect(w.window->Find("Reset"), &before);
+        GetWindowRect(main, &frame);
+        SendMessageW(main, win::kDpiChanged, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&frame));
+        GetClientRect(w.window->Find("Reset"), &after);
+        EXPECT_EQ(after.right, 2 * before.right);
     }
 }
 
