@@ -90,10 +90,12 @@ void PaintLogo(Canvas& canvas, double side) {
     canvas.Paint(kTile, [&](double x, double y) { return RoundedSquare(x, y, side, side / 6); });
     const double pen = side / 10;
     // The ring's gap is at the top, where the bar comes down into it.
-    canvas.Paint(kWhite,
-                 [&](double x, double y) { return OpenRing(x, y, side / 2, side * 0.52, side / 4, 55, 125, pen); });
-    canvas.Paint(kWhite,
-                 [&](double x, double y) { return Segment(x, y, side / 2, side * 0.18, side / 2, side / 2, pen); });
+    canvas.Paint(kWhite, [&](double x, double y) {
+        return OpenRing(x, y, side / 2, side * 0.52, side / 4, 55, 125, pen);
+    });
+    canvas.Paint(kWhite, [&](double x, double y) {
+        return Segment(x, y, side / 2, side * 0.18, side / 2, side / 2, pen);
+    });
     canvas.Paint(kDot, [&](double x, double y) { return Length(x - side * 0.8, y - side * 0.8) - pen / 2; });
 }
 
@@ -121,7 +123,8 @@ std::optional<Picture> DrawTrayPicture(const std::string& key, int size) {
     PaintLogo(canvas, side);
     const double cx = side * 0.76, cy = side * 0.76, radius = side * 0.22, pen = side / 16;
     canvas.Paint(*badge, [&](double x, double y) { return Length(x - cx, y - cy) - radius; });
-    canvas.Paint(kWhite, [&](double x, double y) { return std::abs(Length(x - cx, y - cy) - radius) - pen / 2; });
+    canvas.Paint(kWhite,
+                 [&](double x, double y) { return std::abs(Length(x - cx, y - cy) - radius) - pen / 2; });
     return canvas.Take();
 }
 

@@ -37,9 +37,9 @@ void Form::Attach(HWND window) {
     HDC screen = GetDC(window);
     dpi_ = systemDpi_ = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(window, screen);
-    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
+    tooltip_ = CreateWindowExW(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, GetModuleHandleW(nullptr), nullptr);
     SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Scale(400));
 }
 
@@ -50,10 +50,9 @@ HWND Form::Add(Look look, const wchar_t* kind, DWORD style, Box at, int id) {
     if (look == Look::Link || look == Look::Logo) style |= SS_NOTIFY;
     if (look == Look::Logo) style |= SS_OWNERDRAW;
     if (look == Look::Warning) style |= SS_ICON;
-    HWND control = CreateWindowExW(0, kind, L"", WS_CHILD | WS_VISIBLE | style, Scale(at.x), Scale(at.y),
-                                   Scale(at.w), Scale(at.h), window_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                   nullptr);
+    HWND control = CreateWindowExW(
+        0, kind, L"", WS_CHILD | WS_VISIBLE | style, Scale(at.x), Scale(at.y), Scale(at.w), Scale(at.h),
+        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font(false, look)), FALSE);
     placed_.push_back({control, at, look});
     if (look == Look::Warning)
@@ -82,7 +81,8 @@ void Form::Rescale(int dpi) {
     old.swap(fonts_);
     for (const Placed& control : placed_) {
         LOGFONTW face{};
-        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control.window, WM_GETFONT, 0, 0)), sizeof(face), &face);
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control.window, WM_GETFONT, 0, 0)), sizeof(face),
+                   &face);
         SendMessageW(control.window, WM_SETFONT,
                      reinterpret_cast<WPARAM>(Font(face.lfWeight >= FW_BOLD, control.look)), FALSE);
         const Box& at = control.at;

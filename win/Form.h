@@ -109,8 +109,8 @@ void SetText(HWND window, const std::wstring& text);
 // One row of a window's control table: the control's name, the part of the view it shows, where
 // it sits, how it looks, and the handler its user action runs (if any).
 template <class View, class Logic> struct Control {
-    using Part = std::variant<std::monostate, std::string View::*, LabelView View::*, ButtonView View::*, TextFieldView View::*,
-                              CheckBoxView View::*, ListView View::*>;
+    using Part = std::variant<std::monostate, std::string View::*, LabelView View::*, ButtonView View::*,
+                              TextFieldView View::*, CheckBoxView View::*, ListView View::*>;
     const char* name;
     Part part;
     Box at;

@@ -245,7 +245,8 @@ void MainWindow::TrackPopupMenu() {
     GetCursorPos(&at);
     // The menu closes when the user clicks elsewhere only if its window is in the foreground.
     SetForegroundWindow(window_);
-    ::TrackPopupMenu(menu, TPM_LEFTBUTTON | TPM_RIGHTALIGN | TPM_BOTTOMALIGN, at.x, at.y, 0, window_, nullptr);
+    ::TrackPopupMenu(menu, TPM_LEFTBUTTON | TPM_RIGHTALIGN | TPM_BOTTOMALIGN, at.x, at.y, 0, window_,
+                     nullptr);
     PostMessageW(window_, WM_NULL, 0, 0);
     DestroyMenu(menu);
 }
@@ -286,7 +287,8 @@ LRESULT MainWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         return 0;
     case WM_SIZE:
         // The window system's own minimise and restore; the window's own changes are the view's already.
-        if (!rendering_ && (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED)) PostMessageW(window, kResized, 0, 0);
+        if (!rendering_ && (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED))
+            PostMessageW(window, kResized, 0, 0);
         break;
     case kResized: {
         if (EndedWith()) return 0;

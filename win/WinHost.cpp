@@ -31,7 +31,8 @@ Answer AnswerOf(int result) {
     }
 }
 
-Answer WinHost::ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string& title, const std::string& text) {
+Answer WinHost::ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string& title,
+                            const std::string& text) {
     // The program's window the user is at (the configuration screen, say), else the main window.
     HWND owner = GetActiveWindow();
     if (!owner && owner_ && IsWindowVisible(owner_)) owner = owner_;

@@ -13,8 +13,8 @@
 #include "win/ConfigWindow.h"
 #include "win/Icons.h"
 #include "win/Text.h"
-#include "win/Window.h"
 #include "win/WinHost.h"
+#include "win/Window.h"
 
 namespace qz::test {
 namespace {
@@ -116,8 +116,8 @@ TEST(MainWindow, TrayIconAndPopupMenu) {
     std::vector<std::string> captions;
     for (const MenuItem& item : Menu(*w.window))
         captions.push_back(item.caption);
-    EXPECT_EQ(captions, (std::vector<std::string>{"About Quenzel", "-", "Configure", "Minimise", "Reset", "Test",
-                                                  "Update", "-", "Close Quenzel"}));
+    EXPECT_EQ(captions, (std::vector<std::string>{"About Quenzel", "-", "Configure", "Minimise", "Reset",
+                                                  "Test", "Update", "-", "Close Quenzel"}));
     EXPECT_TRUE(w.tray.Shown());
     EXPECT_EQ(w.tray.Key(), "Start");
     const int minimise = win::MainWindow::kFirstMenuId + 4;
@@ -166,7 +166,8 @@ TEST(MainWindow, AboutScreenOpensAndCloses) {
     EXPECT_EQ(Text(about->Find("ProgName")), "Quenzel");
     EXPECT_TRUE(Bold(about->Find("ProgName")));
     EXPECT_EQ(Fore(about->Find("WebSite")), kBlueRef);
-    EXPECT_EQ(Choosable(*w.window), (std::vector<std::string>{"Minimise", "Update", "Close Quenzel", "&Update", "&Exit"}));
+    EXPECT_EQ(Choosable(*w.window),
+              (std::vector<std::string>{"Minimise", "Update", "Close Quenzel", "&Update", "&Exit"}));
     SendMessageW(about->Handle(), WM_TIMER, win::AboutWindow::kSecondTimer, 0);
     EXPECT_EQ(Text(about->Find("TMessage")), "About will close in 60 sec");
     Picture(about->Handle(), "windows-about.png");
@@ -198,7 +199,8 @@ TEST(ConfigWindow, EditsSavesAndCloses) {
     Type(find("StartDelayT"), "07:30");
     Choose(find("ShutNameT"), "Hibernate");
     EXPECT_FALSE(Enabled(find("ForceT")));
-    EXPECT_EQ(Tip(config->Controls().Tooltip(), find("Save")).rfind("Save Quenzel Configuration Values", 0), 0u);
+    EXPECT_EQ(Tip(config->Controls().Tooltip(), find("Save")).rfind("Save Quenzel Configuration Values", 0),
+              0u);
     Click(find("Save"));
     EXPECT_EQ(Text(find("Status")), "Changes Saved - Click Exit To Activate The Changes");
     const std::string saved = w.dir.Read("Data/Quenzel.ini");
@@ -222,7 +224,8 @@ TEST(AlreadyRunningWindow, ShowsTheMessageAndEnds) {
     win::AlreadyRunningWindow window(w.p);
     window.Load();
     EXPECT_EQ(Text(window.Handle()), "Quenzel Start Up Error");
-    EXPECT_EQ(Text(window.Find("ErrorMess")), "Quenzel is already running.\r\nOnly one instance can be\r\nrunning at a time.");
+    EXPECT_EQ(Text(window.Find("ErrorMess")),
+              "Quenzel is already running.\r\nOnly one instance can be\r\nrunning at a time.");
     EXPECT_EQ(Text(window.Find("Exit")), "&OK");
     Picture(window.Handle(), "windows-already-running.png");
     Click(window.Find("Exit"));
@@ -246,7 +249,8 @@ TEST(MainWindow, DatagramsArriveAsWindowMessagesAfterAReloadToo) {
     for (const int port : {FreeUdpPort(), FreeUdpPort()}) {
         const std::string ini = IniFile().Set("CMain", 2).Set("IPAdd", "127.1.1.1").Set("Port1", port).Text();
         w.dir.Write("Data/Quenzel.ini", ini);
-        w.p.rt.BoundPort ? w.window->Run([&] { ResetProgram(w.p, side); }) : w.Start(IniFile().Set("CMain", 2).Set("IPAdd", "127.1.1.1").Set("Port1", port));
+        w.p.rt.BoundPort ? w.window->Run([&] { ResetProgram(w.p, side); })
+                         : w.Start(IniFile().Set("CMain", 2).Set("IPAdd", "127.1.1.1").Set("Port1", port));
         ASSERT_EQ(w.p.rt.BoundPort, port);
         ASSERT_TRUE(sender->SendTo("127.0.0.1", port, "<QZT000>"));
         EXPECT_TRUE(PumpUntil([&] { return Text(w.window->Handle()) == "Quenzel Slave - Test Mode"; }));
@@ -260,10 +264,11 @@ TEST(WinHost, BoxStylesAndAnswers) {
         MsgButtons buttons;
         UINT style;
     };
-    for (const Case& c : {Case{MsgIcon::Critical, MsgButtons::Ok, MB_OK | MB_ICONERROR},
-                          Case{MsgIcon::Exclamation, MsgButtons::YesNo, MB_YESNO | MB_ICONWARNING},
-                          Case{MsgIcon::Information, MsgButtons::YesNoCancel, MB_YESNOCANCEL | MB_ICONINFORMATION},
-                          Case{MsgIcon::None, MsgButtons::Ok, MB_OK}})
+    for (const Case& c :
+         {Case{MsgIcon::Critical, MsgButtons::Ok, MB_OK | MB_ICONERROR},
+          Case{MsgIcon::Exclamation, MsgButtons::YesNo, MB_YESNO | MB_ICONWARNING},
+          Case{MsgIcon::Information, MsgButtons::YesNoCancel, MB_YESNOCANCEL | MB_ICONINFORMATION},
+          Case{MsgIcon::None, MsgButtons::Ok, MB_OK}})
         EXPECT_EQ(win::BoxStyle(c.icon, c.buttons), c.style);
     EXPECT_EQ(win::AnswerOf(IDYES), Answer::Yes);
     EXPECT_EQ(win::AnswerOf(IDNO), Answer::No);
@@ -285,7 +290,8 @@ TEST(Pictures, LogoAndTrayBadges) {
     const struct {
         const char* key;
         uint32_t badge;
-    } badges[] = {{"Start", 0x005AD2FF}, {"Activate", 0x005AD2FF}, {"Activity", 0x28C828FF}, {"Shutdown", 0xD21414FF}};
+    } badges[] = {
+        {"Start", 0x005AD2FF}, {"Activate", 0x005AD2FF}, {"Activity", 0x28C828FF}, {"Shutdown", 0xD21414FF}};
     for (const auto& b : badges) {
         const auto picture = pictures::DrawTrayPicture(b.key, 32);
         ASSERT_TRUE(picture) << b.key;

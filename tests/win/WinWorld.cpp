@@ -16,8 +16,10 @@ COLORREF Painted(HWND control, bool text) {
     HDC dc = CreateCompatibleDC(nullptr);
     wchar_t kind[16] = {};
     GetClassNameW(control, kind, 16);
-    const UINT message = std::wstring(kind) == L"Edit" && IsWindowEnabled(control) ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC;
-    SendMessageW(GetParent(control), message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    const UINT message =
+        std::wstring(kind) == L"Edit" && IsWindowEnabled(control) ? WM_CTLCOLOREDIT : WM_CTLCOLORSTATIC;
+    SendMessageW(GetParent(control), message, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(control));
     const COLORREF colour = text ? GetTextColor(dc) : GetBkColor(dc);
     DeleteDC(dc);
     return colour;

@@ -24,8 +24,8 @@ struct WinTestHost : FakeHost {
 // The desktop program's main window in a working folder of its own, with fakes for the world.
 struct WinWorld {
     explicit WinWorld(UdpSocket* socket = nullptr)
-        : p(Services{host, world.clock, world.files, world.processes, world.power, socket ? *socket : world.socket,
-                     world.resolver, world.guard, world.system}),
+        : p(Services{host, world.clock, world.files, world.processes, world.power,
+                     socket ? *socket : world.socket, world.resolver, world.guard, world.system}),
           window(std::make_unique<win::MainWindow>(p, tray)) {
         world.processes.names = {"worker.exe"};
     }
