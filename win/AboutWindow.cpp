@@ -60,6 +60,8 @@ LRESULT AboutWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
     if (const auto answer = FormMessage(form_, message, wParam, lParam)) return *answer;
     switch (message) {
     case WM_COMMAND:
+        // Escape leaves the screen as its Exit does.
+        if (LOWORD(wParam) == IDCANCEL) runner_.Run([this] { screen_.Close(); });
         if (auto action = form_.Action(screen_, screen_.view, wParam, lParam)) runner_.Run(action);
         return 0;
     case WM_TIMER:
