@@ -94,7 +94,8 @@ void Picture(const char* name, RECT area, DWORD settle = 400) {
     Sleep(settle);
     const auto request = pictures / (std::string(name) + ".take");
     std::ofstream(request) << area.left << ',' << area.top << ',' << area.right << ',' << area.bottom << '\n';
-    Await([&] { return std::filesystem::exists(request) ? nullptr : GetDesktopWindow(); }, "no picture taken");
+    Await([&] { return std::filesystem::exists(request) ? nullptr : GetDesktopWindow(); },
+          "no picture taken");
     std::printf("%s\n", name);
 }
 
@@ -121,7 +122,8 @@ HWND Balloon(DWORD program) {
             GetClassNameW(w, kind, 32);
             DWORD owner = 0;
             GetWindowThreadProcessId(w, &owner);
-            if (!IsWindowVisible(w) || owner == s.program || std::wstring(kind) != L"tooltips_class32") return TRUE;
+            if (!IsWindowVisible(w) || owner == s.program || std::wstring(kind) != L"tooltips_class32")
+                return TRUE;
             s.found = w;
             return FALSE;
         },
@@ -161,7 +163,8 @@ int wmain(int argc, wchar_t** argv) {
     Type(Field(config, L"Process Delay:"), L"5");
     Type(Field(config, L"Shut Down Time:"), L"10");
     Click(config, L"Save");
-    Await([&] { return Child(config, L"Changes Saved - Click Exit To Activate The Changes"); }, "not saved", 1000);
+    Await([&] { return Child(config, L"Changes Saved - Click Exit To Activate The Changes"); }, "not saved",
+          1000);
     Picture("windows-walk-3-configured.png", Around({config}), 500);
 
     // 4: Exit resets the program with the new configuration; it activates after its start delay.
