@@ -27,6 +27,8 @@ class WinHost : public Host {
 
 // The MessageBoxW style for a box of the program.
 UINT BoxStyle(MsgIcon icon, MsgButtons buttons);
+// The width a window needs to show its whole title in the title bar.
+int TitleWidth(HWND window);
 // The program's answer for what MessageBoxW returned.
 Answer AnswerOf(int result);
 

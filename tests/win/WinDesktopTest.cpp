@@ -276,6 +276,37 @@ TEST(WinHost, BoxStylesAndAnswers) {
     EXPECT_EQ(win::AnswerOf(IDOK), Answer::Ok);
 }
 
+// A title longer than the box's text and buttons widens the box to show it whole.
+TEST(WinHost, BoxesAreWideEnoughForTheirTitle) {
+    static const std::wstring title = L"Quenzel Start Up Error - a title far longer than its text";
+    static LONG width = 0, needed = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+        HWND box = FindWindowW(L"#32770", title.c_str());
+        if (!box || width) return;
+        RECT frame{};
+        GetWindowRect(box, &frame);
+        width = frame.right - frame.left;
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof(metrics);
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+        HDC dc = GetDC(box);
+        HFONT font = CreateFontIndirectW(&metrics.lfCaptionFont);
+        SelectObject(dc, font);
+        SIZE text{};
+        GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &text);
+        ReleaseDC(box, dc);
+        DeleteObject(font);
+        needed = text.cx + GetSystemMetrics(SM_CXSIZE); // and the close box beside it
+        PostMessageW(box, WM_COMMAND, IDNO, 0);
+    });
+    win::WinHost host;
+    EXPECT_EQ(host.ShowMessage(MsgIcon::Exclamation, MsgButtons::YesNo, win::Utf8(title), "Go on?"),
+              Answer::No);
+    KillTimer(nullptr, timer);
+    EXPECT_GT(needed, 200);
+    EXPECT_GE(width, needed);
+}
+
 // The pictures: the logo's tile, ring and dot where they belong; each key's badge its own colour.
 TEST(Pictures, LogoAndTrayBadges) {
     const pictures::Picture logo = pictures::DrawLogo(48);
