@@ -5,8 +5,8 @@
 
 #include "console/EventLoop.h"
 #include "console/OutputChannel.h"
-#include "tests/console/RunFolder.h"
 #include "tests/support/Fakes.h"
+#include "tests/support/RunFolder.h"
 #include "tests/support/TempDir.h"
 
 #ifdef _WIN32

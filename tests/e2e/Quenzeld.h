@@ -1,23 +1,11 @@
 #pragma once
-#include <signal.h>
-
 #include <algorithm>
-#include <array>
-#include <chrono>
-#include <functional>
-#include <optional>
-#include <string>
-#include <vector>
 
-#include "tests/console/RunFolder.h"
+#include "tests/support/Process.h"
+#include "tests/support/RunFolder.h"
 #include "tests/support/TempDir.h"
 
 namespace qz::test {
-
-using namespace std::chrono_literals;
-
-// Polls until the condition holds; false when it did not within the time.
-bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds within = 20s);
 
 // Where a test's programs keep their single-instance lock (their test-only QZ_TEST_LOCK_FOLDER), so
 // that tests side by side never meet.
@@ -40,36 +28,15 @@ struct Station {
     TempDir dir;
 };
 
-// A program started from its full path in a session of its own, in the folder, with only the given
-// environment and these files there as its standard streams (an empty name leaves the stream
-// closed); killed when dropped unless it ended.
-class Process {
-  public:
-    Process(std::vector<std::string> argv, std::vector<std::string> env, const std::filesystem::path& folder,
-            const std::array<std::string, 3>& streams);
-    ~Process();
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-    void Signal(int number) const { kill(pid_, number); }
-    // The exit status (128 + the signal that ended it); nothing while it still runs.
-    std::optional<int> WaitExit(std::chrono::milliseconds within = 20s);
-    bool Running() { return !WaitExit(0ms); }
-    pid_t Pid() const { return pid_; }
-
-  private:
-    pid_t pid_ = -1;
-    std::optional<int> status_;
-};
-
-inline const std::array<std::string, 3> kStreams{"/dev/null", "stdout.txt", "stderr.txt"};
+inline const std::array<Stream, 3> kStreams{"/dev/null", "stdout.txt", "stderr.txt"};
 
 // quenzeld (or the desktop program, on Qt's offscreen platform) in a station's folder, by default
-// writing stdout.txt and stderr.txt there; a terminal as input becomes its controlling one. Never a
-// power action: "-InhibitShutdown" must lead its command line, and its system bus address leads
-// nowhere. Each station has a runtime folder of its own, which must not keep copies apart.
+// writing stdout.txt and stderr.txt there. Never a power action: "-InhibitShutdown" must lead its
+// command line, and its system bus address leads nowhere. Each station has a runtime folder of its
+// own, which must not keep copies apart.
 struct Quenzeld : Process {
     Quenzeld(const TestWorld& world, const Station& station, const std::vector<std::string>& arguments,
-             const std::array<std::string, 3>& streams = kStreams, const char* program = QZ_QUENZELD);
+             const std::array<Stream, 3>& streams = kStreams, const char* program = QZ_QUENZELD);
     std::string Stdout() const { return station.dir.Read("stdout.txt"); }
     std::string Stderr() const { return station.dir.Read("stderr.txt"); }
     const Station& station;

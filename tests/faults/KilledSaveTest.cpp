@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "tests/faults/SaveTexts.h"
-#include "tests/power/PrivateBus.h"
+#include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
 namespace qz::test {
@@ -18,25 +18,28 @@ namespace {
 namespace fs = std::filesystem;
 using Steady = std::chrono::steady_clock;
 
-// The rewriter saving in the folder, and the pipe on which it tells of every save.
-class Rewriter {
-  public:
-    explicit Rewriter(const fs::path& folder) {
-        int out[2];
-        if (pipe2(out, O_CLOEXEC) != 0) return;
-        saves_ = process.Start({QZ_CONFIG_REWRITER, folder.string()}, out[1]) ? out[0] : (close(out[0]), -1);
-        close(out[1]);
+// The rewriter saving in the folder, telling of every save on a pipe.
+struct Rewriter {
+    explicit Rewriter(const fs::path& folder)
+        : process({QZ_CONFIG_REWRITER, folder.string()}, {}, "/", {"/dev/null", Pipe(), "/dev/null"}) {
+        close(writeEnd);
     }
-    ~Rewriter() { close(saves_); }
+    ~Rewriter() { close(saves); }
+    int Pipe() {
+        int ends[2] = {-1, -1};
+        EXPECT_EQ(pipe2(ends, O_CLOEXEC), 0);
+        saves = ends[0];
+        return writeEnd = ends[1];
+    }
     // Whether another save was done before the rewriter ended or 20 s passed.
-    bool NextSave() {
-        pollfd p{saves_, POLLIN, 0};
+    bool NextSave() const {
+        pollfd p{saves, POLLIN, 0};
         char byte = 0;
-        return saves_ >= 0 && poll(&p, 1, 20000) == 1 && read(saves_, &byte, 1) == 1;
+        return poll(&p, 1, 20000) == 1 && read(saves, &byte, 1) == 1;
     }
 
-    Child process;
-    int saves_ = -1;
+    int saves = -1, writeEnd = -1;
+    Process process;
 };
 
 TEST(KilledSave, AtRandomMomentsLeavesTheOldOrTheNewFileWhole) {
@@ -60,8 +63,8 @@ TEST(KilledSave, AtRandomMomentsLeavesTheOldOrTheNewFileWhole) {
         const auto cycle = saved.back() - saved[saved.size() - 3];
         std::this_thread::sleep_for(std::chrono::duration_cast<Steady::duration>(cycle * part(random)));
         ASSERT_TRUE(writer.process.Running()) << "trial " << trial;
-        kill(writer.process.pid(), SIGKILL);
-        writer.process.Stop();
+        writer.process.Signal(SIGKILL);
+        writer.process.WaitExit();
 
         const std::string text = dir.Read("Data/Quenzel.ini");
         ASSERT_TRUE(text == small || text == large) << "trial " << trial << ": " << text.size() << " bytes";

@@ -19,7 +19,7 @@ TEST(ScanProcesses, ReportsEachNameThatRunsAsItsDigitComparedWholeWithoutCase) {
         int16_t code;
     };
     for (const Row& r : {
-             Row{{"NotePad.Exe"}, "NOTEPAD.exe", "", "", 1},
+             Row{{"NotePad.Exe"}, "NOTEPAD.exe", "", "", 1}, Row{{"QUENZEL.EXE"}, "quenzel.exe", "", "", 1},
              Row{{"notepad.exe.bak", "mynotepad.exe", "notepad.exf"}, "notepad.exe", "", "", 0},
              Row{{"notepad.exe"}, "notepad", "notepad.exe ", "", 0},
              Row{{"calc.exe"}, "notepad.exe", "calc.exe", "", 10}, Row{{"c.exe"}, "", "", "c.exe", 100},

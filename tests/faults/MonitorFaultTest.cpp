@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/linux/ProcProcessTable.h"
 #include "tests/app/Harness.h"
 
@@ -51,6 +53,43 @@ TEST(UnreadableProcessTable, CountsAsActivityIsLoggedOnceAndNeverPowersOff) {
         m.Seconds(4);
         EXPECT_EQ(view.Counter.text, "The Computer Will Shutdown In 3s");
         EXPECT_EQ(m.EventsSince(before), (Events{"ScanFail/Processes", "Enter/Shutdown"}));
+    }
+}
+
+// A power action the system refuses is shown with its number and reason, and the monitor starts
+// over instead of closing as if it had worked.
+TEST(RefusedPowerAction, IsShownAndMonitoringStartsOver) {
+    const struct {
+        PowerApi::PrivilegeStep privilege;
+        bool exitAccepted;
+        std::string error;
+    } rows[] = {
+        {PowerApi::PrivilegeStep::TokenFailed, true,
+         "0x8004062E (-2147219922)\r\nError description: Can't enable shutdown: You do not have the "
+         "privileges to shutdown this system. [Connection refused]"},
+        {PowerApi::PrivilegeStep::Enabled, false,
+         "0x8004062B (-2147219925)\r\nError description: ShutdownSystem failed: Connection refused"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.error);
+        Monitor m;
+        m.world.power.privilege = {row.privilege, "Connection refused"};
+        m.world.power.exitAccepted = row.exitAccepted;
+        m.world.power.exitRefusal = "Connection refused";
+        m.Start(IniFile().Set("StartDelay", 2).Set("ProcDelay", 5).Set("ShutTime", 4).Set("ShutType", 1));
+        ASSERT_EQ(m.Seconds(9), -1);
+        const size_t before = m.EventsSince().size();
+        EXPECT_EQ(m.main.view.Counter.text, "The Computer Will Power Off In 2s");
+
+        EXPECT_EQ(m.Seconds(2), -1);
+        ASSERT_EQ(m.host.messages.size(), 1u);
+        EXPECT_EQ(std::tuple(m.host.messages[0].title, m.host.messages[0].text),
+                  std::tuple("Quenzel Shutdown Error", "Unable to Power Off the computer.\r\nError Number: " +
+                                                           row.error + "\r\nMonitoring starts again."));
+        EXPECT_EQ(m.EventsSince(before),
+                  (Events{"Start/Power Off", "PowerFail/Power Off", "Start/Initialise"}));
+        EXPECT_EQ(std::tuple(m.program.rt.MonState, m.main.view.Counter.text),
+                  std::tuple(0, "Program Activation In 2s"));
     }
 }
 

@@ -1,4 +1,4 @@
-#include "tests/console/RunFolder.h"
+#include "tests/support/RunFolder.h"
 
 #include <regex>
 
