@@ -48,17 +48,15 @@ TEST(ProcProcessTable, NamesProcessesAsTheKernelKeepsThemCompletedFromArgv0OrThe
         std::optional<std::string> comm, cmdline;
         Names listedAs;
     };
-    const std::string cut = "quenzel-watched\n"; // as long as the kernel keeps a name
+    // cut: as long as the kernel keeps a name; pad: longer than any buffer of the reader
+    const std::string cut = "quenzel-watched\n", pad(5000, 'd');
     TempDir proc;
     Names expected;
     for (const Entry& e : {
              Entry{"1999", cut, Args({"/opt/q/quenzel-watched-worker", "--x"}), {"quenzel-watched-worker"}},
              Entry{"102", cut, Args({"other-name"}), {"quenzel-watched"}},
              Entry{"103", cut, "", {"quenzel-watched"}},
-             Entry{"105",
-                   cut,
-                   "/x/quenzel-watched" + std::string(5000, 'd') + Args({"/real"}),
-                   {"quenzel-watched"}},
+             Entry{"105", cut, "/x/quenzel-watched" + pad + Args({"/real"}), {"quenzel-watched"}},
              Entry{"106", cut, Args({"/x/QUENZEL-WATCHED-worker"}), {"quenzel-watched"}},
              Entry{"107", cut, "/x/quenzel-watched-title, no NUL", {"quenzel-watched-title, no NUL"}},
              Entry{"108", "short\n", Args({"/bin/short-but-longer"}), {"short"}},
@@ -86,10 +84,7 @@ TEST(ProcProcessTable, NamesProcessesAsTheKernelKeepsThemCompletedFromArgv0OrThe
              Entry{
                  "121", cut, Args({"/bin/sh", "-e", "./quenzel-watched-job.sh"}), {"quenzel-watched-job.sh"}},
              Entry{"122", cut, Args({"/usr/bin/python3", "/x/other-script.py"}), {"quenzel-watched"}},
-             Entry{"123",
-                   "python3\n",
-                   Args({"python3", "/x/quenzel" + std::string(5000, 'd') + ".py"}),
-                   {"python3"}},
+             Entry{"123", "python3\n", Args({"python3", "/x/quenzel" + pad + ".py"}), {"python3"}},
          }) {
         fs::create_directory(proc.path() / e.pid);
         if (e.comm) proc.Write(std::string(e.pid) + "/comm", *e.comm);

@@ -44,30 +44,22 @@ std::optional<DWORD> AdministratorsAttributes(HANDLE token) {
     return {};
 }
 
-bool HasAdministrators(HANDLE token) {
-    return AdministratorsAttributes(token).has_value();
-}
-
+// The answer follows the token's groups; a group kept only for denying access still counts.
 TEST(WinSystem, AdministratorAnswerFollowsTheProcessTokensGroups) {
-    HANDLE own = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own));
-    EXPECT_EQ(MakeSystemServices()->UserIsAdministrator(), HasAdministrators(own));
-    EXPECT_EQ(TokenHasAdministratorsGroup(own), HasAdministrators(own));
-    CloseHandle(own);
-    EXPECT_FALSE(TokenHasAdministratorsGroup(nullptr));
-}
-
-TEST(WinSystem, AdministratorsGroupForDenyingOnlyStillCounts) {
-    HANDLE own = nullptr;
-    HANDLE restricted = nullptr;
+    HANDLE own = nullptr, restricted = nullptr;
     ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own));
-    if (!HasAdministrators(own)) GTEST_SKIP() << "this user is not in the Administrators group";
+    const bool admin = AdministratorsAttributes(own).has_value();
+    EXPECT_EQ(MakeSystemServices()->UserIsAdministrator(), admin);
+    EXPECT_EQ(TokenHasAdministratorsGroup(own), admin);
+    EXPECT_FALSE(TokenHasAdministratorsGroup(nullptr));
     std::vector<BYTE> admins = AdministratorsSid();
     SID_AND_ATTRIBUTES disable{admins.data(), 0};
-    ASSERT_TRUE(CreateRestrictedToken(own, 0, 1, &disable, 0, nullptr, 0, nullptr, &restricted));
-    ASSERT_NE(AdministratorsAttributes(restricted).value_or(0) & SE_GROUP_USE_FOR_DENY_ONLY, 0u);
-    EXPECT_TRUE(TokenHasAdministratorsGroup(restricted));
-    CloseHandle(restricted);
+    if (admin) {
+        ASSERT_TRUE(CreateRestrictedToken(own, 0, 1, &disable, 0, nullptr, 0, nullptr, &restricted));
+        EXPECT_NE(AdministratorsAttributes(restricted).value_or(0) & SE_GROUP_USE_FOR_DENY_ONLY, 0u);
+        EXPECT_TRUE(TokenHasAdministratorsGroup(restricted));
+        CloseHandle(restricted);
+    }
     CloseHandle(own);
 }
 

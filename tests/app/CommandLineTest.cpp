@@ -22,9 +22,11 @@ TEST(CommandLine, EveryOptionAnywhereAndNothingElse) {
         int status; // kRuns: the program starts
         StartOption start;
         bool allowMulti;
-        std::string printed; // for a refusal the fault, before the usage
+        std::string printed; // for a refusal the fault after "<program>: ", before the usage
     };
     const auto S = StartOption::StartShutdown, I = StartOption::InhibitShutdown, N = StartOption::None;
+    const std::string once = "only one start option at a time";
+    const auto unknown = [](const char* option) { return "unknown option \"" + std::string(option) + "\""; };
     const Row rows[] = {
         {{}, false, kRuns, N, false, ""},
         {{"-InhibitShutdown"}, false, kRuns, I, false, ""},
@@ -33,25 +35,15 @@ TEST(CommandLine, EveryOptionAnywhereAndNothingElse) {
         {{"-AllowMulti", "-StartShutdown"}, false, kRuns, S, true, ""},
         {{"-StartShutdown", "-AllowMulti", "-AllowMulti"}, false, kRuns, S, true, ""},
         {{"-AllowMulti", "-InhibitShutdown"}, true, kRuns, I, true, ""},
-        {{"-InhibitShutdwn"}, false, 2, N, false, "quenzeld: unknown option \"-InhibitShutdwn\""},
-        {{"-inhibitshutdown"}, false, 2, N, false, "quenzeld: unknown option \"-inhibitshutdown\""},
-        {{"-AllowMulti", "-allowmulti"}, false, 2, N, false, "quenzeld: unknown option \"-allowmulti\""},
-        {{"-InhibitShutdownNow"}, false, 2, N, false, "quenzeld: unknown option \"-InhibitShutdownNow\""},
-        {{"-StartShutdown", "-InhibitShutdown"},
-         false,
-         2,
-         N,
-         false,
-         "quenzeld: only one start option at a time"},
-        {{"-InhibitShutdown", "-InhibitShutdown"},
-         false,
-         2,
-         N,
-         false,
-         "quenzeld: only one start option at a time"},
-        {{"-InhibitShutdown x"}, false, 2, N, false, "quenzeld: unknown option \"-InhibitShutdown x\""},
-        {{""}, false, 2, N, false, "quenzeld: unknown option \"\""},
-        {{"-platform", "offscreen"}, false, 2, N, false, "quenzeld: unknown option \"-platform\""},
+        {{"-InhibitShutdwn"}, false, 2, N, false, unknown("-InhibitShutdwn")},
+        {{"-inhibitshutdown"}, false, 2, N, false, unknown("-inhibitshutdown")},
+        {{"-AllowMulti", "-allowmulti"}, false, 2, N, false, unknown("-allowmulti")},
+        {{"-InhibitShutdownNow"}, false, 2, N, false, unknown("-InhibitShutdownNow")},
+        {{"-StartShutdown", "-InhibitShutdown"}, false, 2, N, false, once},
+        {{"-InhibitShutdown", "-InhibitShutdown"}, false, 2, N, false, once},
+        {{"-InhibitShutdown x"}, false, 2, N, false, unknown("-InhibitShutdown x")},
+        {{""}, false, 2, N, false, unknown("")},
+        {{"-platform", "offscreen"}, false, 2, N, false, unknown("-platform")},
         // Qt's options, with their values, in either dash form and with an attached value.
         {{"-platform", "offscreen", "-InhibitShutdown", "--display", ":1", "-style=fusion", "-reverse"},
          true,
@@ -60,17 +52,17 @@ TEST(CommandLine, EveryOptionAnywhereAndNothingElse) {
          false,
          ""},
         {{"-style", "-InhibitShutdown"}, true, kRuns, N, false, ""}, // a value, whatever it looks like
-        {{"-platform"}, true, 2, N, false, "quenzel: unknown option \"-platform\""},
-        {{"-platform=offscreen"}, true, 2, N, false, "quenzel: unknown option \"-platform=offscreen\""},
-        {{"-x", "-InhibitShutdown"}, true, 2, N, false, "quenzel: unknown option \"-x\""},
+        {{"-platform"}, true, 2, N, false, unknown("-platform")},
+        {{"-platform=offscreen"}, true, 2, N, false, unknown("-platform=offscreen")},
+        {{"-x", "-InhibitShutdown"}, true, 2, N, false, unknown("-x")},
         // Help wins wherever it stands; the version only on a line without mistakes.
         {{"-InhibitShutdwn", "-h"}, false, 0, N, false, "usage"},
         {{"-AllowMulti", "--help"}, true, 0, N, true, "usage"},
         {{"--version"}, false, 0, N, false, "quenzeld 1.6\n"},
         {{"-InhibitShutdown", "--version"}, true, 0, I, false, "quenzel 1.6\n"},
-        {{"--version", "-Foo"}, false, 2, N, false, "quenzeld: unknown option \"-Foo\""},
-        {{"--Version"}, false, 2, N, false, "quenzeld: unknown option \"--Version\""},
-        {{"-help"}, false, 2, N, false, "quenzeld: unknown option \"-help\""},
+        {{"--version", "-Foo"}, false, 2, N, false, unknown("-Foo")},
+        {{"--Version"}, false, 2, N, false, unknown("--Version")},
+        {{"-help"}, false, 2, N, false, unknown("-help")},
     };
     for (const Row& r : rows) {
         const std::string program = r.desktop ? "quenzel" : "quenzeld";
@@ -85,7 +77,8 @@ TEST(CommandLine, EveryOptionAnywhereAndNothingElse) {
         EXPECT_EQ(std::tuple(options.start, options.allowMulti), std::tuple(r.start, r.allowMulti));
         const std::string usage = Usage(program);
         if (r.status == 2) {
-            EXPECT_EQ(std::tuple(out.str(), err.str()), std::tuple("", r.printed + "\n\n" + usage));
+            EXPECT_EQ(std::tuple(out.str(), err.str()),
+                      std::tuple("", program + ": " + r.printed + "\n\n" + usage));
         } else {
             EXPECT_EQ(std::tuple(out.str(), err.str()),
                       std::tuple(r.printed == "usage" ? usage : r.printed, ""));
