@@ -7,7 +7,6 @@
 #include "console/OutputChannel.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/RunFolder.h"
-#include "tests/support/TempDir.h"
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -26,19 +25,17 @@ const SteadyTime kStart{std::chrono::hours(1)};
 
 // quenzeld's session in a working folder of its own, with fakes for the world besides its host.
 struct World {
-    explicit World(const Config& config = {}) {
-        dir.Write("Data/Quenzel.ini", ConfigText(config));
-        dir.Write("Log/.keep", "");
+    explicit World(const Config& config = {}) : station(config) {
         program.rt.CommandLine = "-InhibitShutdown";
         program.rt.ExeName = "quenzeld";
     }
-    std::vector<LogEntry> Log() const { return LogEntries(dir.Read("Log/Quenzel.log")); }
+    std::vector<LogEntry> Log() const { return station.Log(); }
 
-    TempDir dir;
+    Station station;
     std::ostringstream written;
     ConsoleOutput output{written, written, false};
     ConsoleHost host{output};
-    FakeWorld fakes{dir.path()};
+    FakeWorld fakes{station.Folder()};
     Program program{Services{host, fakes.clock, fakes.files, fakes.processes, fakes.power, fakes.socket,
                              fakes.resolver, fakes.guard, fakes.system}};
     StatusPrinter status{output};
@@ -86,10 +83,9 @@ TEST(EventLoop, WatchesTheSocketThatAReloadBindsAndHandlesItsDataBeforeTheComman
     World w(Config{{"Proc1", ""}});
     w.fakes.socket.incoming.push_back(std::string("<QZT000>")); // the main station's test
     ScriptedEvents events;
-    events.steps.push_back(
-        {-1, {false, {Command::Reload}}, [&w] {
-             w.dir.Write("Data/Quenzel.ini", ConfigText({{"CMain", "2"}, {"IPAdd", "127.1.1.1"}}));
-         }});
+    events.steps.push_back({-1, {false, {Command::Reload}}, [&w] {
+                                w.station.WriteConfig({{"CMain", "2"}, {"IPAdd", "127.1.1.1"}});
+                            }});
     events.steps.push_back({-1, {true, {Command::Reset, Command::Test}}});
     EXPECT_EQ(RunEventLoop(w.session, events), 0);
     EXPECT_EQ(events.sockets, (std::vector<std::intptr_t>{-1, 3, 3}));

@@ -1,9 +1,6 @@
 #pragma once
-#include <algorithm>
-
 #include "tests/support/Process.h"
 #include "tests/support/RunFolder.h"
-#include "tests/support/TempDir.h"
 
 namespace qz::test {
 
@@ -11,21 +8,6 @@ namespace qz::test {
 // that tests side by side never meet.
 struct TestWorld {
     TempDir runtime;
-};
-
-// A working folder for quenzeld: Data/Quenzel.ini and Log/.
-struct Station {
-    explicit Station(const Config& config = {}) {
-        WriteConfig(config);
-        dir.Write("Log/.keep", "");
-    }
-    void WriteConfig(const Config& config) const { dir.Write("Data/Quenzel.ini", ConfigText(config)); }
-    const std::filesystem::path& Folder() const { return dir.path(); }
-    std::vector<LogEntry> Log() const { return LogEntries(dir.Read("Log/Quenzel.log")); }
-    long CountLogged(const LogEntry& entry) const { return std::ranges::count(Log(), entry); }
-    bool Logged(const LogEntry& entry) const { return CountLogged(entry) > 0; }
-
-    TempDir dir;
 };
 
 inline const std::array<Stream, 3> kStreams{"/dev/null", "stdout.txt", "stderr.txt"};

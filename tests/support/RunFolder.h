@@ -1,8 +1,11 @@
 #pragma once
+#include <algorithm>
 #include <map>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "tests/support/TempDir.h"
 
 namespace qz::test {
 
@@ -23,5 +26,20 @@ struct LogEntry {
 
 // The entries of a log file's text, in order.
 std::vector<LogEntry> LogEntries(const std::string& log);
+
+// A working folder for a program: Data/Quenzel.ini and Log/.
+struct Station {
+    explicit Station(const Config& config = {}) {
+        WriteConfig(config);
+        dir.Write("Log/.keep", "");
+    }
+    void WriteConfig(const Config& config) const { dir.Write("Data/Quenzel.ini", ConfigText(config)); }
+    const std::filesystem::path& Folder() const { return dir.path(); }
+    std::vector<LogEntry> Log() const { return LogEntries(dir.Read("Log/Quenzel.log")); }
+    long CountLogged(const LogEntry& entry) const { return std::ranges::count(Log(), entry); }
+    bool Logged(const LogEntry& entry) const { return CountLogged(entry) > 0; }
+
+    TempDir dir;
+};
 
 } // namespace qz::test
