@@ -1,9 +1,14 @@
 // A stand-in for logind on a private bus, at the address given and nowhere else. It writes every
 // call to a file, one line each: the method and its arguments.
 //
+// It says "ready" on its standard output once it owns logind's name.
+//
 //   fake_logind ADDRESS CALLS-FILE [CanX=ANSWER | METHOD=ERROR-NAME | ListInhibitors=INHIBITOR;...]...
 //
 // where an inhibitor is WHAT|WHO|WHY|MODE|PID.
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <map>
 #include <sstream>
@@ -72,8 +77,10 @@ int main(int argc, char** argv) {
     if (r >= 0) r = sd_bus_set_bus_client(bus, 1);
     if (r >= 0) r = sd_bus_start(bus);
     if (r >= 0) r = sd_bus_add_object(bus, nullptr, "/org/freedesktop/login1", OnCall, &fake);
-    // Queued, so that a fake started right after another takes over once that one has gone.
-    if (r >= 0) r = sd_bus_request_name(bus, "org.freedesktop.login1", SD_BUS_NAME_QUEUE);
+    // A fake started right after another waits until that one has gone, then says it is ready.
+    while (r >= 0 && (r = sd_bus_request_name(bus, "org.freedesktop.login1", 0)) == -EEXIST)
+        usleep(10000);
+    if (r >= 0 && std::printf("ready\n") > 0) std::fflush(stdout);
     while (r >= 0) {
         r = sd_bus_process(bus, nullptr);
         if (r == 0) r = sd_bus_wait(bus, UINT64_MAX);

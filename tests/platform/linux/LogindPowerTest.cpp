@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <systemd/sd-bus.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -31,26 +30,14 @@ class PrivateLogind {
             << "<busconfig><type>session</type><listen>unix:path=" << (folder / "bus").string()
             << "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\"/>"
                "<allow receive_sender=\"*\"/><allow own=\"*\"/></policy></busconfig>\n";
-        int out[2];
-        if (pipe2(out, O_CLOEXEC) != 0) return;
-        daemon_.emplace(
-            std::vector<std::string>{QZ_DBUS_DAEMON, "--config-file=" + (folder / "bus.conf").string(),
-                                     "--nofork", "--print-address=1"},
-            std::vector<std::string>{}, "/", std::array<Stream, 3>{"/dev/null", out[1], "/dev/null"});
-        close(out[1]);
-        for (char c = 0; read(out[0], &c, 1) == 1 && c != '\n';)
-            address += c;
-        close(out[0]);
+        address = FirstLine(daemon_, {QZ_DBUS_DAEMON, "--config-file=" + (folder / "bus.conf").string(),
+                                      "--nofork", "--print-address=1"});
     }
-    // Starts the fake with these options and waits until it owns logind's name.
+    // Starts the fake with these options; true once it owns logind's name.
     bool Start(const std::vector<std::string>& options) {
         std::vector<std::string> argv{QZ_FAKE_LOGIND, address, (folder_ / "calls.txt").string()};
         argv.insert(argv.end(), options.begin(), options.end());
-        logind_.emplace(argv);
-        return Eventually(
-                   [&] { return !logind_->Running() || OwnerOf("org.freedesktop.login1") == logind_->Pid(); },
-                   10s) &&
-               logind_->Running();
+        return FirstLine(logind_, argv) == "ready";
     }
     void Stop() { logind_.reset(); }
     std::string TakeCalls() { // those received since the last time, joined with ", "
@@ -66,22 +53,18 @@ class PrivateLogind {
     std::string address; // empty when the daemon did not start
 
   private:
-    pid_t OwnerOf(const std::string& name) const {
-        sd_bus* bus = nullptr;
-        sd_bus_message* reply = nullptr;
-        uint32_t pid = 0;
-        int r = sd_bus_new(&bus);
-        if (r >= 0) r = sd_bus_set_address(bus, address.c_str());
-        if (r >= 0) r = sd_bus_set_bus_client(bus, 1);
-        if (r >= 0) r = sd_bus_start(bus);
-        if (r >= 0)
-            r = sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                   "org.freedesktop.DBus", "GetConnectionUnixProcessID", nullptr, &reply, "s",
-                                   name.c_str());
-        if (r >= 0) r = sd_bus_message_read(reply, "u", &pid);
-        sd_bus_message_unref(reply);
-        sd_bus_flush_close_unref(bus);
-        return r >= 0 ? static_cast<pid_t>(pid) : 0;
+    // Starts the program and waits for the first line of its output ("" when it ends before).
+    static std::string FirstLine(std::optional<Process>& process, const std::vector<std::string>& argv) {
+        int out[2];
+        if (pipe2(out, O_CLOEXEC) != 0) return "";
+        process.emplace(argv, std::vector<std::string>{}, "/",
+                        std::array<Stream, 3>{"/dev/null", out[1], "/dev/null"});
+        close(out[1]);
+        std::string line;
+        for (char c = 0; read(out[0], &c, 1) == 1 && c != '\n';)
+            line += c;
+        close(out[0]);
+        return line;
     }
 
     fs::path folder_;
