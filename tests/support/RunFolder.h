@@ -36,7 +36,7 @@ struct Station {
     void WriteConfig(const Config& config) const { dir.Write("Data/Quenzel.ini", ConfigText(config)); }
     const std::filesystem::path& Folder() const { return dir.path(); }
     std::vector<LogEntry> Log() const { return LogEntries(dir.Read("Log/Quenzel.log")); }
-    long CountLogged(const LogEntry& entry) const { return std::ranges::count(Log(), entry); }
+    auto CountLogged(const LogEntry& entry) const { return std::ranges::count(Log(), entry); }
     bool Logged(const LogEntry& entry) const { return CountLogged(entry) > 0; }
 
     TempDir dir;
