@@ -18,8 +18,8 @@ inline Fault Unchecked(MsgIcon icon, std::string title, std::string_view subject
                 ".\r\nThe program will now terminate."};
 }
 
-inline Result<void> Check(const PathCheck& check, MsgIcon icon, const std::string& title, std::string_view subject,
-                          const std::string& missing) {
+inline Result<void> Check(const PathCheck& check, MsgIcon icon, const std::string& title,
+                          std::string_view subject, const std::string& missing) {
     if (check.state == PathCheck::State::Present) return {};
     if (check.state == PathCheck::State::Unknown) return Unchecked(icon, title, subject, check);
     return Fault{icon, title, missing + "The program will now terminate."};
@@ -42,10 +42,11 @@ inline Result<void> CheckConfigFile(const FileSys& files, std::string_view path)
 }
 
 inline Result<void> CheckLogDir(const FileSys& files, std::string_view folder) {
-    return path_checks::Check(files.CheckFolder(folder), MsgIcon::Critical, "Log Directory Error", "log directory",
-                              "The log directory does not exist. This\r\ndirectory must be created manually if\r\n"
-                              "it is not the default one. To restore\r\nthe default log directory reinstall\r\n"
-                              "the program.\r\n");
+    return path_checks::Check(
+        files.CheckFolder(folder), MsgIcon::Critical, "Log Directory Error", "log directory",
+        "The log directory does not exist. This\r\ndirectory must be created manually if\r\n"
+        "it is not the default one. To restore\r\nthe default log directory reinstall\r\n"
+        "the program.\r\n");
 }
 
 inline Result<void> CheckLogFile(const FileSys& files, std::string_view path) {

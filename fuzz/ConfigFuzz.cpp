@@ -23,17 +23,19 @@ const test::TempDir& Folder() {
 
 void RequireUsable(const Settings& s) {
     auto Within = [](long value, long low, long high) { return value >= low && value <= high; };
-    Require(Within(s.linkDelay, 5, 600) && Within(s.fixedDelay, 60, 10800) && Within(s.processDelay, 5, 3600) &&
-                Within(s.shutdownDelay, 2, 600) && Within(s.slavePort, 1024, 65535) &&
-                Within(s.mainPort, 1024, 65535),
+    Require(Within(s.linkDelay, 5, 600) && Within(s.fixedDelay, 60, 10800) &&
+                Within(s.processDelay, 5, 3600) && Within(s.shutdownDelay, 2, 600) &&
+                Within(s.slavePort, 1024, 65535) && Within(s.mainPort, 1024, 65535),
             "accepted durations and ports are in range");
-    Require(!s.fixedDelayOn || s.processDelay < s.fixedDelay, "a fixed delay is longer than the process delay");
+    Require(!s.fixedDelayOn || s.processDelay < s.fixedDelay,
+            "a fixed delay is longer than the process delay");
     Require(s.activation == ActivationMode::AtTimeOfDay ? IsValidTime(TimeText(s.activationDelay))
-                                                         : Within(s.activationDelay, 1, 3600),
+                                                        : Within(s.activationDelay, 1, 3600),
             "an activation delay is 1..3600 s, an activation time a time");
     Require(IsValidTime(TimeText(s.stopTime)), "the shutdown time is a time");
     Require(Within(static_cast<long>(TextLength(s.logName)), 8, 20), "the log name has 8..20 characters");
-    Require(Within(static_cast<long>(TextLength(s.logFolder)), 2, 100) && EndsWithFolderSeparator(s.logFolder),
+    Require(Within(static_cast<long>(TextLength(s.logFolder)), 2, 100) &&
+                EndsWithFolderSeparator(s.logFolder),
             "the log path has 2..100 characters and ends with a separator");
     const auto& names = s.processNames;
     Require((names[1].empty() || !names[0].empty()) && (names[2].empty() || !names[1].empty()),

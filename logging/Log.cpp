@@ -23,7 +23,8 @@ std::string CountText(int32_t count) {
 
 } // namespace
 
-Result<void> CreateLog(const FileSys& files, const Settings& s, const std::string& appTitle, const LocalTime& now) {
+Result<void> CreateLog(const FileSys& files, const Settings& s, const std::string& appTitle,
+                       const LocalTime& now) {
     if (s.logLevel == LogLevel::None) return {};
     if (Result<void> dir = CheckLogDir(files, s.logFolder); !dir) return dir;
     const std::string path = LogFilePath(s);
@@ -49,8 +50,8 @@ std::string LogUpdateBlock(const std::string& configText) {
     return "\n" + configText + "\n";
 }
 
-std::string LogEventLine(const Settings& s, const LocalTime& now, std::string_view event, std::string_view detail,
-                         const LogMarks& marks) {
+std::string LogEventLine(const Settings& s, const LocalTime& now, std::string_view event,
+                         std::string_view detail, const LogMarks& marks) {
     const std::string marker = marks.testMode ? "*" : " ";
     std::string line = TimeStamp(now) + ", " + Column(marker + std::string(event), kColumnWidth) + ", " +
                        Column(std::string(detail), kColumnWidth) + ", Count:" + CountText(marks.count);

@@ -19,7 +19,8 @@ struct LogMarks {
 };
 
 // Makes the log with its header when it is not there yet. Nothing at the None level.
-Result<void> CreateLog(const FileSys& files, const Settings& s, const std::string& appTitle, const LocalTime& now);
+Result<void> CreateLog(const FileSys& files, const Settings& s, const std::string& appTitle,
+                       const LocalTime& now);
 
 // The start-up header (the title, the version and at the Full level the configuration) and the
 // configuration block written after an update.
@@ -27,8 +28,8 @@ std::string LogStartHeader(const Settings& s, const std::string& appTitle, const
 std::string LogUpdateBlock(const std::string& configText);
 
 // "05-Dec-26 22:30:00,  Enter    , Run       , Count:    0" and the marks at the Full level.
-std::string LogEventLine(const Settings& s, const LocalTime& now, std::string_view event, std::string_view detail,
-                         const LogMarks& marks);
+std::string LogEventLine(const Settings& s, const LocalTime& now, std::string_view event,
+                         std::string_view detail, const LogMarks& marks);
 
 // Appends a block to the existing log. Nothing at the None level.
 Result<void> AppendLog(const FileSys& files, const Settings& s, const std::string& block);

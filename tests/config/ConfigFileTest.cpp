@@ -26,9 +26,14 @@ enum class Outcome { Ok, NotConfigured, Corrupt, Other };
 // another name makes the folder without the file; place puts something else where the file belongs.
 struct Load {
     explicit Load(std::optional<std::string_view> bytes, const char* name = "Data/Quenzel.ini",
-                  const std::function<void(const std::filesystem::path&)>& place = {}) {
+                  const std::function<void(const std::filesystem::path&)>& place = {})
+        : read(ReadConfigFile(FileSys(Placed(dir, bytes, name, place).path()))) {}
+    static const test::TempDir& Placed(const test::TempDir& dir, std::optional<std::string_view> bytes,
+                                       const char* name,
+                                       const std::function<void(const std::filesystem::path&)>& place) {
         if (bytes) dir.Write(name, *bytes);
         if (place) place(dir.path() / "Data" / "Quenzel.ini");
+        return dir;
     }
     // Corrupt only with the corrupted-configuration fault.
     Outcome Result() const {
@@ -36,7 +41,7 @@ struct Load {
         return read.fault() == CorruptConfig() ? Outcome::Corrupt : Outcome::Other;
     }
     test::TempDir dir;
-    qz::Result<ConfigRead> read = ReadConfigFile(FileSys(dir.path()));
+    qz::Result<ConfigRead> read;
 };
 
 // The text with each edit's first "from" replaced; a missing one throws.
@@ -181,9 +186,10 @@ TEST(ReadConfigFile, BadFilesEndInTheCorruptedBoxAndNothingElse) {
           std::string(1000, '\0'), IniFile().Text() + '\0', wide, std::string(5000, '\xE9')}) {
         EXPECT_EQ(Load(bytes).Result(), Outcome::Corrupt) << bytes.substr(0, 40);
     }
-    EXPECT_EQ(CorruptConfig(), (Fault{MsgIcon::Critical, "Configuration File Error",
-                                      "The configuration file is corrupted.\r\nReinstall the program to restore "
-                                      "the file.\r\nThe program will now terminate."}));
+    EXPECT_EQ(CorruptConfig(),
+              (Fault{MsgIcon::Critical, "Configuration File Error",
+                     "The configuration file is corrupted.\r\nReinstall the program to restore "
+                     "the file.\r\nThe program will now terminate."}));
     // Up to 64 KiB is read; one byte more is not this program's file, whatever it holds.
     const std::string text = IniFile().Text(),
                       padded = text + std::string(65536 - text.size() - 2, '#') + "\r\n";
@@ -191,9 +197,8 @@ TEST(ReadConfigFile, BadFilesEndInTheCorruptedBoxAndNothingElse) {
     EXPECT_EQ(Load(padded + "#").Result(), Outcome::Corrupt);
 #ifndef _WIN32
     alarm(30); // a FIFO waited for would hang the run; the alarm ends it as a failure instead
-    EXPECT_EQ(
-        Load("", "Data/other.ini", [](const auto& file) { mkfifo(file.c_str(), 0600); }).Result(),
-        Outcome::Corrupt);
+    EXPECT_EQ(Load("", "Data/other.ini", [](const auto& file) { mkfifo(file.c_str(), 0600); }).Result(),
+              Outcome::Corrupt);
     EXPECT_EQ(Load("", "Data/other.ini",
                    [](const auto& file) { std::filesystem::create_symlink("/dev/zero", file); })
                   .Result(),
