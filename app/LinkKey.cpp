@@ -4,7 +4,7 @@
 
 #include "link/LinkProof.h"
 #include "platform/Crypto.h"
-#include "screens/StartupChecks.h"
+#include "core/ProgramEnd.h"
 
 namespace qz {
 namespace {
@@ -50,8 +50,7 @@ void LoadLinkKey(Program& p) {
         }
         break;
     }
-    EndWithMessage(p, MsgIcon::Critical, p.rt.AppTitle + " Key File Error",
-                   problem + "\r\nThe program will now terminate.");
+    EndWithFault(p, {MsgIcon::Critical, "Key File Error", problem + "\r\nThe program will now terminate."});
 }
 
 int WriteNewLinkKey(const FileSys& files, std::ostream& out, std::ostream& err) {

@@ -3,7 +3,7 @@
 
 #include "app/QuenzelMain.h"
 #include "link/Link.h"
-#include "logging/Log.h"
+#include "app/ProgramLog.h"
 #include "screens/AdminTest.h"
 #include "sensing/ProcessScan.h"
 

@@ -1,7 +1,7 @@
 #include "app/ProgramReset.h"
 
-#include "link/Link.h"
-#include "logging/Log.h"
+#include "app/LoadSettings.h"
+#include "app/ProgramLog.h"
 
 namespace qz {
 

@@ -3,9 +3,11 @@
 #include "app/LinkKey.h"
 #include "app/Startup.h"
 #include "link/Link.h"
-#include "logging/Log.h"
+#include "app/ProgramLog.h"
 #include "screens/AdminTest.h"
-#include "screens/StartupChecks.h"
+#include "app/LoadSettings.h"
+#include "core/PathChecks.h"
+#include "core/ProgramEnd.h"
 
 namespace qz {
 
@@ -13,14 +15,14 @@ QuenzelMain::QuenzelMain(Program& program, WindowHost& host) : p(program), windo
 
 void QuenzelMain::Load() {
     p.rt.AppTitle = "Quenzel";
-    CheckDataDir(p, "data");
+    EndOnFault(p, CheckDataDir(p.svc.files));
     LoadSettings(p);
     LoadLinkKey(p);
     view.caption = "Quenzel";
     p.rt.CmdLineMode = ReadCmdLineMode(p.rt.CommandLine);
     p.svc.system.RaisePriority();
     ResetMonitor();
-    CheckLogDir(p, p.set.logFolder);
+    EndOnFault(p, CheckLogDir(p.svc.files, p.set.logFolder));
     CreateLogFile(p);
     p.rt.WindowOverride = false;
     WriteLog(p, "", ""); // the empty line between the program's runs
@@ -50,7 +52,7 @@ void QuenzelMain::OnExit() {
 
 void QuenzelMain::Close() {
     p.rt.TimerEnabled = false;
-    LogLinkDrops(p, true);
+    LogLinkDrops(p, *this, true);
     if (!p.rt.NotConfigured) WriteLog(p, "Exit", StateWord());
     window.UnloadAbout();
     window.UnloadConfig();
@@ -107,6 +109,10 @@ void QuenzelMain::RemoteReset() {
 
 void QuenzelMain::RemoteTest() {
     OnTest();
+}
+
+void QuenzelMain::LogEvent(std::string_view word, std::string_view detail) {
+    WriteLog(p, word, detail);
 }
 
 void QuenzelMain::ShowLinkError(const std::string& text) {

@@ -82,6 +82,7 @@ class QuenzelMain : public LinkEvents {
     void RemoteReset() override;
     void RemoteTest() override;
     void ShowLinkError(const std::string& text) override;
+    void LogEvent(std::string_view word, std::string_view detail) override;
 
   private:
     bool MonitorMayStep(int16_t state) const;

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/QuenzelMain.h"
-#include "logging/Log.h"
+#include "app/ProgramLog.h"
 #include "power/PowerControl.h"
 #include "power/ShutdownTypes.h"
 

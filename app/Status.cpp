@@ -2,7 +2,7 @@
 
 #include "app/QuenzelMain.h"
 #include "config/Numbers.h"
-#include "logging/Log.h"
+#include "app/ProgramLog.h"
 #include "power/ShutdownTypes.h"
 #include "screens/AdminTest.h"
 

@@ -98,6 +98,7 @@ class CountingEvents final : public LinkEvents {
     void RemoteReset() override { ++calls; }
     void RemoteTest() override { ++calls; }
     void ShowLinkError(const std::string&) override { ++calls; }
+    void LogEvent(std::string_view, std::string_view) override {}
     long calls = 0;
 };
 

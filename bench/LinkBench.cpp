@@ -78,6 +78,7 @@ class NoEvents final : public LinkEvents {
     void RemoteReset() override {}
     void RemoteTest() override {}
     void ShowLinkError(const std::string&) override {}
+    void LogEvent(std::string_view, std::string_view) override {}
 };
 
 // One station with the real socket and resolver, bound to listen on `listen` and sending to `peer`.

@@ -8,7 +8,7 @@
 #include "config/CheckSettings.h"
 #include "config/Numbers.h"
 #include "platform/FileSys.h"
-#include "screens/StartupChecks.h"
+#include "core/PathChecks.h"
 
 namespace qz {
 namespace {
@@ -111,26 +111,24 @@ std::optional<std::pair<FileSettings, std::string>> Parse(std::string_view conte
 
 } // namespace
 
-void ReadConfigFile(Program& p) {
-    CheckDataDir(p, "data");
-    CheckConfigFile(p, "configuration", kConfigDir, kConfigName);
-    std::optional<std::string> content = p.svc.files.ReadText(kConfigPath, kMaxFileSize);
-    if (!content) ConfigCorrupted(p);
-    // A key the file lacks keeps the value read last time (none before the first read), so a
-    // duplicate line can stand in for it.
-    auto parsed = Parse(*content, p.rt.ConfigText.empty() ? FileSettings{} : FileForm(p.set));
-    if (!parsed) ConfigCorrupted(p);
-    const SettingsCheck check = CheckSettings(parsed->first);
-    if (check == SettingsCheck::Corrupt) ConfigCorrupted(p);
-    if (check == SettingsCheck::Incomplete) p.rt.NotConfigured = true;
-    p.set = TypedSettings(parsed->first);
-    p.rt.ConfigText = std::move(parsed->second);
+Fault CorruptConfig() {
+    return {MsgIcon::Critical, "Configuration File Error",
+            "The configuration file is corrupted.\r\nReinstall the program to restore the file.\r\n"
+            "The program will now terminate."};
 }
 
-void ConfigCorrupted(Program& p) {
-    EndWithMessage(p, MsgIcon::Critical, p.rt.AppTitle + " Configuration File Error",
-                   "The configuration file is corrupted.\r\nReinstall the program to restore the file.\r\n"
-                   "The program will now terminate.");
+Result<ConfigRead> ReadConfigFile(const FileSys& files, const Settings* previous) {
+    if (Result<void> dir = CheckDataDir(files); !dir) return dir.fault();
+    if (Result<void> file = CheckConfigFile(files, kConfigPath); !file) return file.fault();
+    std::optional<std::string> content = files.ReadText(kConfigPath, kMaxFileSize);
+    if (!content) return CorruptConfig();
+    // A key the file lacks keeps the value read last time (none before the first read), so a
+    // duplicate line can stand in for it.
+    auto parsed = Parse(*content, previous ? FileForm(*previous) : FileSettings{});
+    if (!parsed) return CorruptConfig();
+    const SettingsCheck check = CheckSettings(parsed->first);
+    if (check == SettingsCheck::Corrupt) return CorruptConfig();
+    return ConfigRead{TypedSettings(parsed->first), std::move(parsed->second), check == SettingsCheck::Complete};
 }
 
 } // namespace qz

@@ -1,7 +1,9 @@
 #pragma once
 #include <string>
 
-#include "core/Program.h"
+#include "core/Fault.h"
+#include "core/Settings.h"
+#include "platform/FileSys.h"
 
 namespace qz {
 
@@ -9,12 +11,17 @@ inline constexpr const char* kConfigDir = "Data\\";
 inline constexpr const char* kConfigName = "Quenzel.ini";
 inline constexpr const char* kConfigPath = "Data\\Quenzel.ini";
 
-// Reads and checks "Data\Quenzel.ini" into p.set and p.rt.ConfigText; valid settings that are not
-// enough to run set NotConfigured. A corrupt or unreadable file shows the corrupted-configuration box
-// and ends the program.
-void ReadConfigFile(Program& p);
+struct ConfigRead {
+    Settings settings;
+    std::string text; // the file's significant lines for the log, without the station's mode
+    bool complete;    // enough to run in the station's role
+};
 
-// The corrupted-configuration box, then the end of the program.
-[[noreturn]] void ConfigCorrupted(Program& p);
+// Reads and checks "Data\Quenzel.ini". A key the file lacks keeps its value from previous. A missing
+// folder or file, or a file that cannot be read or holds a wrong value, is a fault.
+Result<ConfigRead> ReadConfigFile(const FileSys& files, const Settings* previous = nullptr);
+
+// The fault of a corrupt configuration file.
+Fault CorruptConfig();
 
 } // namespace qz

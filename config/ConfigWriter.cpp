@@ -6,7 +6,7 @@
 
 #include "config/ConfigFile.h"
 #include "config/Numbers.h"
-#include "screens/StartupChecks.h"
+#include "core/PathChecks.h"
 
 namespace qz {
 namespace {
@@ -91,14 +91,14 @@ std::string ConfigFileText(const ConfigInput& in, Role role, const LocalTime& no
     return text + '\n';
 }
 
-bool WriteConfigFile(Program& p, const std::string& text) {
-    CheckDataDir(p, "data");
-    CheckConfigFile(p, "configuration", kConfigDir, kConfigName);
-    if (p.svc.files.ReplaceText(kConfigPath, text)) return true;
-    p.svc.host.ShowMessage(MsgIcon::Exclamation, MsgButtons::Ok, p.rt.AppTitle + " Configuration File Error",
-                           std::string("Unable to write to the configuration file. ") + kConfigName +
-                               "\r\nThis may be a permissions problem.");
-    return false;
+Result<void> WriteConfigFile(const FileSys& files, const std::string& text) {
+    if (Result<void> dir = CheckDataDir(files); !dir) return dir;
+    if (Result<void> file = CheckConfigFile(files, kConfigPath); !file) return file;
+    if (files.ReplaceText(kConfigPath, text)) return {};
+    return Fault{MsgIcon::Exclamation, "Configuration File Error",
+                 std::string("Unable to write to the configuration file. ") + kConfigName +
+                     "\r\nThis may be a permissions problem.",
+                 false};
 }
 
 } // namespace qz

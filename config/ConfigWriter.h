@@ -1,7 +1,11 @@
 #pragma once
 #include <string>
 
-#include "core/Program.h"
+#include "core/Fault.h"
+#include "core/Settings.h"
+#include "core/Version.h"
+#include "platform/Clock.h"
+#include "platform/FileSys.h"
 
 namespace qz {
 
@@ -19,8 +23,8 @@ struct ConfigInput {
 // The exact text Save writes, lines ending in "\n".
 std::string ConfigFileText(const ConfigInput& in, Role role, const LocalTime& now);
 
-// Checks the folder and file (ending the program when missing), then replaces the file with the
-// text. On a write failure shows the write-error box and returns false; the old file stays whole.
-bool WriteConfigFile(Program& p, const std::string& text);
+// Checks the folder and file, then replaces the file with the text. A missing folder or file is a
+// fatal fault; a failed write is not, and leaves the old file whole.
+Result<void> WriteConfigFile(const FileSys& files, const std::string& text);
 
 } // namespace qz

@@ -4,6 +4,7 @@
 
 #include "core/Host.h"
 #include "core/Settings.h"
+#include "core/Version.h"
 #include "link/LinkState.h"
 #include "platform/Clock.h"
 #include "platform/FileSys.h"
@@ -13,9 +14,6 @@
 #include "platform/UdpSocket.h"
 
 namespace qz {
-
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 6;
 
 // The program's run-time record, shared by every subsystem on the one event thread.
 struct RunState {

@@ -1,6 +1,5 @@
-// Any bytes as "Data\Quenzel.ini": the reader and the settings check either end the program with the
-// corrupted-file box, or accept settings that keep every rule and come back the same after the
-// configuration screen has shown and saved them.
+// Any bytes as "Data\Quenzel.ini": the reader either gives the corrupt-file fault, or settings that
+// keep every rule and come back the same after the configuration screen has shown and saved them.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -8,15 +7,13 @@
 #include "config/ConfigFile.h"
 #include "config/ConfigWriter.h"
 #include "config/Validation.h"
-#include "screens/config/ConfigScreen.h"
 #include "fuzz/Require.h"
+#include "screens/config/ConfigScreen.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/TempDir.h"
 
 namespace qz::fuzz {
 namespace {
-
-using test::FakeWorld;
 
 // One folder for the whole run; a fresh one per input would cost more than the reading.
 const test::TempDir& Folder() {
@@ -24,50 +21,26 @@ const test::TempDir& Folder() {
     return folder;
 }
 
-enum class Outcome { Ended, Accepted };
-
-// The settings half of LoadSettings.
-Outcome Load(FakeWorld& world) {
-    world.program.rt.TimerEnabled = true;
-    try {
-        ReadConfigFile(world.program);
-    } catch (const test::ProgramEnded&) {
-        return Outcome::Ended;
-    }
-    return Outcome::Accepted;
-}
-
-void RequireCorruptEnd(const FakeWorld& world) {
-    const test::FakeHost& host = world.host;
-    Require(host.messages.size() == 1, "a corrupt file shows exactly one box");
-    const test::ShownMessage& box = host.messages.front();
-    Require(box.icon == MsgIcon::Critical && box.buttons == MsgButtons::Ok &&
-                box.title == "Quenzel Configuration File Error" &&
-                box.text == "The configuration file is corrupted.\r\nReinstall the program to restore the "
-                            "file.\r\nThe program will now terminate.",
-            "the corrupt-file box");
-    Require(host.trayRemovals == 1 && host.endedWith == 1 && !world.program.rt.TimerEnabled,
-            "a corrupt file stops the timer, removes the tray icon and ends with 1");
-}
-
 void RequireUsable(const Settings& s) {
     auto Within = [](long value, long low, long high) { return value >= low && value <= high; };
-    Require(Within(s.linkDelay, 5, 600) && Within(s.fixedDelay, 60, 10800) && Within(s.processDelay, 5, 3600) &&
-                Within(s.shutdownDelay, 2, 600) && Within(s.slavePort, 1024, 65535) &&
-                Within(s.mainPort, 1024, 65535),
+    Require(Within(s.linkDelay, 5, 600) && Within(s.fixedDelay, 60, 10800) &&
+                Within(s.processDelay, 5, 3600) && Within(s.shutdownDelay, 2, 600) &&
+                Within(s.slavePort, 1024, 65535) && Within(s.mainPort, 1024, 65535),
             "accepted durations and ports are in range");
-    Require(!s.fixedDelayOn || s.processDelay < s.fixedDelay, "a fixed delay is longer than the process delay");
+    Require(!s.fixedDelayOn || s.processDelay < s.fixedDelay,
+            "a fixed delay is longer than the process delay");
     Require(s.activation == ActivationMode::AtTimeOfDay ? IsValidTime(TimeText(s.activationDelay))
-                                                         : Within(s.activationDelay, 1, 3600),
+                                                        : Within(s.activationDelay, 1, 3600),
             "an activation delay is 1..3600 s, an activation time a time");
     Require(IsValidTime(TimeText(s.stopTime)), "the shutdown time is a time");
     Require(Within(static_cast<long>(TextLength(s.logName)), 8, 20), "the log name has 8..20 characters");
-    Require(Within(static_cast<long>(TextLength(s.logFolder)), 2, 100) && EndsWithFolderSeparator(s.logFolder),
+    Require(Within(static_cast<long>(TextLength(s.logFolder)), 2, 100) &&
+                EndsWithFolderSeparator(s.logFolder),
             "the log path has 2..100 characters and ends with a separator");
     const auto& names = s.processNames;
     Require((names[1].empty() || !names[0].empty()) && (names[2].empty() || !names[1].empty()),
             "process names are filled from the first");
-    Require(!s.peerByName ? s.peerAddress.empty() || IsValidIP(s.peerAddress) : !IsValidIP(s.peerAddress),
+    Require(s.peerByName ? !IsValidIP(s.peerAddress) : s.peerAddress.empty() || IsValidIP(s.peerAddress),
             "the address fits its kind");
 }
 
@@ -79,17 +52,19 @@ struct NoWindow : ConfigScreenHost {
     void OpenWebPage(const std::string&) override {}
 };
 
-// Shows the settings on the configuration screen, saves them, and loads the file into a fresh program.
-void RequireRoundTrip(FakeWorld& world) {
+// Shows the settings on the configuration screen, saves them, and reads the file again.
+void RequireRoundTrip(const ConfigRead& read) {
+    test::FakeWorld world(Folder().path());
+    world.program.set = read.settings;
     NoWindow window;
     ConfigScreen screen(world.program, window);
     screen.LoadFields();
-    const Settings before = world.program.set;
-    Require(WriteConfigFile(world.program, ConfigFileText(screen.Input(), before.role, world.clock.now)),
+    const Settings& before = read.settings;
+    Require(bool(WriteConfigFile(world.files, ConfigFileText(screen.Input(), before.role, world.clock.now))),
             "settings can be saved");
-    FakeWorld reloaded(Folder().path());
-    Require(Load(reloaded) == Outcome::Accepted, "saved settings load again");
-    Settings after = reloaded.program.set;
+    Result<ConfigRead> reread = ReadConfigFile(world.files);
+    Require(reread.ok(), "saved settings load again");
+    Settings after = reread.value().settings;
     // A stored time means its last four digits, so 12359 and 2359 are both 23:59.
     Require(TimeText(after.stopTime) == TimeText(before.stopTime), "the shutdown time survives a save");
     after.stopTime = before.stopTime;
@@ -99,8 +74,7 @@ void RequireRoundTrip(FakeWorld& world) {
         after.activationDelay = before.activationDelay;
     }
     Require(after == before, "settings survive a save and a reload");
-    Require(reloaded.program.rt.NotConfigured == world.program.rt.NotConfigured,
-            "a save keeps whether the program is configured");
+    Require(reread.value().complete == read.complete, "a save keeps whether the program is configured");
 }
 
 } // namespace
@@ -110,22 +84,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace qz;
     using namespace qz::fuzz;
     Folder().Write("Data/Quenzel.ini", std::string_view(reinterpret_cast<const char*>(data), size));
-    FakeWorld world(Folder().path());
-    const Outcome outcome = Load(world);
-    if (outcome == Outcome::Accepted) {
-        const std::string& text = world.program.rt.ConfigText;
-        Require(text.starts_with("\nConfiguration\n-------------"), "ConfigText begins with its heading");
-        Require(text.find("\nCMain=") == std::string::npos, "ConfigText never holds the CMain line");
-    }
-    if (outcome != Outcome::Accepted) {
-        RequireCorruptEnd(world);
+    const Result<ConfigRead> read = ReadConfigFile(FileSys(Folder().path()));
+    if (!read) {
+        Require(read.fault() == CorruptConfig(), "a file that is there is read, or corrupt");
         return 0;
     }
-    Require(world.host.messages.empty() && world.host.trayRemovals == 0, "accepted settings show nothing");
-    RequireUsable(world.program.set);
+    const std::string& text = read.value().text;
+    Require(text.starts_with("\nConfiguration\n-------------"), "ConfigText begins with its heading");
+    Require(text.find("\nCMain=") == std::string::npos, "ConfigText never holds the CMain line");
+    const Settings& s = read.value().settings;
+    RequireUsable(s);
     // A field is saved on one line, so a carriage return inside a value cannot come back.
-    const Settings& s = world.program.set;
-    if ((s.peerAddress + s.logName + s.logFolder + s.processNames[0] + s.processNames[1] + s.processNames[2]).find('\r') == std::string::npos)
-        RequireRoundTrip(world);
+    const auto& n = s.processNames;
+    if ((s.peerAddress + s.logName + s.logFolder + n[0] + n[1] + n[2]).find('\r') == std::string::npos)
+        RequireRoundTrip(read.value());
     return 0;
 }

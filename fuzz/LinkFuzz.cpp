@@ -42,6 +42,7 @@ struct Events : LinkEvents {
     void RemoteReset() override { calls.emplace_back("RemoteReset"); }
     void RemoteTest() override { calls.emplace_back("RemoteTest"); }
     void ShowLinkError(const std::string& text) override { calls.push_back("ShowLinkError " + text); }
+    void LogEvent(std::string_view, std::string_view) override {}
     std::vector<std::string> calls;
 };
 

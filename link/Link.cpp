@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "config/ConfigFile.h"
 #include "link/LinkMessage.h"
 #include "link/LinkProof.h"
-#include "logging/Log.h"
 
 namespace qz {
 namespace {
@@ -28,28 +26,28 @@ constexpr const char* kResetsDropped = "ResetDrop";
 constexpr const char* kTestsDropped = "TestDrop";
 constexpr const char* kRefused = "AuthDrop";
 
-void LogDrops(Program& p, DropCount& drops, const char* word, const LocalTime& now, bool atExit = false) {
+void LogDrops(LinkEvents& events, DropCount& drops, const char* word, const LocalTime& now, bool atExit = false) {
     if (drops.count == 0 || (!atExit && SameMinute(drops.since, now))) return;
     const uint64_t count = std::exchange(drops.count, 0);
-    WriteLog(p, word, std::to_string(count));
+    events.LogEvent(word, std::to_string(count));
 }
 
-void Drop(Program& p, DropCount& drops, const char* word) {
+void Drop(Program& p, LinkEvents& events, DropCount& drops, const char* word) {
     const LocalTime now = p.svc.clock.Now();
     if (drops.count++ == 0) drops.since = now;
-    LogDrops(p, drops, word, now);
+    LogDrops(events, drops, word, now);
 }
 
 bool SameSecond(const std::optional<LocalTime>& a, const LocalTime& b) {
     return a && SameMinute(*a, b) && a->second == b.second;
 }
 
-void DropHeld(Program& p) {
+void DropHeld(Program& p, LinkEvents& events) {
     LinkState& link = p.link;
     if (!link.held) return;
     const bool reset = *link.held == "C0";
     link.held.reset();
-    Drop(p, reset ? link.resetsDropped : link.testsDropped, reset ? kResetsDropped : kTestsDropped);
+    Drop(p, events, reset ? link.resetsDropped : link.testsDropped, reset ? kResetsDropped : kTestsDropped);
 }
 
 // A flood of commands must neither fill the log nor keep the monitor busy: at most one Reset and
@@ -60,7 +58,7 @@ void Obey(Program& p, LinkEvents& events, const std::string& command) {
     const LocalTime now = p.svc.clock.Now();
     const bool reset = command == "C0";
     std::optional<LocalTime>& acted = reset ? link.resetActed : link.testActed;
-    DropHeld(p);
+    DropHeld(p, events);
     if (SameSecond(acted, now)) {
         link.held = command;
         return;
@@ -79,40 +77,6 @@ bool Heard(Program& p, const std::string& datagram, LinkVerdict verdict) {
     if (proof.kind == Proof::Kind::Bad || proof.counter <= p.link.lastHeard) return false;
     p.link.lastHeard = proof.counter;
     return true;
-}
-
-void ReportPortInUse(Program& p, int port) {
-    std::string text = "The RX Port " + std::to_string(port) +
-                       " Is Already In Use\r\n"
-                       "This Error Must Be Resolved Before\r\n"
-                       "You Can Use Quenzel.\r\n"
-                       "Use The Configuration Screen\r\n"
-                       "To Change The RX Port.\r\n"
-                       "Do You Want To End The Program?";
-    Answer answer =
-        p.svc.host.ShowMessage(MsgIcon::Exclamation, MsgButtons::YesNo, p.rt.AppTitle + " Port Error", text);
-    if (answer == Answer::Yes) {
-        p.svc.host.RemoveTrayIcon();
-        p.svc.host.EndProgram(1);
-    }
-    p.rt.SetupFault = true;
-}
-
-// Binds the link socket to the port this role listens on, unless it is bound there already.
-void OpenLink(Program& p) {
-    bool slave = IsSlave(p);
-    p.rt.PeerPort = slave ? p.set.mainPort : p.set.slavePort;
-    int wanted = slave ? p.set.slavePort : p.set.mainPort;
-    if (p.rt.BoundPort == wanted) return;
-
-    p.svc.socket.Close();
-    // Recorded only once bound, so that a reload asking for the same port tries again.
-    p.rt.BoundPort = 0;
-    if (p.svc.socket.Bind(wanted)) {
-        p.rt.BoundPort = wanted;
-        return;
-    }
-    ReportPortInUse(p, wanted);
 }
 
 void HandleValid(Program& p, LinkEvents& events, const std::string& command) {
@@ -143,7 +107,7 @@ void HandleUnreadable(Program& p, LinkEvents& events) {
 void HandleDatagram(Program& p, LinkEvents& events, const std::string& datagram) {
     ReadMessage message = ReadLinkMessage(datagram);
     // Anything else a keyed station drops unanswered, as if it had never come.
-    if (p.link.key && !Heard(p, datagram, message.verdict)) return Drop(p, p.link.refused, kRefused);
+    if (p.link.key && !Heard(p, datagram, message.verdict)) return Drop(p, events, p.link.refused, kRefused);
     switch (message.verdict) {
     case LinkVerdict::Valid:
         HandleValid(p, events, message.command);
@@ -166,41 +130,17 @@ void LinkTick(Program& p, LinkEvents& events) {
         const std::string command = *std::exchange(link.held, std::nullopt);
         Obey(p, events, command);
     }
-    LogLinkDrops(p);
+    LogLinkDrops(p, events);
 }
 
-void LogLinkDrops(Program& p, bool atExit) {
+void LogLinkDrops(Program& p, LinkEvents& events, bool atExit) {
     LinkState& link = p.link;
-    if (atExit) DropHeld(p);
+    if (atExit) DropHeld(p, events);
     if (link.resetsDropped.count == 0 && link.testsDropped.count == 0 && link.refused.count == 0) return;
     const LocalTime now = p.svc.clock.Now();
-    LogDrops(p, link.resetsDropped, kResetsDropped, now, atExit);
-    LogDrops(p, link.testsDropped, kTestsDropped, now, atExit);
-    LogDrops(p, link.refused, kRefused, now, atExit);
-}
-
-void LoadSettings(Program& p) {
-    RunState& rt = p.rt;
-    rt.DialogOpen = false;
-    rt.TimerEnabled = false;
-    rt.NotConfigured = false;
-    rt.SetupFault = false;
-
-    ReadConfigFile(p);
-    // A reload back into main mode must not keep the slave's title.
-    rt.AppTitle = IsSlave(p) ? "Quenzel Slave" : "Quenzel";
-
-    rt.TickPhase = 2;
-    rt.AboutCloseCount = 60;
-    rt.ConfigCloseCount = 60;
-    rt.ConfigSaved = false;
-    rt.ApplyStartMin = true;
-    rt.LinkMessage = kResetMessage;
-    // A reload comes from the user, never from a flood: the peer's next command counts at once.
-    p.link.resetActed.reset();
-    p.link.testActed.reset();
-
-    if (!p.set.peerAddress.empty()) OpenLink(p);
+    LogDrops(events, link.resetsDropped, kResetsDropped, now, atExit);
+    LogDrops(events, link.testsDropped, kTestsDropped, now, atExit);
+    LogDrops(events, link.refused, kRefused, now, atExit);
 }
 
 void SendLinkMessage(Program& p) {

@@ -1,7 +1,7 @@
 #include "logging/Log.h"
 
+#include "core/PathChecks.h"
 #include "logging/LogFile.h"
-#include "screens/StartupChecks.h"
 
 namespace qz {
 
@@ -21,68 +21,54 @@ std::string CountText(int32_t count) {
     return text.substr(text.size() - kCountWidth);
 }
 
-void AppendOrEnd(Program& p, const std::string& block) {
-    if (p.svc.files.AppendLine(LogFilePath(p.set), block)) return;
-    EndWithMessage(p, MsgIcon::Exclamation, p.rt.AppTitle + " Log File Write Error",
-                   "Unable to write to the log file " + p.set.logName +
-                       ".\r\nThis may be a permissions problem.\r\nThe program will now terminate.");
-}
-
 } // namespace
 
-void CheckLogExists(Program& p) {
-    CheckLogDir(p, p.set.logFolder);
-    CheckLogFile(p, "log", p.set.logFolder, p.set.logName);
-}
-
-void CreateLogFile(Program& p) {
-    if (p.set.logLevel == LogLevel::None) return;
-    CheckLogDir(p, p.set.logFolder);
-    const std::string path = LogFilePath(p.set);
-    const PathCheck log = p.svc.files.CheckFile(path);
-    if (log.state == PathCheck::State::Present) return;
+Result<void> CreateLog(const FileSys& files, const Settings& s, const std::string& appTitle,
+                       const LocalTime& now) {
+    if (s.logLevel == LogLevel::None) return {};
+    if (Result<void> dir = CheckLogDir(files, s.logFolder); !dir) return dir;
+    const std::string path = LogFilePath(s);
+    const PathCheck log = files.CheckFile(path);
+    if (log.state == PathCheck::State::Present) return {};
     // A log that may well be there is never replaced by an empty one.
     if (log.state == PathCheck::State::Unknown)
-        EndUnchecked(p, MsgIcon::Exclamation, p.rt.AppTitle + " Log File Error", "log file", log);
-    const std::string header =
-        p.rt.AppTitle + "\n" + VersionText() + "\nFile Created\n" + TimeStamp(p.svc.clock.Now());
-    if (p.svc.files.CreateEmpty(path) && p.svc.files.AppendLine(path, header)) return;
-    EndWithMessage(p, MsgIcon::Exclamation, p.rt.AppTitle + " Log File Error",
-                   "Unable to create the log file " + p.set.logName +
-                       ".\r\nThis may be a permissions problem.\r\nThe program will now terminate.");
+        return path_checks::Unchecked(MsgIcon::Exclamation, "Log File Error", "log file", log);
+    const std::string header = appTitle + "\n" + VersionText() + "\nFile Created\n" + TimeStamp(now);
+    if (files.CreateEmpty(path) && files.AppendLine(path, header)) return {};
+    return Fault{MsgIcon::Exclamation, "Log File Error",
+                 "Unable to create the log file " + s.logName +
+                     ".\r\nThis may be a permissions problem.\r\nThe program will now terminate."};
 }
 
-void WriteLogHeader(Program& p, int mode) {
-    if (p.set.logLevel == LogLevel::None) return;
-    std::string block;
-    if (mode == 0) {
-        block = p.rt.AppTitle + "\n" + VersionText() + "\n";
-        if (p.set.logLevel == LogLevel::Full) block += p.rt.ConfigText + "\n";
-    } else {
-        block = "\n" + p.rt.ConfigText + "\n";
-    }
-    CheckLogExists(p);
-    AppendOrEnd(p, block);
+std::string LogStartHeader(const Settings& s, const std::string& appTitle, const std::string& configText) {
+    std::string block = appTitle + "\n" + VersionText() + "\n";
+    if (s.logLevel == LogLevel::Full) block += configText + "\n";
+    return block;
 }
 
-void WriteLog(Program& p, std::string_view event, std::string_view detail) {
-    if (p.set.logLevel == LogLevel::None) return;
-    if (event.empty() && detail.empty()) {
-        // Only made once at start-up, while LogLine is still empty: it separates the runs in the file.
-        p.rt.LogLine += "\n";
-    } else {
-        const std::string marker = p.rt.TestMode ? "*" : " ";
-        std::string line =
-            TimeStamp(p.svc.clock.Now()) + ", " + Column(marker + std::string(event), kColumnWidth) + ", " +
-            Column(std::string(detail), kColumnWidth) + ", Count:" + CountText(p.rt.CountSeconds);
-        if (p.set.logLevel == LogLevel::Full) {
-            line += ", " + p.rt.ProcMarks;
-            if (p.set.peerAddress.size() > 3) line += p.rt.LinkMark;
-        }
-        p.rt.LogLine = std::move(line);
+std::string LogUpdateBlock(const std::string& configText) {
+    return "\n" + configText + "\n";
+}
+
+std::string LogEventLine(const Settings& s, const LocalTime& now, std::string_view event,
+                         std::string_view detail, const LogMarks& marks) {
+    const std::string marker = marks.testMode ? "*" : " ";
+    std::string line = TimeStamp(now) + ", " + Column(marker + std::string(event), kColumnWidth) + ", " +
+                       Column(std::string(detail), kColumnWidth) + ", Count:" + CountText(marks.count);
+    if (s.logLevel == LogLevel::Full) {
+        line += ", " + marks.processMarks;
+        if (s.peerAddress.size() > 3) line += marks.linkMark;
     }
-    CheckLogExists(p);
-    AppendOrEnd(p, p.rt.LogLine);
+    return line;
+}
+
+Result<void> AppendLog(const FileSys& files, const Settings& s, const std::string& block) {
+    if (s.logLevel == LogLevel::None) return {};
+    if (Result<void> exists = CheckLogExists(files, s.logFolder, s.logName); !exists) return exists;
+    if (files.AppendLine(LogFilePath(s), block)) return {};
+    return Fault{MsgIcon::Exclamation, "Log File Write Error",
+                 "Unable to write to the log file " + s.logName +
+                     ".\r\nThis may be a permissions problem.\r\nThe program will now terminate."};
 }
 
 } // namespace qz

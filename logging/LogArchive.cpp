@@ -5,7 +5,7 @@
 
 #include "logging/LogFile.h"
 #include "platform/FileSys.h"
-#include "screens/StartupChecks.h"
+#include "core/PathChecks.h"
 
 namespace qz {
 
@@ -60,7 +60,8 @@ void ShowArchiveError(Program& p) {
 } // namespace
 
 ArchiveOutcome ArchiveLog(Program& p) {
-    CheckLogExists(p);
+    if (Result<void> exists = CheckLogExists(p.svc.files, p.set.logFolder, p.set.logName); !exists)
+        return {"", false, exists.fault()};
     const std::string path = LogFilePath(p.set);
     const std::optional<std::string> content = p.svc.files.ReadText(path);
     if (!content) {
@@ -89,7 +90,7 @@ ArchiveOutcome ArchiveLog(Program& p) {
         }
         // The copy exists whatever happens to the new log, so the status stays true.
         if (!StartNewLog(p)) ShowArchiveError(p);
-        return {"Log File Archived", true};
+        return {"Log File Archived", true, std::nullopt};
     }
 
     if (choice != Answer::No) return {};
@@ -102,20 +103,21 @@ ArchiveOutcome ArchiveLog(Program& p) {
         ShowArchiveError(p);
         return {};
     }
-    return {"Log File Cleared", true};
+    return {"Log File Cleared", true, std::nullopt};
 }
 
-void ViewLog(Program& p) {
+Result<void> ViewLog(Program& p) {
     if (p.set.logLevel == LogLevel::None) {
         p.svc.host.ShowMessage(MsgIcon::Information, MsgButtons::Ok, p.rt.AppTitle + " Log File Error",
                                "Logging is set to None. There\r\nis no information to display.");
-        return;
+        return {};
     }
-    CheckLogExists(p);
+    if (Result<void> exists = CheckLogExists(p.svc.files, p.set.logFolder, p.set.logName); !exists) return exists;
     // The path goes to the viewer as one argument, so blanks in it need no quoting.
-    if (p.svc.system.StartViewer(p.svc.files.Resolve(LogFilePath(p.set)).string())) return;
+    if (p.svc.system.StartViewer(p.svc.files.Resolve(LogFilePath(p.set)).string())) return {};
     p.svc.host.ShowMessage(MsgIcon::Exclamation, MsgButtons::Ok, "Quenzel Log File Error",
                            "Unable to run Notepad\r\nCheck that it exists and\r\nis working properly.");
+    return {};
 }
 
 } // namespace qz

@@ -1,7 +1,8 @@
 #pragma once
 #include <string>
 
-#include "core/Program.h"
+#include "core/Settings.h"
+#include "core/Version.h"
 
 namespace qz {
 
@@ -15,8 +16,5 @@ inline std::string LogFilePath(const Settings& s) {
 inline std::string VersionText() {
     return "Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor);
 }
-
-// Ends the program when the log folder or the log file is missing.
-void CheckLogExists(Program& p);
 
 } // namespace qz

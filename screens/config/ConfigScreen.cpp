@@ -1,6 +1,7 @@
 #include "screens/config/ConfigScreen.h"
 
 #include "config/Validation.h"
+#include "core/ProgramEnd.h"
 #include "screens/config/ListItems.h"
 #include "logging/LogArchive.h"
 #include "screens/AdminTest.h"
@@ -142,7 +143,11 @@ void ConfigScreen::OnSave() {
     if (!changed) {
         view.Status.text = "No Changes To Save";
     } else {
-        if (!WriteConfigFile(p_, ConfigFileText(Input(), p_.set.role, p_.svc.clock.Now()))) {
+        const Result<void> saved =
+            WriteConfigFile(p_.svc.files, ConfigFileText(Input(), p_.set.role, p_.svc.clock.Now()));
+        if (!saved) {
+            if (saved.fault().fatal) EndWithFault(p_, saved.fault());
+            ShowFault(p_, saved.fault());
             ShowDataLoad();
             return;
         }
@@ -203,12 +208,13 @@ void ConfigScreen::OnExit() {
 void ConfigScreen::OnArchive() {
     if (!view.Archive.enabled) return;
     ArchiveOutcome outcome = qz::ArchiveLog(p_);
+    if (outcome.fatal) EndWithFault(p_, *outcome.fatal);
     if (!outcome.status.empty()) view.Status.text = outcome.status;
     if (outcome.startCloseCountdown) closeCountdownEnabled = true;
 }
 
 void ConfigScreen::OnViewLog() {
-    if (view.ViewL.enabled) qz::ViewLog(p_);
+    if (view.ViewL.enabled) EndOnFault(p_, qz::ViewLog(p_));
 }
 
 void ConfigScreen::OnLogo() {

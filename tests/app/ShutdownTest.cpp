@@ -124,11 +124,9 @@ TEST(Countdown, StartOptionsKeepTheShortDelaysOutOfTheSettingsTheScreenAndTheFil
         screen.view.Proc2T.text = "other";
         screen.OnSave();
         screen.OnExit();
-        FakeWorld expected(m.dir.path()), saved(m.dir.path());
-        ReadConfigFile(saved.program);
+        const Settings saved = ReadConfigFile(m.world.files)->settings;
         m.dir.Write("Data/Quenzel.ini", ini.Set("Proc2", "other").Text());
-        ReadConfigFile(expected.program);
-        EXPECT_EQ(saved.program.set, expected.program.set);
+        EXPECT_EQ(saved, ReadConfigFile(m.world.files)->settings);
         // The reload brought the trial's delays back for the monitor and its status.
         EXPECT_EQ(std::tuple(m.p.rt.ProcDelayWork, m.p.rt.ComDelayWork, m.p.rt.ShutTimeWork,
                              m.main.view.Title.text),

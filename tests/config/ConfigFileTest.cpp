@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "config/ConfigFile.h"
-#include "tests/support/Fakes.h"
 #include "tests/support/IniFile.h"
 #include "tests/support/TempDir.h"
 
@@ -23,37 +22,26 @@ using test::IniFile;
 using Edits = std::vector<std::pair<std::string, std::string>>;
 enum class Outcome { Ok, NotConfigured, Corrupt, Other };
 
-// A program that read "Data\Quenzel.ini" and checked its settings, as a start does.
+// "Data\Quenzel.ini" as a start reads and checks it. Without bytes nothing is written; a file of
+// another name makes the folder without the file; place puts something else where the file belongs.
 struct Load {
-    // Without bytes nothing is written; a file of another name makes the folder without the file;
-    // place puts something else where the file belongs.
-    explicit Load(std::optional<std::string_view> bytes, const char* title = "Quenzel",
-                  const char* name = "Data/Quenzel.ini",
-                  const std::function<void(const std::filesystem::path&)>& place = {}) {
+    explicit Load(std::optional<std::string_view> bytes, const char* name = "Data/Quenzel.ini",
+                  const std::function<void(const std::filesystem::path&)>& place = {})
+        : read(ReadConfigFile(FileSys(Placed(dir, bytes, name, place).path()))) {}
+    static const test::TempDir& Placed(const test::TempDir& dir, std::optional<std::string_view> bytes,
+                                       const char* name,
+                                       const std::function<void(const std::filesystem::path&)>& place) {
         if (bytes) dir.Write(name, *bytes);
         if (place) place(dir.path() / "Data" / "Quenzel.ini");
-        p.rt.AppTitle = title;
-        try {
-            ReadConfigFile(p);
-        } catch (const test::ProgramEnded&) {
-            ended = true;
-        }
+        return dir;
     }
-    // Corrupt only with the corrupted-configuration box and nothing else.
+    // Corrupt only with the corrupted-configuration fault.
     Outcome Result() const {
-        const auto& boxes = world.host.messages;
-        if (boxes.size() != (ended ? 1u : 0u)) return Outcome::Other;
-        if (!ended) return p.rt.NotConfigured ? Outcome::NotConfigured : Outcome::Ok;
-        bool corruptBox = boxes[0].icon == MsgIcon::Critical &&
-                          boxes[0].title == p.rt.AppTitle + " Configuration File Error" &&
-                          boxes[0].text == "The configuration file is corrupted.\r\nReinstall the program to "
-                                           "restore the file.\r\nThe program will now terminate.";
-        return corruptBox ? Outcome::Corrupt : Outcome::Other;
+        if (read) return read.value().complete ? Outcome::Ok : Outcome::NotConfigured;
+        return read.fault() == CorruptConfig() ? Outcome::Corrupt : Outcome::Other;
     }
     test::TempDir dir;
-    test::FakeWorld world{dir.path()};
-    Program& p = world.program;
-    bool ended = false;
+    qz::Result<ConfigRead> read;
 };
 
 // The text with each edit's first "from" replaced; a missing one throws.
@@ -103,7 +91,7 @@ TEST(CheckSettings, AcceptsEveryRangeUpToItsBoundsAndNoFurther) {
 }
 
 TEST(ReadConfigFile, ReadsValuesAsTheFileHoldsThem) {
-    auto read = [](const IniFile& file) { return Load(file.Text()).p.set; };
+    auto read = [](const IniFile& file) { return Load(file.Text()).read.value().settings; };
     const IniFile at = IniFile().Set("StartTime", 2);
     EXPECT_EQ(read(IniFile().Set("ProcDelay", "60.5")).processDelay, 60);
     EXPECT_EQ(read(IniFile().Set("ProcDelay", "61.5")).processDelay, 62);
@@ -177,7 +165,7 @@ TEST(ReadConfigFile, CopiesTheSignificantLinesWithoutTheStationsMode) {
                                         {"\r\n[Run]\r\nDel_On=1", "\r\n  [Run] \r\n  Del_On=1  "}}));
     ASSERT_EQ(load.Result(), Outcome::Ok);
     EXPECT_EQ(
-        load.p.rt.ConfigText,
+        load.read.value().text,
         "\nConfiguration\n-------------\n# indented comment\n\n[Comms]\nComDelay=5\nDName=1\nIPAdd=\n"
         "Port1=10001\nPort2=10000\n\nHello there\n\n[Run]\nDel_On=1\nDelTime=60\nLogLevel=2\n"
         "LogName=Quenzel.log\nLogPath=Log\\\nProc1=worker.exe\nProc2=\nProc3=\nProcDelay=5\nRunOnTop=1\n"
@@ -196,11 +184,12 @@ TEST(ReadConfigFile, BadFilesEndInTheCorruptedBoxAndNothingElse) {
          {std::string(), std::string("# Quenzel Version 1.6\r\n"), randomBytes, tenMegabytes,
           std::string(8'000'000, 'A'), Edited(IniFile().Text(), {{"=5", "=" + std::string(1'000'000, '9')}}),
           std::string(1000, '\0'), IniFile().Text() + '\0', wide, std::string(5000, '\xE9')}) {
-        Load load(bytes);
-        EXPECT_EQ(load.Result(), Outcome::Corrupt) << bytes.substr(0, 40);
-        EXPECT_EQ(load.p.set, Settings{}) << bytes.substr(0, 40);
+        EXPECT_EQ(Load(bytes).Result(), Outcome::Corrupt) << bytes.substr(0, 40);
     }
-    EXPECT_EQ(Load("", "Quenzel Slave").Result(), Outcome::Corrupt);
+    EXPECT_EQ(CorruptConfig(),
+              (Fault{MsgIcon::Critical, "Configuration File Error",
+                     "The configuration file is corrupted.\r\nReinstall the program to restore "
+                     "the file.\r\nThe program will now terminate."}));
     // Up to 64 KiB is read; one byte more is not this program's file, whatever it holds.
     const std::string text = IniFile().Text(),
                       padded = text + std::string(65536 - text.size() - 2, '#') + "\r\n";
@@ -208,10 +197,9 @@ TEST(ReadConfigFile, BadFilesEndInTheCorruptedBoxAndNothingElse) {
     EXPECT_EQ(Load(padded + "#").Result(), Outcome::Corrupt);
 #ifndef _WIN32
     alarm(30); // a FIFO waited for would hang the run; the alarm ends it as a failure instead
-    EXPECT_EQ(
-        Load("", "Quenzel", "Data/other.ini", [](const auto& file) { mkfifo(file.c_str(), 0600); }).Result(),
-        Outcome::Corrupt);
-    EXPECT_EQ(Load("", "Quenzel", "Data/other.ini",
+    EXPECT_EQ(Load("", "Data/other.ini", [](const auto& file) { mkfifo(file.c_str(), 0600); }).Result(),
+              Outcome::Corrupt);
+    EXPECT_EQ(Load("", "Data/other.ini",
                    [](const auto& file) { std::filesystem::create_symlink("/dev/zero", file); })
                   .Result(),
               Outcome::Corrupt);
@@ -220,10 +208,8 @@ TEST(ReadConfigFile, BadFilesEndInTheCorruptedBoxAndNothingElse) {
 }
 
 TEST(ReadConfigFile, AMissingFolderOrFileEndsTheProgramBeforeReading) {
-    EXPECT_EQ(Load(std::nullopt).world.host.messages.at(0).title, "Quenzel Data Directory Error");
-    EXPECT_TRUE(Load("", "Quenzel", "Data/other.ini")
-                    .world.host.messages.at(0)
-                    .text.starts_with("The configuration file is either missing"));
+    EXPECT_EQ(Load(std::nullopt).read.fault().title, "Data Directory Error");
+    EXPECT_EQ(Load("", "Data/other.ini").read.fault().title, "Configuration File Error");
 }
 
 } // namespace

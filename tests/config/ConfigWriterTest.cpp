@@ -5,7 +5,7 @@
 
 #include "config/ConfigFile.h"
 #include "config/ConfigWriter.h"
-#include "tests/support/Fakes.h"
+#include <filesystem>
 #include "tests/support/TempDir.h"
 
 namespace qz {
@@ -77,8 +77,7 @@ TEST(ConfigFileText, KeepsEachFieldOnItsLine) {
 struct Saving {
     Saving() { dir.Write("Data/Quenzel.ini", "old"); }
     test::TempDir dir;
-    test::FakeWorld world{dir.path()};
-    Program& p = world.program;
+    FileSys files{dir.path()};
 };
 
 TEST(WriteConfigFile, WhatIsWrittenReadsBackForEveryTypeFlagAndMode) {
@@ -94,22 +93,28 @@ TEST(WriteConfigFile, WhatIsWrittenReadsBackForEveryTypeFlagAndMode) {
                     *boxes[bit] = (flags >> bit) & 1;
                 if (!in.StartTime) in.StartDelay = "30";
                 if (in.DName) in.IPAdd = "main.example";
-                ASSERT_TRUE(WriteConfigFile(s.p, ConfigFileText(in, role, kNow)));
-                ReadConfigFile(s.p);
+                ASSERT_TRUE(WriteConfigFile(s.files, ConfigFileText(in, role, kNow)));
                 const Settings expected{role, 45, in.DName, in.IPAdd, 10001, 10000, in.Del_On, 900,
                                         LogLevel::Full, "Quenzel.log", "Log\\", {"encoder.exe", "backup", ""},
                                         62, in.RunOnTop, in.StartMin,
                                         in.StartTime ? ActivationMode::AtTimeOfDay : ActivationMode::AfterDelay,
                                         in.StartTime ? 730 : 30, in.Stop_On, 2215, in.Force, 30,
                                         static_cast<ShutdownType>(type - 1), in.UserExit};
-                ASSERT_EQ(s.p.set, expected) << "role " << (role == Role::Slave) << " type " << type << " flags " << flags;
+                ASSERT_EQ(ReadConfigFile(s.files)->settings, expected) << "role " << (role == Role::Slave) << " type " << type << " flags " << flags;
             }
         }
     }
-    EXPECT_TRUE(s.world.host.messages.empty());
     const std::string text = ConfigFileText(SampleInput(), Role::Slave, kNow);
-    ASSERT_TRUE(WriteConfigFile(s.p, text));
+    ASSERT_TRUE(WriteConfigFile(s.files, text));
     EXPECT_EQ(s.dir.Read("Data/Quenzel.ini"), FileSys::ToPlatformLineEnds(text));
+    // A folder in the file's place is no configuration file: the program cannot go on.
+    std::filesystem::remove(s.dir.path() / "Data" / "Quenzel.ini");
+    std::filesystem::create_directories(s.dir.path() / "Data" / "Quenzel.ini" / "inside");
+    const Result<void> refused = WriteConfigFile(s.files, text);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.fault(), (Fault{MsgIcon::Critical, "Configuration File Error",
+                                      "The configuration file is either missing or\r\ncorrupted. To restore the "
+                                      "configuration file\r\nreinstall the program.\r\nThe program will now terminate."}));
 }
 
 } // namespace

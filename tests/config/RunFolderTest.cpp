@@ -40,11 +40,10 @@ TEST(RunFolder, TemplateIsWhatSaveWritesAfterRestoreOnAnEmptyScreen) {
 TEST(RunFolder, FreshFolderLoadsQuietlyAndWaitsToBeConfigured) {
     TempDir dir;
     dir.Write("Data/Quenzel.ini", Template());
-    FakeWorld world(dir.path());
-    ReadConfigFile(world.program);
-    EXPECT_TRUE(world.host.messages.empty());
-    EXPECT_TRUE(world.program.rt.NotConfigured);
-    EXPECT_EQ(world.program.set.shutdownDelay, 60);
+    const Result<ConfigRead> read = ReadConfigFile(FileSys(dir.path()));
+    ASSERT_TRUE(read);
+    EXPECT_FALSE(read.value().complete);
+    EXPECT_EQ(read.value().settings.shutdownDelay, 60);
 }
 
 } // namespace

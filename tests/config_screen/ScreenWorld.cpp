@@ -63,7 +63,7 @@ IniFile MainFile() {
 ScreenWorld::ScreenWorld(const IniFile& file) {
     dir.Write("Data/Quenzel.ini", file.Text());
     std::filesystem::create_directory(dir.path() / "Log");
-    ReadConfigFile(p);
+    p.set = ReadConfigFile(p.svc.files)->settings;
     if (p.set.role == Role::Slave) p.rt.AppTitle = "Quenzel Slave";
 }
 
@@ -73,9 +73,7 @@ ConfigScreen& ScreenWorld::Open() {
 }
 
 Settings ScreenWorld::ReadBack() const {
-    FakeWorld reader(dir.path());
-    ReadConfigFile(reader.program);
-    return reader.program.set;
+    return ReadConfigFile(FileSys(dir.path()))->settings;
 }
 
 std::string MarkedHints(const ConfigView& v) {

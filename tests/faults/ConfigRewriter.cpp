@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     const std::string texts[2] = {qz::test::SmallSaveText(), qz::test::LargeSaveText()};
     try {
         for (unsigned save = 1;; ++save)
-            if (!qz::WriteConfigFile(world.program, texts[save % 2]) || write(STDOUT_FILENO, "s", 1) != 1)
+            if (!qz::WriteConfigFile(world.files, texts[save % 2]) || write(STDOUT_FILENO, "s", 1) != 1)
                 return 1;
     } catch (const qz::test::ProgramEnded& end) {
         return end.status;

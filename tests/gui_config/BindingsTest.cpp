@@ -85,8 +85,7 @@ TEST(ConfigDialog, TypedTextIsSavedBesideSingleByteTextAndTakesEffectAtExit) {
     expected.processNames[0] = "blender";
     DialogWorld reader; // the settings as the program reads the saved file
     reader.dir.Write("Data/Quenzel.ini", w.dir.Read("Data/Quenzel.ini"));
-    ReadConfigFile(reader.p);
-    EXPECT_EQ(reader.p.set, expected);
+    EXPECT_EQ(ReadConfigFile(reader.p.svc.files)->settings, expected);
     EXPECT_EQ(expected.processNames[2], "caf\xE9");
     w.Click("ExitConfig");
     EXPECT_EQ(Outcome(w), "Changes Saved - Click Exit To Activate The Changes|ResetMonitor|ShowStatus|"

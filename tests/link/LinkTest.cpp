@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 
+#include "app/LoadSettings.h"
 #include "link/Link.h"
 #include "link/LinkProof.h"
 #include "platform/Backend.h"
@@ -28,6 +29,9 @@ struct Station : LinkEvents {
     void RemoteReset() override { calls.push_back("RemoteReset"); }
     void RemoteTest() override { calls.push_back("RemoteTest"); }
     void ShowLinkError(const std::string& text) override { calls.push_back(text); }
+    void LogEvent(std::string_view word, std::string_view detail) override {
+        log.push_back(std::string(word) + "/" + std::string(detail));
+    }
     void Load(int cmain, const char* address, int port1, int port2) {
         IniFile ini;
         ini.Set("CMain", cmain).Set("IPAdd", address);
@@ -41,16 +45,10 @@ struct Station : LinkEvents {
         counterNow = clock;
         return *this;
     }
-    void LogTo(int level = 3) {
-        p.set.logLevel = static_cast<LogLevel>(level - 1);
-        p.set.logFolder = "Log/";
-        p.set.logName = "Quenzel.log";
-        dir.Write("Log/Quenzel.log", "");
-    }
     TempDir dir;
     FakeWorld w{dir.path()};
     Program p;
-    Texts calls;
+    Texts calls, log; // log: "Event/Detail"
     uint64_t counterNow = 0;
 };
 
@@ -88,16 +86,6 @@ TEST(Receive, BothMarkWhatTheyHearOnlyTheSlaveAnswersAndObeys) {
     }
 }
 
-// The log's entries as "Event/Detail".
-Texts LogEntries(const TempDir& dir) {
-    const auto trimmed = [](std::string text) { return text.erase(text.find_last_not_of(' ') + 1); };
-    Texts entries;
-    for (const std::string& line : SplitLines(dir.Read("Log/Quenzel.log")))
-        if (line.size() > 42)
-            entries.push_back(trimmed(line.substr(21, 9)) + "/" + trimmed(line.substr(32, 10)));
-    return entries;
-}
-
 TEST(Receive, ASlaveActsOnOneResetAndOneTestASecondTheLastOneLaterAndLogsTheCountOfTheRestOnceAMinute) {
     struct Step {
         LocalTime at;
@@ -124,22 +112,18 @@ TEST(Receive, ASlaveActsOnOneResetAndOneTestASecondTheLastOneLaterAndLogsTheCoun
         {{2026, 12, 6, 11, 31, 0}, {}, {}, {"TestDrop/1"}}, // the exit
     };
     Station s(2);
-    s.LogTo();
-    size_t logged = 0;
     for (const Step& step : steps) {
         SCOPED_TRACE("step " + std::to_string(&step - steps));
         s.w.clock.now = step.at;
         s.calls.clear();
+        s.log.clear();
         if (&step == std::end(steps) - 1)
-            LogLinkDrops(s.p, true);
+            LogLinkDrops(s.p, s, true);
         else if (step.datagrams.empty())
             LinkTick(s.p, s);
         s.w.socket.incoming.assign(step.datagrams.begin(), step.datagrams.end());
         if (!step.datagrams.empty()) OnDatagram(s.p, s);
-        const Texts log = LogEntries(s.dir);
-        EXPECT_EQ(s.calls, step.calls);
-        EXPECT_EQ(Texts(log.begin() + static_cast<long>(std::min(logged, log.size())), log.end()), step.log);
-        logged = log.size();
+        EXPECT_EQ(std::tuple(s.calls, s.log), std::tuple(step.calls, step.log));
     }
 }
 
@@ -182,7 +166,7 @@ TEST(KeyedReceive, OnlyTheProvenMessagesOfThePeerWithARisingCounterAreHeardTheRe
     };
     Station slave(2), main(1);
     for (Station* s : {&slave, &main}) {
-        s->Keyed(kKey, 5000).LogTo();
+        s->Keyed(kKey, 5000);
         s->p.rt.PeerPort = 10001;
     }
     for (const Row& row : rows) {
@@ -204,10 +188,10 @@ TEST(KeyedReceive, OnlyTheProvenMessagesOfThePeerWithARisingCounterAreHeardTheRe
     }
     for (Station* s : {&slave, &main}) {
         s->w.clock.now.minute += 1;
-        LogLinkDrops(s->p);
+        LogLinkDrops(s->p, *s);
     }
-    EXPECT_EQ(LogEntries(slave.dir), Texts{"AuthDrop/10"});
-    EXPECT_EQ(LogEntries(main.dir), Texts{"AuthDrop/3"});
+    EXPECT_EQ(slave.log, Texts{"AuthDrop/10"});
+    EXPECT_EQ(main.log, Texts{"AuthDrop/3"});
 }
 
 TEST(KeyedSend, CountersKeepRisingWithinARunAndAcrossARestartOfEitherStation) {
@@ -335,6 +319,7 @@ TEST(Send, GoesToTheResolvedPeerAndOnlyASuccessReplacesTheMessage) {
     }
 }
 
+// The program loads the settings and opens the link: what the link sends from needs it.
 TEST(LoadSettings, GivesStartValuesBindsOnlyForAnotherOwnPortAndRetriesAPortThatFailed) {
     struct Step {
         int cmain, port1, port2;

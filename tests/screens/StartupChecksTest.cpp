@@ -9,34 +9,22 @@
 #include <sys/resource.h>
 #endif
 
-#include "screens/StartupChecks.h"
-#include "tests/support/Fakes.h"
+#include "core/PathChecks.h"
 #include "tests/support/TempDir.h"
 
 namespace qz::test {
 namespace {
 
-using Check = std::function<void(Program&)>;
+using Check = std::function<Result<void>(const FileSys&)>;
 
-const Check kDataDir = [](Program& p) { CheckDataDir(p, "data"); };
-const Check kConfigFile = [](Program& p) { CheckConfigFile(p, "configuration", "Data\\", "Quenzel.ini"); };
-const Check kLogDir = [](Program& p) { CheckLogDir(p, "Log\\"); };
-const Check kLogFile = [](Program& p) { CheckLogFile(p, "log", "Log\\", "Quenzel.log"); };
+const Check kDataDir = [](const FileSys& f) { return CheckDataDir(f); };
+const Check kConfigFile = [](const FileSys& f) { return CheckConfigFile(f, "Data\\Quenzel.ini"); };
+const Check kLogDir = [](const FileSys& f) { return CheckLogDir(f, "Log\\"); };
+const Check kLogFile = [](const FileSys& f) { return CheckLogFile(f, "Log\\Quenzel.log"); };
 
-// Runs the check in the folder; the box it showed before it ended the program, or none.
-std::optional<ShownMessage> BoxOf(const Check& check, const TempDir& dir, const char* appTitle = "Quenzel") {
-    FakeWorld w(dir.path());
-    w.program.rt.AppTitle = appTitle;
-    w.program.rt.TimerEnabled = true;
-    try {
-        check(w.program);
-    } catch (const ProgramEnded& end) {
-        EXPECT_EQ(
-            std::tuple(end.status, w.program.rt.TimerEnabled, w.host.trayRemovals, w.host.messages.size()),
-            std::tuple(1, false, 1, size_t{1}));
-        return w.host.messages.back();
-    }
-    return std::nullopt;
+std::optional<Fault> FaultOf(const Check& check, const TempDir& dir) {
+    const Result<void> result = check(FileSys(dir.path()));
+    return result ? std::nullopt : std::optional(result.fault());
 }
 
 #ifndef _WIN32
@@ -47,9 +35,9 @@ std::string Unchecked(const std::string& subject, const std::filesystem::path& p
 }
 #endif
 
-// Missing, each shows its own box; where it cannot be checked (a link to itself), the same box gives
-// the path and the system's reason instead.
-TEST(StartupChecks, AMissingFolderOrFileOrOneThatCannotBeCheckedShowsItsBoxAndEndsTheProgram) {
+// Missing, each gives its own fault; where it cannot be checked (a link to itself), the same title
+// with the path and the system's reason instead.
+TEST(StartupChecks, AMissingFolderOrFileOrOneThatCannotBeCheckedIsAFatalFault) {
     TempDir empty, loops;
 #ifndef _WIN32
     for (const char* loop : {"Data", "Log"})
@@ -58,41 +46,33 @@ TEST(StartupChecks, AMissingFolderOrFileOrOneThatCannotBeCheckedShowsItsBoxAndEn
     const struct {
         Check check;
         MsgIcon icon;
-        const char *subject, *missing, *what;
+        const char *title, *missing, *what;
         std::filesystem::path path;
     } rows[] = {
-        {kDataDir, MsgIcon::Critical, " Data Directory Error",
+        {kDataDir, MsgIcon::Critical, "Data Directory Error",
          "The data directory does not exist.\r\nTo restore the data directory\r\n"
          "reinstall the program.\r\nThe program will now terminate.",
          "data directory", "Data"},
-        {kConfigFile, MsgIcon::Critical, " Configuration File Error",
+        {kConfigFile, MsgIcon::Critical, "Configuration File Error",
          "The configuration file is either missing or\r\ncorrupted. To restore the "
          "configuration file\r\nreinstall the program.\r\nThe program will now terminate.",
          "configuration file", "Data/Quenzel.ini"},
-        {kLogDir, MsgIcon::Critical, " Log Directory Error",
+        {kLogDir, MsgIcon::Critical, "Log Directory Error",
          "The log directory does not exist. This\r\ndirectory must be created manually if\r\n"
          "it is not the default one. To restore\r\nthe default log directory reinstall\r\n"
          "the program.\r\nThe program will now terminate.",
          "log directory", "Log"},
-        {kLogFile, MsgIcon::Exclamation, " Log File Error",
+        {kLogFile, MsgIcon::Exclamation, "Log File Error",
          "The log file is either missing or\r\ncorrupted. Delete the log file if\r\n"
          "it exists and restart the program.\r\nThe program will now terminate.",
          "log file", "Log/Quenzel.log"},
     };
     for (const auto& r : rows) {
-        for (const std::string appTitle : {"Quenzel", "Quenzel Slave"}) {
-            const auto box = BoxOf(r.check, empty, appTitle.c_str());
-            ASSERT_TRUE(box) << r.subject;
-            EXPECT_EQ(std::tuple(box->icon, box->buttons, box->title, box->text),
-                      std::tuple(r.icon, MsgButtons::Ok, appTitle + r.subject, std::string(r.missing)));
-        }
+        EXPECT_EQ(FaultOf(r.check, empty), (Fault{r.icon, r.title, r.missing}));
 #ifndef _WIN32
-        const auto box = BoxOf(r.check, loops, "Quenzel Slave");
-        ASSERT_TRUE(box) << r.subject;
-        EXPECT_EQ(std::tuple(box->icon, box->buttons, box->title, box->text),
-                  std::tuple(r.icon, MsgButtons::Ok, "Quenzel Slave" + std::string(r.subject),
-                             Unchecked(r.what, (loops.path() / r.path).make_preferred(),
-                                       "Too many levels of symbolic links")));
+        EXPECT_EQ(FaultOf(r.check, loops), (Fault{r.icon, r.title,
+                                                  Unchecked(r.what, (loops.path() / r.path).make_preferred(),
+                                                            "Too many levels of symbolic links")}));
 #endif
     }
 }
@@ -110,9 +90,9 @@ TEST(StartupChecksDeathTest, OutOfDescriptorsIsNoMissingFolder) {
     const auto checkWithoutDescriptors = [&] {
         const rlimit none{0, 0};
         setrlimit(RLIMIT_NOFILE, &none);
-        const auto box = BoxOf(kDataDir, dir);
-        std::fputs(box ? box->text.c_str() : "no box", stderr);
-        std::_Exit(box && box->text == expected ? 0 : 1);
+        const auto fault = FaultOf(kDataDir, dir);
+        std::fputs(fault ? fault->text.c_str() : "no fault", stderr);
+        std::_Exit(fault && fault->text == expected ? 0 : 1);
     };
     EXPECT_EXIT(checkWithoutDescriptors(), testing::ExitedWithCode(0), "");
 }
@@ -126,17 +106,13 @@ TEST(StartupChecks, APresentFolderOrFileOfAnyCasePassesAFolderIsNoFileAndAFileNo
     dir.Write("log/Folder.log/inside", "");
     dir.Write("Data.txt", "");
     for (const Check& check : {kDataDir, kConfigFile, kLogDir, kLogFile})
-        EXPECT_FALSE(BoxOf(check, dir));
-    for (const auto& [check, title] :
-         {std::pair<Check, const char*>{
-              [](Program& p) { CheckConfigFile(p, "configuration", "Data\\", "Folder.ini"); },
-              "Quenzel Configuration File Error"},
-          {[](Program& p) { CheckLogFile(p, "log", "Log\\", "Folder.log"); }, "Quenzel Log File Error"},
-          {[](Program& p) { CheckDataDir(p, "Data.txt"); }, "Quenzel Data.txt Directory Error"},
-          {[](Program& p) { CheckLogDir(p, ""); }, "Quenzel Log Directory Error"}}) {
-        const auto box = BoxOf(check, dir);
-        EXPECT_EQ(box ? box->title : "none", title);
-    }
+        EXPECT_FALSE(FaultOf(check, dir));
+    const FileSys files(dir.path());
+    EXPECT_TRUE(CheckLogExists(files, "Log\\", "Quenzel.log"));
+    EXPECT_FALSE(CheckConfigFile(files, "Data\\Folder.ini"));
+    EXPECT_FALSE(CheckLogExists(files, "Log\\", "Folder.log"));
+    EXPECT_FALSE(CheckLogDir(files, "Data.txt"));
+    EXPECT_FALSE(CheckLogDir(files, ""));
 }
 
 } // namespace
