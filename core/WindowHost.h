@@ -16,7 +16,7 @@ class PageOpener {
 class WindowHost : public PageOpener {
   public:
     // Show the About or the configuration screen, not modal. The screen sets DialogOpen (and its
-    // close count) when it loads; when it unloads it runs QuenzelMain::EnableMainControls and
+    // close count) when it loads; when it unloads it runs MainWindowModel::EnableMainControls and
     // clears DialogOpen.
     virtual void ShowAbout() = 0;
     virtual void ShowConfig() = 0;

@@ -71,12 +71,12 @@ void WriteLog(Program& p, std::string_view event, std::string_view detail) {
         // Only made once at start-up, while LogLine is still empty: it separates the runs in the file.
         p.rt.LogLine += "\n";
     } else {
-        const std::string marker = p.rt.TestMode ? "*" : " ";
+        const std::string marker = p.monitor.testMode ? "*" : " ";
         std::string line =
             TimeStamp(p.svc.clock.Now()) + ", " + Column(marker + std::string(event), kColumnWidth) + ", " +
-            Column(std::string(detail), kColumnWidth) + ", Count:" + CountText(p.rt.CountSeconds);
+            Column(std::string(detail), kColumnWidth) + ", Count:" + CountText(p.monitor.countSeconds);
         if (p.set.logLevel == LogLevel::Full) {
-            line += ", " + p.rt.ProcMarks;
+            line += ", " + p.monitor.processMarks;
             if (p.set.peerAddress.size() > 3) line += p.rt.LinkMark;
         }
         p.rt.LogLine = std::move(line);

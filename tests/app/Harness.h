@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/QuenzelMain.h"
+#include "app/App.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/IniFile.h"
 #include "tests/support/TempDir.h"
@@ -23,7 +23,7 @@ class HookHost : public FakeHost {
 // do towards the main window: DialogOpen while open, EnableMainControls when they unload.
 class FakeWindow : public WindowHost {
   public:
-    FakeWindow(Program& program, QuenzelMain& window) : p(program), main(window) {}
+    FakeWindow(Program& program, MainWindowModel& window) : p(program), main(window) {}
     void ShowAbout() override { Open(aboutOpen, p.rt.AboutCloseCount, 60); }
     void ShowConfig() override { Open(configOpen, p.rt.ConfigCloseCount, 600); }
     void UnloadAbout() override { Close(aboutOpen); }
@@ -47,7 +47,7 @@ class FakeWindow : public WindowHost {
     }
 
     Program& p;
-    QuenzelMain& main;
+    MainWindowModel& main;
 };
 
 // A log entry as "Event/Detail", the event word with its test-mode marker "*".
@@ -74,7 +74,7 @@ class Monitor {
     std::unique_ptr<PowerApi> realPower;
     Program p;
     Program& program = p;
-    QuenzelMain main;
+    App app;
     FakeWindow window;
 };
 

@@ -7,9 +7,9 @@ namespace {
 
 // Idle seconds until the countdown has begun.
 void IntoCountdown(Monitor& m) {
-    for (int second = 0; second < 30 && m.p.rt.MonState != 2; ++second)
+    for (int second = 0; second < 30 && m.p.monitor.phase != MonitorPhase::Shutdown; ++second)
         m.Seconds(1);
-    ASSERT_EQ(m.p.rt.MonState, 2);
+    ASSERT_EQ(m.p.monitor.phase, MonitorPhase::Shutdown);
 }
 
 void StartIntoCountdown(Monitor& m, const IniFile& ini) {
@@ -42,27 +42,27 @@ TEST(CountdownNotice, SaysWhatHappensWhenAndHowToStopItOncePerCountdown) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.notice);
         Monitor m;
-        m.main.view.trayAvailable = r.tray;
+        m.app.window.view.trayAvailable = r.tray;
         m.world.clock.now = r.now;
         StartIntoCountdown(m, IniFile().Set("ShutType", r.type).Set("ShutTime", r.shutTime));
-        EXPECT_EQ(m.main.view.notice, r.notice);
-        EXPECT_EQ(m.main.view.noticeSerial, 1u);
+        EXPECT_EQ(m.app.window.view.notice, r.notice);
+        EXPECT_EQ(m.app.window.view.noticeSerial, 1u);
         m.Seconds(1);
-        EXPECT_EQ(m.main.view.noticeSerial, 1u); // the following seconds say nothing new
+        EXPECT_EQ(m.app.window.view.noticeSerial, 1u); // the following seconds say nothing new
     }
 }
 
 TEST(CountdownNotice, ATestRunSaysNothingAndTheNextCountdownSaysItAgain) {
     Monitor m;
     StartIntoCountdown(m, IniFile());
-    m.main.OnReset(); // Cancel
-    m.main.OnTest();
+    m.app.window.OnReset(); // Cancel
+    m.app.window.OnTest();
     for (int second = 0; second < 30 && m.host.messages.empty(); ++second)
         m.Seconds(1);
     ASSERT_EQ(m.host.messages.size(), 1u); // the test run has ended in its message
-    EXPECT_EQ(m.main.view.noticeSerial, 1u);
+    EXPECT_EQ(m.app.window.view.noticeSerial, 1u);
     IntoCountdown(m);
-    EXPECT_EQ(m.main.view.noticeSerial, 2u);
+    EXPECT_EQ(m.app.window.view.noticeSerial, 2u);
 }
 
 } // namespace

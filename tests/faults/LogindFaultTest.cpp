@@ -67,7 +67,7 @@ TEST(LogindBusGoesAway, DuringTheCountdownTheFailureIsShownAndMonitoringStartsOv
         m.Start(IniFile().Set("StartDelay", 2).Set("ProcDelay", 5).Set("ShutTime", 4).Set("ShutType", 1));
         ASSERT_EQ(m.Seconds(9), -1);
         const size_t before = m.EventsSince().size();
-        EXPECT_EQ(m.main.view.Counter.text, "The Computer Will Power Off In 2s");
+        EXPECT_EQ(m.app.window.view.counter.text, "The Computer Will Power Off In 2s");
         ASSERT_TRUE(logind.EndDaemon(row.signal) && logind.InForce());
 
         EXPECT_EQ(m.Seconds(2), -1);
@@ -81,8 +81,8 @@ TEST(LogindBusGoesAway, DuringTheCountdownTheFailureIsShownAndMonitoringStartsOv
                       row.systemText + "]\r\nMonitoring starts again.");
         EXPECT_EQ(m.EventsSince(before),
                   (std::vector<std::string>{"Start/Power Off", "PowerFail/Power Off", "Start/Initialise"}));
-        EXPECT_EQ(m.program.rt.MonState, 0);
-        EXPECT_EQ(m.main.view.Counter.text, "Program Activation In 2s");
+        EXPECT_EQ(m.program.monitor.phase, MonitorPhase::Initialise);
+        EXPECT_EQ(m.app.window.view.counter.text, "Program Activation In 2s");
     }
 }
 

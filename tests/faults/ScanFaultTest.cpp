@@ -29,17 +29,17 @@ TEST(UnreadableProcessTable, CountsAsActivityIsLoggedOnceAndNeverPowersOff) {
         };
         writeProcesses();
         Monitor m(MakeProcProcessTable((table.path() / "proc").string()), nullptr);
-        const MainView& view = m.main.view;
+        const MainView& view = m.app.window.view;
         // worker.exe does not run: idle after five seconds, then a three-second countdown.
         m.Start(IniFile().Set("StartDelay", 1).Set("ProcDelay", 5).Set("ShutTime", 3));
         m.Seconds(4);
-        ASSERT_EQ(view.Counter.text, "No activity for 3s");
+        ASSERT_EQ(view.counter.text, "No activity for 3s");
 
         r.spoil(table.path() / "proc");
         const size_t before = m.EventsSince().size();
         m.Seconds(20);
-        EXPECT_EQ(m.program.rt.MonState, 1);
-        EXPECT_EQ(view.Counter.text, "Activity");
+        EXPECT_EQ(m.program.monitor.phase, MonitorPhase::Run);
+        EXPECT_EQ(view.counter.text, "Activity");
         EXPECT_EQ(m.EventsSince(before), Events{"ScanFail/Processes"});
         EXPECT_TRUE(m.world.power.privilegeCalls == 0 && m.world.power.exitCalls.empty() &&
                     m.world.power.suspends.empty() && m.host.messages.empty());
@@ -47,9 +47,9 @@ TEST(UnreadableProcessTable, CountsAsActivityIsLoggedOnceAndNeverPowersOff) {
         // Readable again: the idle count starts afresh.
         writeProcesses();
         m.Seconds(1);
-        EXPECT_EQ(view.Counter.text, "No activity for 1s");
+        EXPECT_EQ(view.counter.text, "No activity for 1s");
         m.Seconds(4);
-        EXPECT_EQ(view.Counter.text, "The Computer Will Shutdown In 3s");
+        EXPECT_EQ(view.counter.text, "The Computer Will Shutdown In 3s");
         EXPECT_EQ(m.EventsSince(before), (Events{"ScanFail/Processes", "Enter/Shutdown"}));
     }
 }

@@ -75,9 +75,9 @@ TEST(WriteLog, AppendsTheEntryToTheCharacter) {
         t.SetLog("Quenzel\n");
         t.p.set.logLevel = row.fullWithAddress ? LogLevel::Full : LogLevel::Normal;
         t.p.set.peerAddress = row.fullWithAddress ? row.fullWithAddress : "";
-        t.p.rt.TestMode = row.testMode;
-        t.p.rt.CountSeconds = row.count;
-        t.p.rt.ProcMarks = "P1 .. .. ";
+        t.p.monitor.testMode = row.testMode;
+        t.p.monitor.countSeconds = row.count;
+        t.p.monitor.processMarks = "P1 .. .. ";
         t.p.rt.LinkMark = "C";
         WriteLog(t.p, row.event, row.detail);
         EXPECT_EQ(t.p.rt.LogLine, line);
