@@ -94,6 +94,40 @@ TEST(Countdown, StartOptionsShortenTheDelaysAndOnlySimulateTheAction) {
     }
 }
 
+TEST(Countdown, ItsNoticeSaysWhatHappensWhenAndHowToStopItOncePerCountdown) {
+    struct Row {
+        int type, shutTime;
+        LocalTime now;
+        bool tray;
+        std::string notice;
+    };
+    // clang-format off
+    const Row rows[] = {
+        {1, 60, {2026, 12, 5, 22, 30, 0}, true,
+         "The computer will power off at 22:31:00 (in 60 s). Click Cancel or use the tray menu to stop it."},
+        {2, 10, {2026, 12, 5, 8, 5, 55}, true,
+         "The computer will reboot at 08:06:05 (in 10 s). Click Cancel or use the tray menu to stop it."},
+        {3, 600, {2026, 12, 5, 23, 59, 30}, true,
+         "The computer will shut down at 00:09:30 (in 600 s). Click Cancel or use the tray menu to stop it."},
+        {4, 3, {2026, 12, 5, 12, 0, 0}, false, "Quenzel will close at 12:00:03 (in 3 s). Click Cancel to stop it."},
+        {5, 45, {2026, 12, 5, 23, 59, 59}, false,
+         "The computer will hibernate at 00:00:44 (in 45 s). Click Cancel to stop it."},
+        {6, 2, {2026, 12, 5, 0, 0, 0}, true,
+         "The computer will stand by at 00:00:02 (in 2 s). Click Cancel or use the tray menu to stop it."},
+    };
+    // clang-format on
+    for (const Row& r : rows) {
+        Monitor m;
+        MainView& v = m.app.window.view;
+        v.trayAvailable = r.tray;
+        m.world.clock.now = r.now;
+        // "Monitor" needs a peer.
+        ToCountdown(m, IniFile().Set("ShutType", r.type).Set("ShutTime", r.shutTime).Set("IPAdd", "127.1.2.3"));
+        m.Seconds(1); // the following seconds say nothing new
+        EXPECT_EQ(std::tuple(v.notice, v.noticeSerial), std::tuple(r.notice, 1u));
+    }
+}
+
 // The configuration screen opened from the monitor's window, connected as the front ends do it.
 class WindowScreenHost final : public ConfigScreenHost {
   public:
@@ -160,7 +194,8 @@ TEST(Countdown, CancelAtAnySecondStartsOverAndPutsTheWindowBackAsTheUserLeftIt) 
                   std::tuple(std::string("Program Activation In 2s"), kBlue, kButtonFace, false));
         EXPECT_EQ(std::tuple(v.state == WindowState::Minimised, v.hidden),
                   std::tuple(minimisedAfterCancel, minimisedAfterCancel));
-        EXPECT_EQ(m.Seconds(5), -1);
+        EXPECT_EQ(m.Seconds(7), -1);
+        EXPECT_EQ(v.noticeSerial, 2u); // the next countdown says it again
     }
 }
 
@@ -179,6 +214,7 @@ TEST(TestRun, ActivatesShowsTheTestMessageAndStartsOver) {
     const ShownMessage& box = m.host.messages[0];
     EXPECT_EQ(std::tuple(box.icon, box.buttons, box.title, box.text),
               std::tuple(MsgIcon::None, MsgButtons::Ok, "Quenzel Test", "Test Shutdown"));
+    EXPECT_EQ(m.app.window.view.noticeSerial, 0u); // a test run says nothing
     EXPECT_EQ(m.EventsSince(2), (Events{"*Enter/Test", "*Start/Initialise", "*Enter/Run",
                                         "*Simulate/Shutdown", "Start/Initialise"}));
     EXPECT_EQ(std::tuple(m.p.monitor.phase, m.p.monitor.delays.idle, m.app.window.view.caption),
