@@ -149,8 +149,8 @@ void MainWindowModel::OnTrayDoubleClick() {
 }
 
 void MainWindowModel::OnTrayRightClick() {
-    if (!p.rt.WindowOverride) host.SetForeground();
-    host.ShowPopupMenu();
+    if (!p.rt.WindowOverride) ++view.foregroundRequests;
+    ++view.popupRequests;
 }
 
 void MainWindowModel::OnMenuRestore() {

@@ -65,6 +65,7 @@ struct MainView {
     bool closeAllowed = true;   // the window menu's Close command
     int centreRequests = 0;     // raised each time the window is to be centred on the screen
     int foregroundRequests = 0; // raised each time the user calls the window to the front
+    int popupRequests = 0;      // raised each time the popup menu is to open at the mouse position
 
     std::string trayKey; // "Start", "Activate", "Activity", "NoActivity", "Shutdown"; empty = no icon
     std::string trayTip = "Quenzel";

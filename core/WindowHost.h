@@ -23,11 +23,6 @@ class WindowHost : public PageOpener {
     // Unload the screen if it is open; nothing otherwise.
     virtual void UnloadAbout() = 0;
     virtual void UnloadConfig() = 0;
-    // Bring the main window to the foreground (a right click on the tray icon while hidden).
-    virtual void SetForeground() = 0;
-    // Activate the program's process and show the popup menu at the mouse position; the menu's
-    // items are the menu* entries of MainView and run the OnMenu* handlers.
-    virtual void ShowPopupMenu() = 0;
 };
 
 } // namespace qz

@@ -163,6 +163,10 @@ void MainWindow::Render() {
         tray_.Notify(p_.rt.AppTitle, v.notice);
     }
     RenderWindow();
+    if (v.popupRequests != poppedUp_) {
+        poppedUp_ = v.popupRequests;
+        menu_->popup(QCursor::pos());
+    }
     FollowTimer();
     FollowSocket();
     if (about_) {
@@ -274,11 +278,6 @@ void MainWindow::SetForeground() {
     if (!isVisible()) return;
     raise();
     activateWindow();
-}
-
-void MainWindow::ShowPopupMenu() {
-    RenderControls(); // the menu opens before the handler's end shows the rest
-    menu_->popup(QCursor::pos());
 }
 
 void MainWindow::OpenWebPage(const std::string& page) {

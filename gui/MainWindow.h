@@ -49,8 +49,6 @@ class MainWindow final : public QWidget, public WindowHost {
     void ShowConfig() override;
     void UnloadAbout() override;
     void UnloadConfig() override;
-    void SetForeground() override;
-    void ShowPopupMenu() override;
     void OpenWebPage(const std::string& page) override;
 
   protected:
@@ -67,6 +65,7 @@ class MainWindow final : public QWidget, public WindowHost {
     void FollowTimer();
     void FollowSocket();
     void Centre();
+    void SetForeground();
     void WindowStateChanged();
     void Ended();
 
@@ -84,6 +83,7 @@ class MainWindow final : public QWidget, public WindowHost {
     QPointer<QDialog> config_;
     int centred_ = 0;        // the view's centre requests already carried out
     int broughtForward_ = 0; // the view's foreground requests already carried out
+    int poppedUp_ = 0;       // the view's popup requests already carried out
     bool centreWhenFramed_ = false;
     unsigned noticed_ = 0; // the view's notices already said
     bool rendering_ = false;

@@ -29,8 +29,6 @@ class FakeWindow : public WindowHost {
     void UnloadAbout() override { Close(aboutOpen); }
     void UnloadConfig() override { Close(configOpen); }
     void OpenWebPage(const std::string&) override {}
-    void SetForeground() override {}
-    void ShowPopupMenu() override {}
 
     bool aboutOpen = false;
     bool configOpen = false;
