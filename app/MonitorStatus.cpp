@@ -11,12 +11,12 @@ namespace {
 
 // A time of day hh * 100 + mm as the program writes it: "0000" + the number, its last four
 // characters, the first two the hours and the last two the minutes.
-std::string FourDigits(int16_t time) {
+std::string FourDigits(int time) {
     const std::string text = "0000" + std::to_string(time);
     return text.substr(text.size() - 4);
 }
 
-int SecondsOfDay(int16_t time) {
+int SecondsOfDay(int time) {
     const std::string t = FourDigits(time);
     const auto hours = static_cast<int>(LeadingNumber(t.substr(0, 2)));
     const auto minutes = static_cast<int>(LeadingNumber(t.substr(2)));
@@ -24,7 +24,7 @@ int SecondsOfDay(int16_t time) {
 }
 
 // "22:30"
-std::string ClockText(int16_t time) {
+std::string ClockText(int time) {
     const std::string minutes = "0" + std::to_string(time);
     return FourDigits(time).substr(0, 2) + ":" + minutes.substr(minutes.size() - 2);
 }
