@@ -23,7 +23,7 @@ void WriteLog(Program& p, std::string_view event, std::string_view detail) {
         rt.LogLine += "\n";
     } else {
         rt.LogLine = LogEventLine(p.set, p.svc.clock.Now(), event, detail,
-                                  {rt.TestMode, rt.CountSeconds, rt.ProcMarks, rt.LinkMark});
+                                  {p.monitor.testMode, p.monitor.countSeconds, p.monitor.processMarks, rt.LinkMark});
     }
     EndOnFault(p, AppendLog(p.svc.files, p.set, rt.LogLine));
 }

@@ -10,7 +10,7 @@ enum class StartWindow { AlreadyRunning, Main };
 
 // The program's entry: decides, through the single-instance guard "Quenzel", whether this copy
 // may run. A copy may always run when p.rt.CommandLine holds "-AllowMulti". The front end then
-// creates AlreadyRunningScreen or QuenzelMain (and runs its Load).
+// creates AlreadyRunningScreen or the App (and runs its Load).
 StartWindow Main(Program& p);
 
 // Said after the "already running" box: which process holds the guard, and how to run beside it.

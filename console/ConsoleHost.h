@@ -39,8 +39,6 @@ class ConsoleHost final : public Host, public WindowHost {
     void ShowConfig() override {}
     void UnloadAbout() override {}
     void UnloadConfig() override {}
-    void SetForeground() override {}
-    void ShowPopupMenu() override {}
 
   private:
     void Refresh();

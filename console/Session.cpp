@@ -16,20 +16,20 @@
 namespace qz {
 namespace {
 
-class WindowReset final : public MonitorWindow {
+class MonitorReset final : public MonitorWindow {
   public:
-    explicit WindowReset(QuenzelMain& main) : window(main) {}
-    void ResetMonitor() override { window.ResetMonitor(); }
-    void ShowStatus() override { window.ShowStatus(); }
+    explicit MonitorReset(Monitor& monitor) : monitor_(monitor) {}
+    void ResetMonitor() override { monitor_.Reset(); }
+    void ShowStatus() override { monitor_.ShowStatus(); }
 
   private:
-    QuenzelMain& window;
+    Monitor& monitor_;
 };
 
 } // namespace
 
 Session::Session(Program& program, ConsoleHost& consoleHost, StatusPrinter& printer)
-    : p(program), host(consoleHost), status(printer), window(program, consoleHost) {
+    : p(program), host(consoleHost), status(printer), app(program, consoleHost) {
     host.SetRefresh([this] { Render(); });
 }
 
@@ -38,8 +38,8 @@ void Session::Start() {
         Refuse();
         return;
     }
-    window.Load();
-    window.OnActivated();
+    app.Load();
+    app.window.OnActivated();
     shown = true;
     Render();
     // The status sentence speaks of a Configure button that only the desktop has.
@@ -71,29 +71,29 @@ void Session::Refuse() {
 }
 
 void Session::Tick() {
-    window.OnTimer();
+    app.OnTimer();
     Render();
 }
 
 void Session::DataArrival() {
-    window.OnDatagram();
+    app.link.OnDatagram();
     Render();
 }
 
 void Session::Do(Command command) {
-    const MainView& view = window.view;
+    const MainView& view = app.window.view;
     switch (command) {
     case Command::Reset:
-        if (view.Reset.enabled) window.OnReset();
+        if (view.reset.enabled) app.window.OnReset();
         break;
     case Command::Test:
-        if (view.TestS.enabled) window.OnTest();
+        if (view.test.enabled) app.window.OnTest();
         break;
     case Command::Reload:
-        if (view.Config.enabled) Reload();
+        if (view.configure.enabled) Reload();
         break;
     case Command::Exit:
-        window.OnExit();
+        app.window.OnExit();
         break;
     }
     Render();
@@ -101,12 +101,12 @@ void Session::Do(Command command) {
 
 // As after a saved configuration: the file is read again and the monitor starts over.
 void Session::Reload() {
-    WindowReset reset(window);
+    MonitorReset reset(app.monitor);
     ResetProgram(p, reset);
 }
 
 void Session::Render() {
-    if (shown) status.Show(window.view);
+    if (shown) status.Show(app.window.view);
 }
 
 } // namespace qz

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/Program.h"
-#include "app/QuenzelMain.h"
+#include "app/App.h"
 #include "console/ConsoleHost.h"
 #include "console/StatusPrinter.h"
 
@@ -31,7 +31,7 @@ class Session {
 
     bool TimerEnabled() const { return p.rt.TimerEnabled; }
     std::intptr_t SocketHandle() const { return p.svc.socket.NativeHandle(); }
-    const MainView& View() const { return window.view; }
+    const MainView& View() const { return app.window.view; }
 
   private:
     void Refuse();
@@ -42,7 +42,7 @@ class Session {
     Program& p;
     ConsoleHost& host;
     StatusPrinter& status;
-    QuenzelMain window;
+    App app;
     bool shown = false; // the window is shown once its load has completed
 };
 

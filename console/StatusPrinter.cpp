@@ -14,8 +14,8 @@ bool Changed(std::string& shown, const std::string& text) {
 
 void StatusPrinter::Show(const MainView& view) {
     if (Changed(caption, view.caption)) out.Line(caption);
-    if (Changed(title, view.Title.text)) out.Line(title);
-    if (Changed(counter, view.Counter.text)) out.Counter(counter);
+    if (Changed(title, view.title.text)) out.Line(title);
+    if (Changed(counter, view.counter.text)) out.Counter(counter);
 }
 
 } // namespace qz

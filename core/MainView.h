@@ -39,13 +39,15 @@ enum class WindowState { Normal, Minimised };
 // Everything the main window shows. The program writes it; a front end renders it after every event.
 struct MainView {
     std::string caption = "Quenzel";
-    LabelView Title, Counter, CPULoad;
-    ButtonView Update{"&Update", "Look on the Quenzel web site for the latest version of Quenzel"};
-    ButtonView Config{"&Configure", ""};
-    ButtonView Reset{"&Reset", ""};
-    ButtonView About{"&About", ""};
-    ButtonView Exit{"&Exit", ""};
-    ButtonView TestS{"&Test", ""};
+    LabelView title;      // the status sentence: what happens when
+    LabelView counter;    // the activation, idle or countdown seconds
+    LabelView statusLine; // which watched processes run, and the link's mark
+    ButtonView update{"&Update", "Look on the Quenzel web site for the latest version of Quenzel"};
+    ButtonView configure{"&Configure", ""};
+    ButtonView reset{"&Reset", ""}; // "&Cancel" during the countdown
+    ButtonView about{"&About", ""};
+    ButtonView exit{"&Exit", ""};
+    ButtonView test{"&Test", ""};
 
     MenuItemView menuAbout{"About Quenzel", true, true};
     MenuItemView menuCancel{"Cancel", false, true}; // shown only during the countdown
@@ -63,6 +65,7 @@ struct MainView {
     bool closeAllowed = true;   // the window menu's Close command
     int centreRequests = 0;     // raised each time the window is to be centred on the screen
     int foregroundRequests = 0; // raised each time the user calls the window to the front
+    int popupRequests = 0;      // raised each time the popup menu is to open at the mouse position
 
     std::string trayKey; // "Start", "Activate", "Activity", "NoActivity", "Shutdown"; empty = no icon
     std::string trayTip = "Quenzel";

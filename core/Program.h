@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Host.h"
+#include "core/MonitorState.h"
 #include "core/Settings.h"
 #include "core/Version.h"
 #include "link/LinkState.h"
@@ -24,24 +25,7 @@ struct RunState {
     std::string AppTitle = "Quenzel";
     InstanceGuard::Handle MutexHandle = 0;
 
-    // Monitor
-    int16_t MonState = 0; // 0 Initialise, 1 Run, 2 Shutdown
-    int32_t CountSeconds = 0;
-    int16_t IdleTicks = 0;
-    int16_t RunSeconds = 0;
-    int16_t LinkSilence = 0;
-    int16_t LinkIdle = 1;
-    int16_t NoActivity = 0;
-    int16_t ShutTrigger = 0;
-    int16_t ProcDelayWork = 0;
-    int16_t DelTimeWork = 0;
-    int16_t ComDelayWork = 0;
-    int16_t ShutTimeWork = 0; // the countdown's length
-    int32_t StopSeconds = 0;
-    std::string ShutTypeName;
-    bool TestMode = false;
-    std::string ProcMarks = "-- -- -- ";
-    std::string LinkMark = "-";
+    // The main window and its timer
     int16_t TickPhase = 2;
     bool TimerEnabled = false; // the main window's 500 ms timer
     bool DialogOpen = false;
@@ -50,12 +34,13 @@ struct RunState {
     bool SetupFault = false;
     bool NotConfigured = false;
     bool ApplyStartMin = true;
-    bool ScanFailing = false; // a failed process scan has been logged and not yet recovered
 
     // Window
     bool WindowOverride = false;
 
     // Link
+    int16_t LinkIdle = 1;       // 0: the peer was heard since the last monitor step
+    std::string LinkMark = "-"; // what the status line shows of the link
     std::string LinkMessage = "<QZC000>";
     int32_t BoundPort = 0;
     int32_t PeerPort = 0;
@@ -84,6 +69,7 @@ struct Program {
     explicit Program(Services s) : svc(s) {}
     Settings set;
     RunState rt;
+    MonitorState monitor;
     LinkState link;
     Services svc;
 };

@@ -16,18 +16,13 @@ class PageOpener {
 class WindowHost : public PageOpener {
   public:
     // Show the About or the configuration screen, not modal. The screen sets DialogOpen (and its
-    // close count) when it loads; when it unloads it runs QuenzelMain::EnableMainControls and
+    // close count) when it loads; when it unloads it runs MainWindowModel::EnableMainControls and
     // clears DialogOpen.
     virtual void ShowAbout() = 0;
     virtual void ShowConfig() = 0;
     // Unload the screen if it is open; nothing otherwise.
     virtual void UnloadAbout() = 0;
     virtual void UnloadConfig() = 0;
-    // Bring the main window to the foreground (a right click on the tray icon while hidden).
-    virtual void SetForeground() = 0;
-    // Activate the program's process and show the popup menu at the mouse position; the menu's
-    // items are the menu* entries of MainView and run the OnMenu* handlers.
-    virtual void ShowPopupMenu() = 0;
 };
 
 } // namespace qz

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/QuenzelMain.h"
+#include "app/MainWindowModel.h"
 #include "gui/Pictures.h"
 #include "gui/config/LogoPicture.h"
 #include "gui/config/ViewWidgets.h"
@@ -43,7 +43,7 @@ QLabel* NamedLabel(QLabel* label, const char* name) {
 
 } // namespace
 
-AboutDialog::AboutDialog(Program& p, QuenzelMain& main, Runner run, QWidget* parent)
+AboutDialog::AboutDialog(Program& p, MainWindowModel& main, Runner run, QWidget* parent)
     : QDialog(parent), p_(p), main_(main), run_(std::move(run)), screen_(p, *this) {
     setObjectName("AboutScreen");
     setWindowIcon(WindowIcon());

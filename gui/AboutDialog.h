@@ -11,14 +11,14 @@ class QTimer;
 
 namespace qz {
 
-class QuenzelMain;
+class MainWindowModel;
 
 // The About screen as a dialog. Its events run through the main window's event gate, which shows
 // both windows afresh after each; the main window closes the dialog once the screen has unloaded.
 class AboutDialog final : public QDialog, private AboutScreenHost {
   public:
     using Runner = std::function<void(const std::function<void()>&)>;
-    AboutDialog(Program& p, QuenzelMain& main, Runner run, QWidget* parent);
+    AboutDialog(Program& p, MainWindowModel& main, Runner run, QWidget* parent);
 
     AboutScreen& Screen() { return screen_; }
     // Brings the window up to date with the screen; hides it once the screen has unloaded.
@@ -37,7 +37,7 @@ class AboutDialog final : public QDialog, private AboutScreenHost {
     void OpenWebPage(const std::string& page) override;
 
     Program& p_;
-    QuenzelMain& main_;
+    MainWindowModel& main_;
     Runner run_;
     AboutScreen screen_;
     QLabel* progName_;

@@ -24,21 +24,14 @@
 #include "screens/WebLauncher.h"
 
 namespace qz {
-namespace {
-
-constexpr int kTrayDoubleClick = 515;
-constexpr int kTrayRightClick = 516;
-
-} // namespace
-
 MainWindow::MainWindow(Program& p, Tray& tray)
-    : p_(p), tray_(tray), main_(p, *this), gate_([this] { Render(); }, [this](int) { Ended(); }) {
-    setObjectName("QuenzelMain");
+    : p_(p), tray_(tray), app_(p, *this), gate_([this] { Render(); }, [this](int) { Ended(); }) {
+    setObjectName("mainWindow");
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(WindowIcon());
     OwnBoxes(p_.svc.host, this);
-    main_.view.trayAvailable = tray_.Available();
+    app_.window.view.trayAvailable = tray_.Available();
     BuildControls();
     BuildPopupMenu();
 
@@ -49,8 +42,8 @@ MainWindow::MainWindow(Program& p, Tray& tray)
 
     connect(&tray_.Icon(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
         if (why == QSystemTrayIcon::DoubleClick)
-            Run([this] { main_.OnTrayMouse(0, 0, kTrayDoubleClick, 0); });
-        if (why == QSystemTrayIcon::Context) Run([this] { main_.OnTrayMouse(0, 0, kTrayRightClick, 0); });
+            Run([this] { app_.window.OnTrayDoubleClick(); });
+        if (why == QSystemTrayIcon::Context) Run([this] { app_.window.OnTrayRightClick(); });
     });
 }
 
@@ -61,41 +54,41 @@ void MainWindow::BuildControls() {
         auto* widget = new QLabel(this);
         widget->setObjectName(name);
         widget->setMargin(2);
-        renderers_.push_back([this, widget, part] { Show(*widget, main_.view.*part); });
+        renderers_.push_back([this, widget, part] { Show(*widget, app_.window.view.*part); });
         return widget;
     };
-    auto button = [this](const char* name, ButtonView MainView::*part, void (QuenzelMain::*handler)()) {
+    auto button = [this](const char* name, ButtonView MainView::*part, void (MainWindowModel::*handler)()) {
         auto* widget = new QPushButton(this);
         widget->setObjectName(name);
-        connect(widget, &QPushButton::clicked, this, [this, handler] { Run([&] { (main_.*handler)(); }); });
-        renderers_.push_back([this, widget, part] { Show(*widget, main_.view.*part); });
+        connect(widget, &QPushButton::clicked, this, [this, handler] { Run([&] { (app_.window.*handler)(); }); });
+        renderers_.push_back([this, widget, part] { Show(*widget, app_.window.view.*part); });
         return widget;
     };
 
-    auto* logo = new LogoPicture([this] { Run([this] { main_.OnLogo(); }); }, this);
-    logo->setObjectName("Logo");
-    QLabel* title = label("Title", &MainView::Title);
+    auto* logo = new LogoPicture([this] { Run([this] { app_.window.OnLogo(); }); }, this);
+    logo->setObjectName("logo");
+    QLabel* title = label("title", &MainView::title);
     title->setWordWrap(true);
     // Room for the longest status sentence on two lines, so the window never changes its size.
     title->setFixedHeight(title->fontMetrics().lineSpacing() * 2 + 6);
-    QLabel* counter = label("Counter", &MainView::Counter);
-    QLabel* cpuLoad = label("CPULoad", &MainView::CPULoad);
-    cpuLoad->setAlignment(Qt::AlignCenter);
-    cpuLoad->setFixedWidth(cpuLoad->fontMetrics().horizontalAdvance("P1 P2 P3  .") + 12);
+    QLabel* counter = label("counter", &MainView::counter);
+    QLabel* statusLine = label("statusLine", &MainView::statusLine);
+    statusLine->setAlignment(Qt::AlignCenter);
+    statusLine->setFixedWidth(statusLine->fontMetrics().horizontalAdvance("P1 P2 P3  .") + 12);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(button("Reset", &MainView::Reset, &QuenzelMain::OnReset));
-    buttons->addWidget(button("TestS", &MainView::TestS, &QuenzelMain::OnTest));
-    buttons->addWidget(button("Config", &MainView::Config, &QuenzelMain::OnConfigure));
-    buttons->addWidget(button("About", &MainView::About, &QuenzelMain::OnAbout));
-    buttons->addWidget(button("Update", &MainView::Update, &QuenzelMain::OnUpdate));
-    buttons->addWidget(button("Exit", &MainView::Exit, &QuenzelMain::OnExit));
+    buttons->addWidget(button("reset", &MainView::reset, &MainWindowModel::OnReset));
+    buttons->addWidget(button("test", &MainView::test, &MainWindowModel::OnTest));
+    buttons->addWidget(button("configure", &MainView::configure, &MainWindowModel::OnConfigure));
+    buttons->addWidget(button("about", &MainView::about, &MainWindowModel::OnAbout));
+    buttons->addWidget(button("update", &MainView::update, &MainWindowModel::OnUpdate));
+    buttons->addWidget(button("exit", &MainView::exit, &MainWindowModel::OnExit));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(logo, 0, 0, 2, 1, Qt::AlignTop);
     grid->addWidget(title, 0, 1, 1, 2);
     grid->addWidget(counter, 1, 1);
-    grid->addWidget(cpuLoad, 1, 2);
+    grid->addWidget(statusLine, 1, 2);
     grid->addLayout(buttons, 2, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnMinimumWidth(
@@ -106,35 +99,35 @@ void MainWindow::BuildControls() {
 
 void MainWindow::BuildPopupMenu() {
     menu_ = new QMenu(this);
-    menu_->setObjectName("MenuPopUp");
+    menu_->setObjectName("popupMenu");
     menu_->setTitle("Quenzel");
-    auto item = [this](const char* name, MenuItemView MainView::*part, void (QuenzelMain::*handler)()) {
+    auto item = [this](const char* name, MenuItemView MainView::*part, void (MainWindowModel::*handler)()) {
         QAction* action = menu_->addAction(QString());
         action->setObjectName(name);
-        connect(action, &QAction::triggered, this, [this, handler] { Run([&] { (main_.*handler)(); }); });
+        connect(action, &QAction::triggered, this, [this, handler] { Run([&] { (app_.window.*handler)(); }); });
         renderers_.push_back([this, action, part] {
-            const MenuItemView& view = main_.view.*part;
+            const MenuItemView& view = app_.window.view.*part;
             action->setText(FromViewText(view.caption));
             action->setVisible(view.visible);
             action->setEnabled(view.enabled);
         });
     };
     auto line = [this](const char* name) { menu_->addSeparator()->setObjectName(name); };
-    item("menuAbout", &MainView::menuAbout, &QuenzelMain::OnMenuAbout);
-    line("mPopUpLine1");
-    item("menuCancel", &MainView::menuCancel, &QuenzelMain::OnMenuCancel);
-    item("menuConfigure", &MainView::menuConfigure, &QuenzelMain::OnMenuConfigure);
-    item("menuMinimise", &MainView::menuMinimise, &QuenzelMain::OnMenuMinimise);
-    item("menuReset", &MainView::menuReset, &QuenzelMain::OnMenuReset);
-    item("menuRestore", &MainView::menuRestore, &QuenzelMain::OnMenuRestore);
-    item("menuTest", &MainView::menuTest, &QuenzelMain::OnMenuTest);
-    item("menuUpdate", &MainView::menuUpdate, &QuenzelMain::OnMenuUpdate);
-    line("mPopUpLine2");
-    item("menuExit", &MainView::menuExit, &QuenzelMain::OnMenuExit);
+    item("menuAbout", &MainView::menuAbout, &MainWindowModel::OnMenuAbout);
+    line("menuLine1");
+    item("menuCancel", &MainView::menuCancel, &MainWindowModel::OnMenuCancel);
+    item("menuConfigure", &MainView::menuConfigure, &MainWindowModel::OnMenuConfigure);
+    item("menuMinimise", &MainView::menuMinimise, &MainWindowModel::OnMenuMinimise);
+    item("menuReset", &MainView::menuReset, &MainWindowModel::OnMenuReset);
+    item("menuRestore", &MainView::menuRestore, &MainWindowModel::OnMenuRestore);
+    item("menuTest", &MainView::menuTest, &MainWindowModel::OnMenuTest);
+    item("menuUpdate", &MainView::menuUpdate, &MainWindowModel::OnMenuUpdate);
+    line("menuLine2");
+    item("menuExit", &MainView::menuExit, &MainWindowModel::OnMenuExit);
 }
 
 void MainWindow::Load() {
-    Run([this] { main_.Load(); });
+    Run([this] { app_.Load(); });
     Centre();
 }
 
@@ -146,13 +139,13 @@ void MainWindow::Run(const EventGate::Handler& handler) {
 void MainWindow::Tick() {
     const bool trayAvailable = tray_.Available();
     Run([this, trayAvailable] {
-        main_.SetTrayAvailable(trayAvailable);
-        main_.OnTimer();
+        app_.window.SetTrayAvailable(trayAvailable);
+        app_.OnTimer();
     });
 }
 
 void MainWindow::DataArrival() {
-    Run([this] { main_.OnDatagram(); });
+    Run([this] { app_.link.OnDatagram(); });
 }
 
 void MainWindow::RenderControls() {
@@ -161,7 +154,7 @@ void MainWindow::RenderControls() {
 }
 
 void MainWindow::Render() {
-    const MainView& v = main_.view;
+    const MainView& v = app_.window.view;
     RenderControls();
     setWindowTitle(FromViewText(v.caption));
     tray_.Show(v.trayKey, v.trayTip);
@@ -170,6 +163,10 @@ void MainWindow::Render() {
         tray_.Notify(p_.rt.AppTitle, v.notice);
     }
     RenderWindow();
+    if (v.popupRequests != poppedUp_) {
+        poppedUp_ = v.popupRequests;
+        menu_->popup(QCursor::pos());
+    }
     FollowTimer();
     FollowSocket();
     if (about_) {
@@ -182,7 +179,7 @@ void MainWindow::Render() {
 }
 
 void MainWindow::RenderWindow() {
-    const MainView& v = main_.view;
+    const MainView& v = app_.window.view;
     rendering_ = true;
     const Qt::WindowFlags current = windowFlags();
     // Without the close command the title bar has no close box. Qt adds flags of its own, so only
@@ -253,7 +250,7 @@ void MainWindow::ShowAbout() {
         return;
     }
     about_ = new AboutDialog(
-        p_, main_, [this](const EventGate::Handler& handler) { Run(handler); }, this);
+        p_, app_.window, [this](const EventGate::Handler& handler) { Run(handler); }, this);
     about_->Screen().Load();
     about_->Render();
     about_->show();
@@ -268,7 +265,7 @@ void MainWindow::ShowConfig() {
         config_->raise();
         return;
     }
-    config_ = OpenConfigDialog(p_, main_, *this, this);
+    config_ = OpenConfigDialog(p_, app_, *this, this);
     // The screen has given the main window its controls back, and may have reset the program.
     connect(config_, &QDialog::finished, this, [this] { Run([] {}); });
 }
@@ -283,17 +280,12 @@ void MainWindow::SetForeground() {
     activateWindow();
 }
 
-void MainWindow::ShowPopupMenu() {
-    RenderControls(); // the menu opens before the handler's end shows the rest
-    menu_->popup(QCursor::pos());
-}
-
 void MainWindow::OpenWebPage(const std::string& page) {
     qz::OpenWebPage(p_, page);
 }
 
 bool MainWindow::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) Run([this] { main_.OnActivated(); });
+    if (event->type() == QEvent::WindowActivate) Run([this] { app_.window.OnActivated(); });
     // The window manager frames a window before it shows it: the first paint with the frame known
     // centres the window on it.
     if (event->type() == QEvent::Paint && centreWhenFramed_ && frameGeometry().contains(geometry()) &&
@@ -313,17 +305,17 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::WindowStateChanged() {
     const WindowState now = isMinimized() ? WindowState::Minimised : WindowState::Normal;
-    if (now == main_.view.state) return;
+    if (now == app_.window.view.state) return;
     Run([this, now] {
-        main_.view.state = now;
-        main_.OnResized();
+        app_.window.view.state = now;
+        app_.window.OnResized();
     });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
-    if (EndedWith() || !main_.view.closeAllowed) return;
-    Run([this] { main_.Close(); });
+    if (EndedWith() || !app_.window.view.closeAllowed) return;
+    Run([this] { app_.window.Close(); });
 }
 
 // The host handed control back after the end of the program: close down as if the process ended.

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/Program.h"
-#include "app/QuenzelMain.h"
+#include "app/App.h"
 #include "core/WindowHost.h"
 #include "gui/EventGate.h"
 
@@ -21,9 +21,9 @@ namespace qz {
 class AboutDialog;
 class Tray;
 
-// The main window `QuenzelMain`: shows the program's view after every event and passes the
-// window's, the tray's, the timer's and the link socket's events to the program's handlers.
-// Its controls are named after the program's ("Title", "Reset", , "menuExit").
+// The main window: shows the program's view after every event and passes the window's, the tray's,
+// the timer's and the link socket's events to the program's handlers. Its controls are named after
+// the view's parts ("title", "reset", "menuExit").
 class MainWindow final : public QWidget, public WindowHost {
   public:
     MainWindow(Program& p, Tray& tray);
@@ -36,7 +36,7 @@ class MainWindow final : public QWidget, public WindowHost {
     // The status the program ended with, when its host handed control back instead of ending.
     std::optional<int> EndedWith() const { return gate_.EndedWith(); }
 
-    QuenzelMain& Logic() { return main_; }
+    App& Logic() { return app_; }
     QMenu& PopupMenu() { return *menu_; }
     AboutDialog* About() { return about_; }
     QDialog* Config() { return config_; }
@@ -49,8 +49,6 @@ class MainWindow final : public QWidget, public WindowHost {
     void ShowConfig() override;
     void UnloadAbout() override;
     void UnloadConfig() override;
-    void SetForeground() override;
-    void ShowPopupMenu() override;
     void OpenWebPage(const std::string& page) override;
 
   protected:
@@ -67,12 +65,13 @@ class MainWindow final : public QWidget, public WindowHost {
     void FollowTimer();
     void FollowSocket();
     void Centre();
+    void SetForeground();
     void WindowStateChanged();
     void Ended();
 
     Program& p_;
     Tray& tray_;
-    QuenzelMain main_;
+    App app_;
     EventGate gate_;
     std::vector<std::function<void()>> renderers_; // one per control
     QMenu* menu_ = nullptr;
@@ -84,6 +83,7 @@ class MainWindow final : public QWidget, public WindowHost {
     QPointer<QDialog> config_;
     int centred_ = 0;        // the view's centre requests already carried out
     int broughtForward_ = 0; // the view's foreground requests already carried out
+    int poppedUp_ = 0;       // the view's popup requests already carried out
     bool centreWhenFramed_ = false;
     unsigned noticed_ = 0; // the view's notices already said
     bool rendering_ = false;

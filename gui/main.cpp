@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
             while (read(endSignals, drained.data(), drained.size()) > 0) {
             }
             if (desktop.main)
-                desktop.main->Run([&desktop] { desktop.main->Logic().OnExit(); });
+                desktop.main->Run([&desktop] { desktop.main->Logic().window.OnExit(); });
             else
                 host.EndProgram(1); // the "already running" copy never started
         });

@@ -1,6 +1,6 @@
 #include "win/AboutWindow.h"
 
-#include "app/QuenzelMain.h"
+#include "app/MainWindowModel.h"
 #include "screens/WebLauncher.h"
 #include "win/MainWindow.h"
 #include "win/Text.h"
@@ -28,7 +28,7 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
 } // namespace
 
-AboutWindow::AboutWindow(Program& p, QuenzelMain& main, MainWindow& runner)
+AboutWindow::AboutWindow(Program& p, MainWindowModel& main, MainWindow& runner)
     : p_(p), main_(main), runner_(runner), screen_(p, *this) {
     window_ = CreateTopWindow(L"QuenzelAbout", &WindowProc<AboutWindow>, this, kStyle, WS_EX_DLGMODALFRAME,
                               runner.Handle(), {308, 149});

@@ -6,7 +6,7 @@
 #include "win/Form.h"
 
 namespace qz {
-class QuenzelMain;
+class MainWindowModel;
 }
 
 namespace qz::win {
@@ -19,7 +19,7 @@ class AboutWindow final : private AboutScreenHost {
   public:
     static constexpr UINT_PTR kSecondTimer = 1;
 
-    AboutWindow(Program& p, QuenzelMain& main, MainWindow& runner);
+    AboutWindow(Program& p, MainWindowModel& main, MainWindow& runner);
     ~AboutWindow() override;
     AboutWindow(const AboutWindow&) = delete;
     AboutWindow& operator=(const AboutWindow&) = delete;
@@ -40,7 +40,7 @@ class AboutWindow final : private AboutScreenHost {
     void OpenWebPage(const std::string& page) override;
 
     Program& p_;
-    QuenzelMain& main_;
+    MainWindowModel& main_;
     MainWindow& runner_;
     AboutScreen screen_;
     ViewForm<AboutView, AboutScreen> form_;

@@ -1,6 +1,6 @@
 #include "win/ConfigWindow.h"
 
-#include "app/QuenzelMain.h"
+#include "app/App.h"
 #include "screens/WebLauncher.h"
 #include "win/MainWindow.h"
 #include "win/Text.h"
@@ -109,7 +109,7 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 
 } // namespace
 
-ConfigWindow::ConfigWindow(Program& p, QuenzelMain& main, MainWindow& runner)
+ConfigWindow::ConfigWindow(Program& p, App& main, MainWindow& runner)
     : p_(p), main_(main), runner_(runner), screen_(p, *this) {
     window_ = CreateTopWindow(L"QuenzelConfig", &WindowProc<ConfigWindow>, this, kStyle, 0, runner.Handle(),
                               {766, 645});
@@ -172,15 +172,15 @@ LRESULT ConfigWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 void ConfigWindow::ResetMonitor() {
-    main_.ResetMonitor();
+    main_.monitor.Reset();
 }
 
 void ConfigWindow::ShowStatus() {
-    main_.ShowStatus();
+    main_.monitor.ShowStatus();
 }
 
 void ConfigWindow::EnableMainControls() {
-    main_.EnableMainControls();
+    main_.window.EnableMainControls();
 }
 
 void ConfigWindow::SetTopMost(bool topMost) {

@@ -6,7 +6,7 @@
 #include "win/Form.h"
 
 namespace qz {
-class QuenzelMain;
+class App;
 }
 
 namespace qz::win {
@@ -21,7 +21,7 @@ class ConfigWindow final : private ConfigScreenHost {
     static constexpr UINT_PTR kCloseCountdown = 1;
     static constexpr UINT_PTR kStatusTimeout = 2;
 
-    ConfigWindow(Program& p, QuenzelMain& main, MainWindow& runner);
+    ConfigWindow(Program& p, App& main, MainWindow& runner);
     ~ConfigWindow() override;
     ConfigWindow(const ConfigWindow&) = delete;
     ConfigWindow& operator=(const ConfigWindow&) = delete;
@@ -46,7 +46,7 @@ class ConfigWindow final : private ConfigScreenHost {
     void FollowTimer(UINT_PTR timer, bool enabled, UINT milliseconds);
 
     Program& p_;
-    QuenzelMain& main_;
+    App& main_;
     MainWindow& runner_;
     ConfigScreen screen_;
     ViewForm<ConfigView, ConfigScreen> form_;

@@ -13,49 +13,44 @@
 namespace qz::win {
 namespace {
 
-constexpr int kTrayDoubleClick = 515;
-constexpr int kTrayRightClick = 516;
-
-using Row = Control<MainView, QuenzelMain>;
-#define QZ_PART(name) #name, &MainView::name
+using Row = Control<MainView, MainWindowModel>;
 
 // Every control of the window, the part of the view it shows and the handler it runs.
 std::vector<Row> ControlTable() {
     constexpr int kButtonY = 74, kButtonW = 62, kButtonH = 25, kGap = 4;
     auto button = [](int i) { return Box{10 + i * (kButtonW + kGap), kButtonY, kButtonW, kButtonH}; };
     return {
-        {"Logo", {}, {10, 10, 48, 48}, Look::Logo, &QuenzelMain::OnLogo},
+        {"Logo", {}, {10, 10, 48, 48}, Look::Logo, &MainWindowModel::OnLogo},
         // Room for the longest status sentence on two lines, so the window never changes its size.
-        {QZ_PART(Title), {68, 8, 334, 34}, Look::Wrap},
-        {QZ_PART(Counter), {68, 48, 250, 18}},
-        {QZ_PART(CPULoad), {322, 48, 80, 18}, Look::Centre},
-        {QZ_PART(Reset), button(0), Look::Plain, &QuenzelMain::OnReset},
-        {QZ_PART(TestS), button(1), Look::Plain, &QuenzelMain::OnTest},
-        {QZ_PART(Config), button(2), Look::Plain, &QuenzelMain::OnConfigure},
-        {QZ_PART(About), button(3), Look::Plain, &QuenzelMain::OnAbout},
-        {QZ_PART(Update), button(4), Look::Plain, &QuenzelMain::OnUpdate},
-        {QZ_PART(Exit), button(5), Look::Plain, &QuenzelMain::OnExit},
+        {"Title", &MainView::title, {68, 8, 334, 34}, Look::Wrap},
+        {"Counter", &MainView::counter, {68, 48, 250, 18}},
+        {"CPULoad", &MainView::statusLine, {322, 48, 80, 18}, Look::Centre},
+        {"Reset", &MainView::reset, button(0), Look::Plain, &MainWindowModel::OnReset},
+        {"TestS", &MainView::test, button(1), Look::Plain, &MainWindowModel::OnTest},
+        {"Config", &MainView::configure, button(2), Look::Plain, &MainWindowModel::OnConfigure},
+        {"About", &MainView::about, button(3), Look::Plain, &MainWindowModel::OnAbout},
+        {"Update", &MainView::update, button(4), Look::Plain, &MainWindowModel::OnUpdate},
+        {"Exit", &MainView::exit, button(5), Look::Plain, &MainWindowModel::OnExit},
     };
 }
-#undef QZ_PART
 
 // The popup menu's items in their order; a row without a part is a separator.
 struct MenuRow {
     MenuItemView MainView::*part;
-    void (QuenzelMain::*handler)();
+    void (MainWindowModel::*handler)();
 };
 constexpr std::array<MenuRow, 11> kMenu{{
-    {&MainView::menuAbout, &QuenzelMain::OnMenuAbout},
+    {&MainView::menuAbout, &MainWindowModel::OnMenuAbout},
     {nullptr, nullptr},
-    {&MainView::menuCancel, &QuenzelMain::OnMenuCancel},
-    {&MainView::menuConfigure, &QuenzelMain::OnMenuConfigure},
-    {&MainView::menuMinimise, &QuenzelMain::OnMenuMinimise},
-    {&MainView::menuReset, &QuenzelMain::OnMenuReset},
-    {&MainView::menuRestore, &QuenzelMain::OnMenuRestore},
-    {&MainView::menuTest, &QuenzelMain::OnMenuTest},
-    {&MainView::menuUpdate, &QuenzelMain::OnMenuUpdate},
+    {&MainView::menuCancel, &MainWindowModel::OnMenuCancel},
+    {&MainView::menuConfigure, &MainWindowModel::OnMenuConfigure},
+    {&MainView::menuMinimise, &MainWindowModel::OnMenuMinimise},
+    {&MainView::menuReset, &MainWindowModel::OnMenuReset},
+    {&MainView::menuRestore, &MainWindowModel::OnMenuRestore},
+    {&MainView::menuTest, &MainWindowModel::OnMenuTest},
+    {&MainView::menuUpdate, &MainWindowModel::OnMenuUpdate},
     {nullptr, nullptr},
-    {&MainView::menuExit, &QuenzelMain::OnMenuExit},
+    {&MainView::menuExit, &MainWindowModel::OnMenuExit},
 }};
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -63,7 +58,7 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 } // namespace
 
 MainWindow::MainWindow(Program& p, Tray& tray)
-    : p_(p), tray_(tray), main_(p, *this), gate_([this] { Render(); }, [this](int) { Ended(); }) {
+    : p_(p), tray_(tray), app_(p, *this), gate_([this] { Render(); }, [this](int) { Ended(); }) {
     window_ = CreateTopWindow(L"QuenzelMain", &WindowProc<MainWindow>, this, kStyle, 0, nullptr, {412, 109});
     form_.Build(window_, ControlTable());
     tray_.SetWindow(window_);
@@ -80,7 +75,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::Load() {
-    Run([this] { main_.Load(); });
+    Run([this] { app_.Load(); });
     Centre();
 }
 
@@ -89,11 +84,11 @@ void MainWindow::Run(const EventGate::Handler& handler) {
 }
 
 void MainWindow::Tick() {
-    Run([this] { main_.OnTimer(); });
+    Run([this] { app_.OnTimer(); });
 }
 
 void MainWindow::DataArrival() {
-    Run([this] { main_.OnDatagram(); });
+    Run([this] { app_.link.OnDatagram(); });
 }
 
 void MainWindow::Render() {
@@ -153,6 +148,11 @@ void MainWindow::RenderWindow() {
         broughtForward_ = v.foregroundRequests;
         SetForeground();
     }
+    // The menu opens after the handler, once the window shows the view it offers.
+    if (v.popupRequests != poppedUp_) {
+        poppedUp_ = v.popupRequests;
+        PostMessageW(window_, kPopup, 0, 0);
+    }
     rendering_ = false;
 }
 
@@ -208,7 +208,7 @@ void MainWindow::ShowConfig() {
         SetForegroundWindow(config_->Handle());
         return;
     }
-    config_ = std::make_unique<ConfigWindow>(p_, main_, *this);
+    config_ = std::make_unique<ConfigWindow>(p_, app_, *this);
 }
 
 void MainWindow::UnloadConfig() {
@@ -217,11 +217,6 @@ void MainWindow::UnloadConfig() {
 
 void MainWindow::SetForeground() {
     if (IsWindowVisible(window_)) SetForegroundWindow(window_);
-}
-
-// The menu opens after the handler, once the window shows the view it offers.
-void MainWindow::ShowPopupMenu() {
-    PostMessageW(window_, kPopup, 0, 0);
 }
 
 HMENU MainWindow::BuildPopupMenu() const {
@@ -279,8 +274,8 @@ LRESULT MainWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
         if (WSAGETSELECTEVENT(lParam) == FD_READ) DataArrival();
         return 0;
     case Tray::kCallback:
-        if (LOWORD(lParam) == WM_LBUTTONDBLCLK) Run([this] { main_.OnTrayMouse(0, 0, kTrayDoubleClick, 0); });
-        if (LOWORD(lParam) == WM_RBUTTONDOWN) Run([this] { main_.OnTrayMouse(0, 0, kTrayRightClick, 0); });
+        if (LOWORD(lParam) == WM_LBUTTONDBLCLK) Run([this] { main_.OnTrayDoubleClick(); });
+        if (LOWORD(lParam) == WM_RBUTTONDOWN) Run([this] { main_.OnTrayRightClick(); });
         return 0;
     case kPopup:
         if (!EndedWith()) TrackPopupMenu();

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/QuenzelMain.h"
+#include "app/App.h"
 #include "core/Program.h"
 #include "core/WindowHost.h"
 #include "win/Events.h"
@@ -18,7 +18,7 @@ namespace qz::win {
 class AboutWindow;
 class ConfigWindow;
 
-// The main window `QuenzelMain`: shows the program's view after every event and passes the
+// The main window: shows the program's view after every event and passes the
 // window's, the tray's, the timer's and the link socket's events to the program's handlers. It
 // owns the About and configuration windows while they are open; their events run through it too.
 class MainWindow final : public WindowHost {
@@ -37,7 +37,7 @@ class MainWindow final : public WindowHost {
     void Run(const EventGate::Handler& handler);
     std::optional<int> EndedWith() const { return gate_.EndedWith(); }
 
-    QuenzelMain& Logic() { return main_; }
+    App& Logic() { return app_; }
     HWND Handle() const { return window_; }
     // A control by the name of the view's part it shows ("Title", "Reset").
     HWND Find(const std::string& name) const { return form_.Find(name); }
@@ -57,8 +57,6 @@ class MainWindow final : public WindowHost {
     void ShowConfig() override;
     void UnloadAbout() override;
     void UnloadConfig() override;
-    void SetForeground() override;
-    void ShowPopupMenu() override;
     void OpenWebPage(const std::string& page) override;
 
     LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -70,13 +68,15 @@ class MainWindow final : public WindowHost {
     void FollowSocket();
     void Centre();
     void TrackPopupMenu();
+    void SetForeground();
     void Ended();
 
     Program& p_;
     Tray& tray_;
-    QuenzelMain main_;
+    App app_;
+    MainWindowModel& main_ = app_.window;
     EventGate gate_;
-    ViewForm<MainView, QuenzelMain> form_;
+    ViewForm<MainView, MainWindowModel> form_;
     HWND window_ = nullptr;
     UINT taskbarCreated_ = 0;
     std::unique_ptr<AboutWindow> about_;
@@ -86,6 +86,7 @@ class MainWindow final : public WindowHost {
     int watchedPort_ = 0;
     int centred_ = 0;        // the view's centre requests already carried out
     int broughtForward_ = 0; // the view's foreground requests already carried out
+    int poppedUp_ = 0;       // the view's popup requests already carried out
     unsigned noticed_ = 0;   // the view's notices already said
     bool rendering_ = false;
 };

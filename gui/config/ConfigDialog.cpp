@@ -252,8 +252,8 @@ void ConfigDialog::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-QDialog* OpenConfigDialog(Program& p, QuenzelMain& main, PageOpener& pages, QWidget* parent) {
-    auto* dialog = new ConfigDialog(p, std::make_unique<QuenzelMainSide>(main, pages), parent);
+QDialog* OpenConfigDialog(Program& p, App& main, PageOpener& pages, QWidget* parent) {
+    auto* dialog = new ConfigDialog(p, std::make_unique<AppSide>(main, pages), parent);
     dialog->SetDeleteWhenClosed(true);
     dialog->show();
     return dialog;

@@ -18,7 +18,7 @@ class QTimer;
 namespace qz {
 
 class PageOpener;
-class QuenzelMain;
+class App;
 
 // The configuration screen as a dialog: it shows the screen's view after every event and passes
 // the user's actions, its two timers and its activation to the screen's handlers. Closing it by the
@@ -74,6 +74,6 @@ class ConfigDialog : public QDialog {
 // has closed; keep it in a QPointer and close it with close() (the auto-close of the main window's
 // timer too). When it emits finished() the main window's controls are enabled again and any reset of
 // the program has run, so the main window should show its view again then.
-QDialog* OpenConfigDialog(Program& p, QuenzelMain& main, PageOpener& pages, QWidget* parent);
+QDialog* OpenConfigDialog(Program& p, App& main, PageOpener& pages, QWidget* parent);
 
 } // namespace qz

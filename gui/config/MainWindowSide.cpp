@@ -1,23 +1,23 @@
 #include "gui/config/MainWindowSide.h"
 
-#include "app/QuenzelMain.h"
+#include "app/App.h"
 #include "core/WindowHost.h"
 
 namespace qz {
 
-void QuenzelMainSide::ResetMonitor() {
-    main_.ResetMonitor();
+void AppSide::ResetMonitor() {
+    main_.monitor.Reset();
 }
 
-void QuenzelMainSide::ShowStatus() {
-    main_.ShowStatus();
+void AppSide::ShowStatus() {
+    main_.monitor.ShowStatus();
 }
 
-void QuenzelMainSide::EnableMainControls() {
-    main_.EnableMainControls();
+void AppSide::EnableMainControls() {
+    main_.window.EnableMainControls();
 }
 
-void QuenzelMainSide::OpenWebPage(const std::string& page) {
+void AppSide::OpenWebPage(const std::string& page) {
     pages_.OpenWebPage(page);
 }
 

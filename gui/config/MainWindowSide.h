@@ -6,7 +6,7 @@
 namespace qz {
 
 class PageOpener;
-class QuenzelMain;
+class App;
 
 // The main window as the configuration dialog needs it. The dialog places its own window above the
 // others; everything else goes to the window that opened it.
@@ -19,9 +19,9 @@ class MainWindowSide : public MonitorWindow {
 };
 
 // The main window's logic and its page launcher in that role.
-class QuenzelMainSide final : public MainWindowSide {
+class AppSide final : public MainWindowSide {
   public:
-    QuenzelMainSide(QuenzelMain& main, PageOpener& pages) : main_(main), pages_(pages) {}
+    AppSide(App& main, PageOpener& pages) : main_(main), pages_(pages) {}
 
     void ResetMonitor() override;
     void ShowStatus() override;
@@ -29,7 +29,7 @@ class QuenzelMainSide final : public MainWindowSide {
     void OpenWebPage(const std::string& page) override;
 
   private:
-    QuenzelMain& main_;
+    App& main_;
     PageOpener& pages_;
 };
 

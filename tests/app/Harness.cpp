@@ -29,19 +29,19 @@ Monitor::Monitor(std::unique_ptr<ProcessTable> processes, std::unique_ptr<PowerA
       p(Services{host, world.clock, world.files, realProcesses ? *realProcesses : world.processes,
                  realPower ? *realPower : world.power, world.socket, world.resolver, world.guard,
                  world.system}),
-      main(p, window), window(p, main) {
+      app(p, window), window(p, app.window) {
     std::filesystem::create_directories(dir.path() / "Log");
 }
 
 void Monitor::Start(const IniFile& ini, const std::string& commandLine) {
     dir.Write("Data/Quenzel.ini", ini.Text());
     p.rt.CommandLine = commandLine;
-    main.Load();
+    app.Load();
 }
 
 void Monitor::Tick(int count) {
     for (int i = 0; i < count; ++i)
-        main.OnTimer();
+        app.OnTimer();
 }
 
 int Monitor::Seconds(int count) {

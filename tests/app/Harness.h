@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/QuenzelMain.h"
+#include "app/App.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/IniFile.h"
 #include "tests/support/TempDir.h"
@@ -23,14 +23,12 @@ class HookHost : public FakeHost {
 // do towards the main window: DialogOpen while open, EnableMainControls when they unload.
 class FakeWindow : public WindowHost {
   public:
-    FakeWindow(Program& program, QuenzelMain& window) : p(program), main(window) {}
+    FakeWindow(Program& program, MainWindowModel& window) : p(program), main(window) {}
     void ShowAbout() override { Open(aboutOpen, p.rt.AboutCloseCount, 60); }
     void ShowConfig() override { Open(configOpen, p.rt.ConfigCloseCount, 600); }
     void UnloadAbout() override { Close(aboutOpen); }
     void UnloadConfig() override { Close(configOpen); }
     void OpenWebPage(const std::string&) override {}
-    void SetForeground() override {}
-    void ShowPopupMenu() override {}
 
     bool aboutOpen = false;
     bool configOpen = false;
@@ -47,7 +45,7 @@ class FakeWindow : public WindowHost {
     }
 
     Program& p;
-    QuenzelMain& main;
+    MainWindowModel& main;
 };
 
 // A log entry as "Event/Detail", the event word with its test-mode marker "*".
@@ -74,7 +72,7 @@ class Monitor {
     std::unique_ptr<PowerApi> realPower;
     Program p;
     Program& program = p;
-    QuenzelMain main;
+    App app;
     FakeWindow window;
 };
 

@@ -14,9 +14,9 @@ using Events = std::vector<std::string>;
 // Starts with no watched process and runs into the countdown; the number of entries logged before it.
 size_t ToCountdown(Monitor& m, IniFile ini, const std::string& commandLine = "") {
     m.Start(ini.Set("StartDelay", 1), commandLine);
-    for (int second = 0; second < 30 && m.p.rt.MonState != 2; ++second)
+    for (int second = 0; second < 30 && m.p.monitor.phase != MonitorPhase::Shutdown; ++second)
         m.Seconds(1);
-    EXPECT_EQ(m.p.rt.MonState, 2);
+    EXPECT_EQ(m.p.monitor.phase, MonitorPhase::Shutdown);
     return m.Events().size() - 1; // the countdown's "Enter" entry is the last one
 }
 
@@ -64,7 +64,7 @@ TEST(Countdown, ActionOfEachTypeNormalOrForced) {
         EXPECT_EQ(std::tuple(m.world.power.exitCalls, m.world.power.suspends),
                   std::tuple(r.exitCalls, r.suspends));
         EXPECT_EQ(m.EventsSince(before), r.events);
-        EXPECT_EQ(std::tuple(m.host.trayRemovals, m.p.rt.MonState), std::tuple(ends ? 1 : 0, ends ? 2 : 0));
+        EXPECT_EQ(std::tuple(m.host.trayRemovals, m.p.monitor.phase), std::tuple(ends ? 1 : 0, ends ? MonitorPhase::Shutdown : MonitorPhase::Initialise));
     }
 }
 
@@ -76,9 +76,9 @@ TEST(Countdown, StartOptionsShortenTheDelaysAndOnlySimulateTheAction) {
         SCOPED_TRACE(std::string(option) + " type " + std::to_string(type));
         Monitor m;
         const size_t before = ToCountdown(m, IniFile().Set("ShutType", type), option);
-        EXPECT_EQ(std::tuple(m.p.rt.ProcDelayWork, m.p.rt.ComDelayWork), std::tuple(delay, delay));
+        EXPECT_EQ(std::tuple(m.p.monitor.delays.idle, m.p.monitor.delays.link), std::tuple(delay, delay));
         const std::string n = type == 3 ? "Shutdown" : "Hibernate";
-        EXPECT_EQ(m.main.view.Counter.text,
+        EXPECT_EQ(m.app.window.view.counter.text,
                   "The Computer Will " + n + " In " + std::to_string(seconds) + "s");
         m.Seconds(seconds - 1);
         EXPECT_TRUE(m.host.messages.empty());
@@ -94,18 +94,52 @@ TEST(Countdown, StartOptionsShortenTheDelaysAndOnlySimulateTheAction) {
     }
 }
 
+TEST(Countdown, ItsNoticeSaysWhatHappensWhenAndHowToStopItOncePerCountdown) {
+    struct Row {
+        int type, shutTime;
+        LocalTime now;
+        bool tray;
+        std::string notice;
+    };
+    // clang-format off
+    const Row rows[] = {
+        {1, 60, {2026, 12, 5, 22, 30, 0}, true,
+         "The computer will power off at 22:31:00 (in 60 s). Click Cancel or use the tray menu to stop it."},
+        {2, 10, {2026, 12, 5, 8, 5, 55}, true,
+         "The computer will reboot at 08:06:05 (in 10 s). Click Cancel or use the tray menu to stop it."},
+        {3, 600, {2026, 12, 5, 23, 59, 30}, true,
+         "The computer will shut down at 00:09:30 (in 600 s). Click Cancel or use the tray menu to stop it."},
+        {4, 3, {2026, 12, 5, 12, 0, 0}, false, "Quenzel will close at 12:00:03 (in 3 s). Click Cancel to stop it."},
+        {5, 45, {2026, 12, 5, 23, 59, 59}, false,
+         "The computer will hibernate at 00:00:44 (in 45 s). Click Cancel to stop it."},
+        {6, 2, {2026, 12, 5, 0, 0, 0}, true,
+         "The computer will stand by at 00:00:02 (in 2 s). Click Cancel or use the tray menu to stop it."},
+    };
+    // clang-format on
+    for (const Row& r : rows) {
+        Monitor m;
+        MainView& v = m.app.window.view;
+        v.trayAvailable = r.tray;
+        m.world.clock.now = r.now;
+        // "Monitor" needs a peer.
+        ToCountdown(m, IniFile().Set("ShutType", r.type).Set("ShutTime", r.shutTime).Set("IPAdd", "127.1.2.3"));
+        m.Seconds(1); // the following seconds say nothing new
+        EXPECT_EQ(std::tuple(v.notice, v.noticeSerial), std::tuple(r.notice, 1u));
+    }
+}
+
 // The configuration screen opened from the monitor's window, connected as the front ends do it.
 class WindowScreenHost final : public ConfigScreenHost {
   public:
-    explicit WindowScreenHost(QuenzelMain& main) : main_(main) {}
-    void ResetMonitor() override { main_.ResetMonitor(); }
-    void ShowStatus() override { main_.ShowStatus(); }
-    void EnableMainControls() override { main_.EnableMainControls(); }
+    explicit WindowScreenHost(App& app) : app_(app) {}
+    void ResetMonitor() override { app_.monitor.Reset(); }
+    void ShowStatus() override { app_.monitor.ShowStatus(); }
+    void EnableMainControls() override { app_.window.EnableMainControls(); }
     void SetTopMost(bool) override {}
     void OpenWebPage(const std::string&) override {}
 
   private:
-    QuenzelMain& main_;
+    App& app_;
 };
 
 TEST(Countdown, StartOptionsKeepTheShortDelaysOutOfTheSettingsTheScreenAndTheFile) {
@@ -115,8 +149,8 @@ TEST(Countdown, StartOptionsKeepTheShortDelaysOutOfTheSettingsTheScreenAndTheFil
         Monitor m;
         IniFile ini = IniFile().Set("ProcDelay", 60).Set("ComDelay", 70).Set("ShutTime", 50);
         m.Start(ini, option);
-        const std::string sentence = m.main.view.Title.text;
-        WindowScreenHost host(m.main);
+        const std::string sentence = m.app.window.view.title.text;
+        WindowScreenHost host(m.app);
         ConfigScreen screen(m.p, host);
         screen.Load();
         const ConfigView& v = screen.view;
@@ -128,8 +162,8 @@ TEST(Countdown, StartOptionsKeepTheShortDelaysOutOfTheSettingsTheScreenAndTheFil
         m.dir.Write("Data/Quenzel.ini", ini.Set("Proc2", "other").Text());
         EXPECT_EQ(saved, ReadConfigFile(m.world.files)->settings);
         // The reload brought the trial's delays back for the monitor and its status.
-        EXPECT_EQ(std::tuple(m.p.rt.ProcDelayWork, m.p.rt.ComDelayWork, m.p.rt.ShutTimeWork,
-                             m.main.view.Title.text),
+        EXPECT_EQ(std::tuple(m.p.monitor.delays.idle, m.p.monitor.delays.link, m.p.monitor.delays.countdown,
+                             m.app.window.view.title.text),
                   std::tuple(6, 6, shutTime, sentence));
     }
 }
@@ -142,23 +176,24 @@ TEST(Countdown, CancelAtAnySecondStartsOverAndPutsTheWindowBackAsTheUserLeftIt) 
         SCOPED_TRACE("second " + std::to_string(second));
         Monitor m;
         m.Start(IniFile().Set("StartMin", startMin).Set("ShutTime", 4).Set("IPAdd", "127.1.2.3"));
-        if (action == Restore) m.main.OnTrayMouse(0, 0, 515, 0); // a double click on the tray icon
-        if (action == Minimise) m.main.OnMenuMinimise();
+        if (action == Restore) m.app.window.OnTrayDoubleClick(); // a double click on the tray icon
+        if (action == Minimise) m.app.window.OnMenuMinimise();
         m.Seconds(7 + second);
-        const MainView& v = m.main.view;
-        EXPECT_EQ(v.Counter.text, "The Computer Will Shutdown In " + std::to_string(4 - second) + "s");
+        const MainView& v = m.app.window.view;
+        EXPECT_EQ(v.counter.text, "The Computer Will Shutdown In " + std::to_string(4 - second) + "s");
         EXPECT_EQ(std::tuple(v.state, v.hidden),
                   std::tuple(WindowState::Normal, false)); // not the user's choice
-        second % 2 ? m.main.OnMenuCancel() : m.main.OnReset();
+        second % 2 ? m.app.window.OnMenuCancel() : m.app.window.OnReset();
         EXPECT_EQ(m.EventsSince(2), (Events{"Enter/Shutdown", "Cancel/Shutdown", "Start/Initialise"}));
         EXPECT_EQ(m.world.socket.sent.back().data, "<QZC000>"); // the slaves cancel too
-        EXPECT_EQ(std::tuple(v.Reset.caption, v.Reset.tooltip, v.menuReset.visible, v.menuCancel.visible),
+        EXPECT_EQ(std::tuple(v.reset.caption, v.reset.tooltip, v.menuReset.visible, v.menuCancel.visible),
                   std::tuple(std::string("&Reset"), std::string("Reset Quenzel"), true, false));
-        EXPECT_EQ(std::tuple(v.Counter.text, v.Counter.fore, v.Counter.back, v.Counter.bold),
+        EXPECT_EQ(std::tuple(v.counter.text, v.counter.fore, v.counter.back, v.counter.bold),
                   std::tuple(std::string("Program Activation In 2s"), kBlue, kButtonFace, false));
         EXPECT_EQ(std::tuple(v.state == WindowState::Minimised, v.hidden),
                   std::tuple(minimisedAfterCancel, minimisedAfterCancel));
-        EXPECT_EQ(m.Seconds(5), -1);
+        EXPECT_EQ(m.Seconds(7), -1);
+        EXPECT_EQ(v.noticeSerial, 2u); // the next countdown says it again
     }
 }
 
@@ -166,9 +201,9 @@ TEST(TestRun, ActivatesShowsTheTestMessageAndStartsOver) {
     Monitor m;
     m.Start(IniFile().Set("ProcDelay", 30).Set("IPAdd", "127.1.2.3"));
     m.Seconds(3);
-    m.main.OnTest();
+    m.app.window.OnTest();
     EXPECT_EQ(m.world.socket.sent.back().data, "<QZT000>");
-    EXPECT_EQ(std::tuple(m.main.view.caption, m.main.view.Counter.text),
+    EXPECT_EQ(std::tuple(m.app.window.view.caption, m.app.window.view.counter.text),
               std::tuple(std::string("Quenzel - Test Mode"), std::string("Program Activation In 2s")));
     m.Seconds(6);
     EXPECT_TRUE(m.host.messages.empty());
@@ -177,10 +212,11 @@ TEST(TestRun, ActivatesShowsTheTestMessageAndStartsOver) {
     const ShownMessage& box = m.host.messages[0];
     EXPECT_EQ(std::tuple(box.icon, box.buttons, box.title, box.text),
               std::tuple(MsgIcon::None, MsgButtons::Ok, "Quenzel Test", "Test Shutdown"));
+    EXPECT_EQ(m.app.window.view.noticeSerial, 0u); // a test run says nothing
     EXPECT_EQ(m.EventsSince(2), (Events{"*Enter/Test", "*Start/Initialise", "*Enter/Run",
                                         "*Simulate/Shutdown", "Start/Initialise"}));
-    EXPECT_EQ(std::tuple(m.p.rt.MonState, m.p.rt.ProcDelayWork, m.main.view.caption),
-              std::tuple(0, 30, std::string("Quenzel"))); // the configured delays again
+    EXPECT_EQ(std::tuple(m.p.monitor.phase, m.p.monitor.delays.idle, m.app.window.view.caption),
+              std::tuple(MonitorPhase::Initialise, 30, std::string("Quenzel"))); // the configured delays again
 }
 
 TEST(MessageBoxes, WhileTheSimulationMessageIsOpenTicksRunNoStepAndAResetKeepsTheProgram) {
@@ -188,13 +224,13 @@ TEST(MessageBoxes, WhileTheSimulationMessageIsOpenTicksRunNoStepAndAResetKeepsTh
     const size_t before = ToCountdown(m, IniFile().Set("StartMin", 2), "-InhibitShutdown");
     m.host.whileOpen = [&] {
         m.Tick(6); // three seconds pass while the box is open
-        m.main.RemoteReset();
+        m.app.link.RemoteReset();
     };
     EXPECT_EQ(m.Seconds(6), -1);
     EXPECT_EQ(m.host.messages.size(), 1u);
     EXPECT_EQ(m.EventsSince(before), (Events{"Enter/Shutdown", "Start/Shutdown", "Simulate/Shutdown",
                                              "Cancel/Shutdown", "Start/Initialise"}));
-    EXPECT_EQ(std::tuple(m.p.rt.MonState, m.host.trayRemovals, m.main.view.hidden), std::tuple(0, 0, false));
+    EXPECT_EQ(std::tuple(m.p.monitor.phase, m.host.trayRemovals, m.app.window.view.hidden), std::tuple(MonitorPhase::Initialise, 0, false));
 }
 
 } // namespace

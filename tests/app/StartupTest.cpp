@@ -14,27 +14,19 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// The record's command line holds only options the front end has accepted (see OptionsTest).
-TEST(CommandLine, TheStartOptionAndAllowMultiStandAnywhere) {
-    struct Row {
-        const char* commandLine;
-        int16_t mode;
-        bool secondCopyRuns; // while another copy holds the guard
-    };
-    for (const Row& r :
-         {Row{"", 0, false}, Row{"-InhibitShutdown", 1, false}, Row{"-AddErrorMessage", 2, false},
-          Row{"-StartShutdown", 3, false}, Row{"-InhibitAdmin", 4, false},
-          Row{"-StartShutdown -AllowMulti", 3, true}, Row{"-AllowMulti -StartShutdown", 3, true},
-          Row{"-AllowMulti -InhibitShutdown", 1, true}}) {
-        SCOPED_TRACE(r.commandLine);
-        EXPECT_EQ(ReadCmdLineMode(r.commandLine), r.mode);
+// A copy runs beside another only with -AllowMulti, wherever it stands, and keeps none of the guards.
+// (Which start option a line holds: the Countdown tests start with each.)
+TEST(CommandLine, AllowMultiStandsAnywhereAndNoGuardIsKept) {
+    for (const auto& [commandLine, runs] : {std::pair{"-StartShutdown", false},
+                                            std::pair{"-StartShutdown -AllowMulti", true},
+                                            std::pair{"-AllowMulti -InhibitShutdown", true}}) {
         TempDir dir;
         FakeWorld world(dir.path());
         world.guard.otherHolds = true;
-        world.program.rt.CommandLine = r.commandLine;
-        EXPECT_EQ(Main(world.program), r.secondCopyRuns ? StartWindow::Main : StartWindow::AlreadyRunning);
-        EXPECT_EQ(world.guard.created.size(), r.secondCopyRuns ? 2u : 1u);
-        EXPECT_EQ(world.guard.closed, world.guard.created); // it holds none of them
+        world.program.rt.CommandLine = commandLine;
+        EXPECT_EQ(Main(world.program), runs ? StartWindow::Main : StartWindow::AlreadyRunning) << commandLine;
+        EXPECT_EQ(world.guard.created.size(), runs ? 2u : 1u);
+        EXPECT_EQ(world.guard.closed, world.guard.created);
     }
 }
 
@@ -44,11 +36,11 @@ TEST(Load, WritesSeparatorHeaderAndStartThenRunsTheTimer) {
     EXPECT_EQ(SplitLines(m.dir.Read("Log/Quenzel.log")),
               (Texts{"Quenzel", "Version 1.6", "File Created", "05-Dec-26 10:30:00", "", "", "Quenzel",
                      "Version 1.6", "", "05-Dec-26 10:30:00,  Start    , Initialise, Count:    2"}));
-    EXPECT_EQ(std::tuple(m.p.rt.TimerEnabled, m.main.view.trayKey, m.world.system.priorityRaises),
+    EXPECT_EQ(std::tuple(m.p.rt.TimerEnabled, m.app.window.view.trayKey, m.world.system.priorityRaises),
               std::tuple(true, std::string("Start"), 1));
-    const MainView& v = m.main.view;
-    EXPECT_EQ((Texts{v.caption, v.Reset.tooltip, v.Exit.tooltip, v.About.tooltip, v.Config.tooltip,
-                     v.TestS.tooltip}),
+    const MainView& v = m.app.window.view;
+    EXPECT_EQ((Texts{v.caption, v.reset.tooltip, v.exit.tooltip, v.about.tooltip, v.configure.tooltip,
+                     v.test.tooltip}),
               (Texts{"Quenzel", "Reset Quenzel", "Close Quenzel", "About Quenzel", "Configure Quenzel",
                      "Enables/Restarts Quenzel Test Mode"}));
 }
@@ -64,31 +56,32 @@ TEST(Load, UnusableSetupWaitsInViewForConfigurationAndNeverSteps) {
         Monitor m;
         m.world.socket.takenPorts = r.takenPorts;
         m.Start(IniFile(r.ini).Set("StartMin", 2));
-        m.main.OnActivated();
-        const MainView& v = m.main.view;
-        EXPECT_EQ(std::tuple(v.Title.text, v.Title.fore, v.Title.bold, v.Counter.text),
+        m.app.window.OnActivated();
+        const MainView& v = m.app.window.view;
+        EXPECT_EQ(std::tuple(v.title.text, v.title.fore, v.title.bold, v.counter.text),
                   std::tuple(std::string("Click Configure To Set Up Quenzel"), kOrange, true, std::string()));
-        EXPECT_FALSE(v.Reset.enabled || v.TestS.enabled || v.menuReset.enabled || v.menuTest.enabled);
+        EXPECT_FALSE(v.reset.enabled || v.test.enabled || v.menuReset.enabled || v.menuTest.enabled);
         EXPECT_EQ(v.state, WindowState::Normal);
         EXPECT_EQ(m.host.messages.size(), r.takenPorts.size());
-        m.main.OnTest();
+        m.app.window.OnTest();
         m.Seconds(5);
-        m.main.OnReset();
-        EXPECT_EQ(std::tuple(m.p.rt.MonState, m.p.rt.TestMode), std::tuple(0, false));
+        m.app.window.OnReset();
+        EXPECT_EQ(std::tuple(m.p.monitor.phase, m.p.monitor.testMode), std::tuple(MonitorPhase::Initialise, false));
         EXPECT_EQ(m.Events(), r.events);
     }
 }
 
 TEST(Unload, LogsExitWithTheStateWordClosesTheScreensAndEndsWithZero) {
     for (const auto& [state, proc1, events] :
-         {std::tuple{1, "a.exe", Texts{"Exit/Run"}}, std::tuple{2, "a.exe", Texts{"Exit/Shutdown"}},
-          std::tuple{0, "", Texts{}}}) { // not configured: no entry
+         {std::tuple{MonitorPhase::Run, "a.exe", Texts{"Exit/Run"}},
+          std::tuple{MonitorPhase::Shutdown, "a.exe", Texts{"Exit/Shutdown"}},
+          std::tuple{MonitorPhase::Initialise, "", Texts{}}}) { // not configured: no entry
         Monitor m;
         m.Start(IniFile().Set("Proc1", proc1));
-        m.main.OnAbout();
-        m.p.rt.MonState = static_cast<int16_t>(state);
+        m.app.window.OnAbout();
+        m.p.monitor.phase = state;
         const size_t before = m.Events().size();
-        EXPECT_THROW(m.main.OnMenuExit(), ProgramEnded);
+        EXPECT_THROW(m.app.window.OnMenuExit(), ProgramEnded);
         EXPECT_EQ(m.EventsSince(before), events);
         EXPECT_EQ(std::tuple(m.host.endedWith, m.host.trayRemovals), std::tuple(0, 1));
         EXPECT_FALSE(m.p.rt.TimerEnabled || m.window.aboutOpen);
@@ -137,9 +130,9 @@ TEST(StatusSentence, EveryFormOfIt) {
         s.stopTimeOn = r.stopTime != 0;
         s.fixedDelayOn = r.delTime != 0;
         m.p.rt.CmdLineMode = r.cmdLineMode;
-        m.main.ResetMonitor();
-        m.main.ShowStatus();
-        EXPECT_EQ(m.main.view.Title.text, r.sentence);
+        m.app.monitor.Reset();
+        m.app.monitor.ShowStatus();
+        EXPECT_EQ(m.app.window.view.title.text, r.sentence);
     }
 }
 
@@ -151,11 +144,11 @@ TEST(ExitPermission, AdministratorsOrUserExitButNoAdministratorUnderInhibitAdmin
         Monitor m;
         m.world.system.admin = admin;
         m.Start(IniFile().Set("UserExit", userExit), option);
-        MainView& v = m.main.view;
-        m.main.OnReset();
+        MainView& v = m.app.window.view;
+        m.app.window.OnReset();
         v.menuExit.enabled = !allowed;
-        m.main.OnActivated();
-        EXPECT_EQ(std::tuple(v.Exit.enabled, v.closeAllowed, v.menuExit.enabled),
+        m.app.window.OnActivated();
+        EXPECT_EQ(std::tuple(v.exit.enabled, v.closeAllowed, v.menuExit.enabled),
                   std::tuple(allowed, allowed, allowed));
     }
 }

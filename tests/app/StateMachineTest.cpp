@@ -13,29 +13,29 @@ using Events = std::vector<std::string>;
 void Activate(Monitor& m, IniFile ini) {
     m.Start(ini.Set("StartDelay", 1));
     m.Seconds(1);
-    ASSERT_EQ(m.p.rt.MonState, 1);
+    ASSERT_EQ(m.p.monitor.phase, MonitorPhase::Run);
 }
 
 TEST(Monitor, MainStationActivatesWatchesSendsAndCountsDown) {
     Monitor m;
     m.world.processes.names = {"worker.exe", "C.EXE"};
     m.Start(IniFile().Set("IPAdd", "127.1.2.3").Set("Proc2", "b.exe").Set("Proc3", "c.exe"));
-    const MainView& v = m.main.view;
-    const auto counter = [&v] { return std::tuple(v.Counter.text, v.Counter.fore, v.trayKey); };
+    const MainView& v = m.app.window.view;
+    const auto counter = [&v] { return std::tuple(v.counter.text, v.counter.fore, v.trayKey); };
     // A step every second tick; alive messages on every tick from the last second of activation on.
     for (const auto& [text, sent] :
          {std::pair{"Program Activation In 2s", 0u}, std::pair{"Program Activation In 1s", 1u},
           std::pair{"Program Activation In 1s", 2u}, std::pair{"Program Activation In 0s", 3u}}) {
         m.Tick();
-        EXPECT_EQ(std::tuple(v.Counter.text, m.world.socket.sent.size()),
+        EXPECT_EQ(std::tuple(v.counter.text, m.world.socket.sent.size()),
                   std::tuple(std::string(text), size_t{sent}));
     }
     m.Seconds(1);
     EXPECT_EQ(counter(), std::tuple(std::string("Activity"), kDarkGreen, std::string("Activity")));
-    EXPECT_EQ(v.CPULoad.text, "P1 .. P3  .");
+    EXPECT_EQ(v.statusLine.text, "P1 .. P3  .");
     m.world.processes.names = {"B.EXE"};
     m.Seconds(1);
-    EXPECT_EQ(v.CPULoad.text, ".. P2 ..  .");
+    EXPECT_EQ(v.statusLine.text, ".. P2 ..  .");
     m.world.processes.names.clear();
     for (int second = 1; second <= 4; ++second) {
         m.Seconds(1);
@@ -60,12 +60,12 @@ TEST(Monitor, ActivationAtATimeOfDayPassedNowOrLater) {
         Monitor m;
         m.world.clock.now = {2026, 12, 5, 10, minute, second};
         m.Start(IniFile().Set("StartTime", 2).Set("StartDelay", 11032));
-        EXPECT_EQ(m.p.rt.CountSeconds, count) << minute;
+        EXPECT_EQ(m.p.monitor.countSeconds, count) << minute;
         if (count > 1) m.Seconds(count - 1);
-        EXPECT_EQ(m.p.rt.MonState, 0) << minute;
-        EXPECT_EQ(m.main.view.Counter.text, "Program Activation At 10:32"); // the steps leave it
+        EXPECT_EQ(m.p.monitor.phase, MonitorPhase::Initialise) << minute;
+        EXPECT_EQ(m.app.window.view.counter.text, "Program Activation At 10:32"); // the steps leave it
         m.Seconds(1);
-        EXPECT_EQ(m.p.rt.MonState, 1) << minute;
+        EXPECT_EQ(m.p.monitor.phase, MonitorPhase::Run) << minute;
     }
 }
 
@@ -86,7 +86,7 @@ TEST(Monitor, FixedTimeForcesTheCountdownForItsWholeMinute) {
         Activate(m, IniFile().Set("Stop_On", 2).Set("StopTime", 12230));
         m.world.clock.now = {2026, 12, 5, 22, minute, second};
         m.Seconds(1);
-        EXPECT_EQ(std::tuple(m.p.rt.MonState, m.p.rt.ShutTrigger), std::tuple(due ? 2 : 1, due ? 1 : 0))
+        EXPECT_EQ(std::tuple(m.p.monitor.phase, m.p.monitor.triggered), std::tuple(due ? MonitorPhase::Shutdown : MonitorPhase::Run, due))
             << second;
     }
 }
@@ -104,10 +104,10 @@ TEST(Monitor, FixedDelayCountsDownBesideActivityAndForcesTheCountdown) {
         m.world.processes.names = runs ? Events{"worker.exe"} : Events{};
         m.Seconds(1);
         done = step;
-        EXPECT_EQ(std::tuple(m.main.view.Counter.text, m.main.view.Counter.fore), std::tuple(text, colour));
+        EXPECT_EQ(std::tuple(m.app.window.view.counter.text, m.app.window.view.counter.fore), std::tuple(text, colour));
     }
     m.Seconds(1);
-    EXPECT_EQ(std::tuple(m.p.rt.MonState, m.p.rt.ShutTrigger), std::tuple(2, 1));
+    EXPECT_EQ(std::tuple(m.p.monitor.phase, m.p.monitor.triggered), std::tuple(MonitorPhase::Shutdown, true));
 }
 
 TEST(Slave, NeedsASilentMainAndIdleProcessesBothAndNoFixedTrigger) {
@@ -122,19 +122,19 @@ TEST(Slave, NeedsASilentMainAndIdleProcessesBothAndNoFixedTrigger) {
         Activate(m, IniFile(slave).Set("ComDelay", comDelay).Set("ProcDelay", procDelay));
         for (int second = 0; second < heard; ++second) {
             m.world.socket.incoming.push_back("<QZA100>");
-            m.main.OnDatagram();
+            m.app.link.OnDatagram();
             m.Seconds(1);
         }
         if (heard > 0) { // its own idle count goes on meanwhile
-            const MainView& v = m.main.view;
-            EXPECT_EQ(std::tuple(v.Counter.text, v.CPULoad.text, m.p.rt.IdleTicks, v.caption),
+            const MainView& v = m.app.window.view;
+            EXPECT_EQ(std::tuple(v.counter.text, v.statusLine.text, m.p.monitor.idleSeconds, v.caption),
                       std::tuple(std::string("Activity - Delay Time Left: 0s"), std::string(".. .. ..  C"), 5,
                                  std::string("Quenzel Slave")));
         }
         m.Seconds(steps - 1);
-        EXPECT_EQ(m.p.rt.MonState, 1);
+        EXPECT_EQ(m.p.monitor.phase, MonitorPhase::Run);
         m.Seconds(1);
-        EXPECT_EQ(m.p.rt.MonState, 2);
+        EXPECT_EQ(m.p.monitor.phase, MonitorPhase::Shutdown);
         EXPECT_EQ(m.world.socket.sent.size(), static_cast<size_t>(heard)); // only its answers
     }
 }
@@ -144,9 +144,9 @@ TEST(Pause, AnOpenScreenHoldsTheMonitorUntilItsCountRunsOut) {
         Monitor m;
         m.Start(IniFile());
         m.Seconds(about ? 4 : 1);
-        about ? m.main.OnAbout() : m.main.OnConfigure();
+        about ? m.app.window.OnAbout() : m.app.window.OnConfigure();
         const auto now = [&m] {
-            return std::tuple(m.p.rt.MonState, m.p.rt.CountSeconds, m.p.rt.IdleTicks, m.Events().size());
+            return std::tuple(m.p.monitor.phase, m.p.monitor.countSeconds, m.p.monitor.idleSeconds, m.Events().size());
         };
         const auto held = now();
         m.Seconds(10);

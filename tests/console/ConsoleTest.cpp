@@ -75,7 +75,7 @@ TEST(EventLoop, TicksKeepAnAbsoluteScheduleAndSkipWhatIsMoreThanAPeriodLate) {
         events.steps.push_back({lag, {}});
     EXPECT_EQ(RunEventLoop(w.session, events), 0);
     EXPECT_EQ(events.deadlines, (std::vector<long>{500, 1000, 1500, 3500, 4500, 5000, 5000}));
-    EXPECT_EQ(w.program.rt.CountSeconds, 3600 - 2); // five ticks; one monitor step per two
+    EXPECT_EQ(w.program.monitor.countSeconds, 3600 - 2); // five ticks; one monitor step per two
 }
 
 // A reload while unconfigured makes a slave; a wake's data goes before the commands that came with it.

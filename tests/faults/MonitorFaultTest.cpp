@@ -31,17 +31,17 @@ TEST(UnreadableProcessTable, CountsAsActivityIsLoggedOnceAndNeverPowersOff) {
         };
         writeProcesses();
         Monitor m(MakeProcProcessTable((table.path() / "proc").string()), nullptr);
-        const MainView& view = m.main.view;
+        const MainView& view = m.app.window.view;
         // worker.exe does not run: idle after five seconds, then a three-second countdown.
         m.Start(IniFile().Set("StartDelay", 1).Set("ProcDelay", 5).Set("ShutTime", 3));
         m.Seconds(4);
-        ASSERT_EQ(view.Counter.text, "No activity for 3s");
+        ASSERT_EQ(view.counter.text, "No activity for 3s");
 
         r.spoil(table.path() / "proc");
         const size_t before = m.EventsSince().size();
         m.Seconds(20);
-        EXPECT_EQ(m.program.rt.MonState, 1);
-        EXPECT_EQ(view.Counter.text, "Activity");
+        EXPECT_EQ(m.program.monitor.phase, MonitorPhase::Run);
+        EXPECT_EQ(view.counter.text, "Activity");
         EXPECT_EQ(m.EventsSince(before), Events{"ScanFail/Processes"});
         EXPECT_TRUE(m.world.power.privilegeCalls == 0 && m.world.power.exitCalls.empty() &&
                     m.world.power.suspends.empty() && m.host.messages.empty());
@@ -49,9 +49,9 @@ TEST(UnreadableProcessTable, CountsAsActivityIsLoggedOnceAndNeverPowersOff) {
         // Readable again: the idle count starts afresh.
         writeProcesses();
         m.Seconds(1);
-        EXPECT_EQ(view.Counter.text, "No activity for 1s");
+        EXPECT_EQ(view.counter.text, "No activity for 1s");
         m.Seconds(4);
-        EXPECT_EQ(view.Counter.text, "The Computer Will Shutdown In 3s");
+        EXPECT_EQ(view.counter.text, "The Computer Will Shutdown In 3s");
         EXPECT_EQ(m.EventsSince(before), (Events{"ScanFail/Processes", "Enter/Shutdown"}));
     }
 }
@@ -79,7 +79,7 @@ TEST(RefusedPowerAction, IsShownAndMonitoringStartsOver) {
         m.Start(IniFile().Set("StartDelay", 2).Set("ProcDelay", 5).Set("ShutTime", 4).Set("ShutType", 1));
         ASSERT_EQ(m.Seconds(9), -1);
         const size_t before = m.EventsSince().size();
-        EXPECT_EQ(m.main.view.Counter.text, "The Computer Will Power Off In 2s");
+        EXPECT_EQ(m.app.window.view.counter.text, "The Computer Will Power Off In 2s");
 
         EXPECT_EQ(m.Seconds(2), -1);
         ASSERT_EQ(m.host.messages.size(), 1u);
@@ -88,8 +88,8 @@ TEST(RefusedPowerAction, IsShownAndMonitoringStartsOver) {
                                                            row.error + "\r\nMonitoring starts again."));
         EXPECT_EQ(m.EventsSince(before),
                   (Events{"Start/Power Off", "PowerFail/Power Off", "Start/Initialise"}));
-        EXPECT_EQ(std::tuple(m.program.rt.MonState, m.main.view.Counter.text),
-                  std::tuple(0, "Program Activation In 2s"));
+        EXPECT_EQ(std::tuple(m.program.monitor.phase, m.app.window.view.counter.text),
+                  std::tuple(MonitorPhase::Initialise, "Program Activation In 2s"));
     }
 }
 

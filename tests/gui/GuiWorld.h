@@ -52,7 +52,7 @@ struct GuiWorld {
     // Idle seconds until the countdown runs.
     void IntoCountdown() {
         world.processes.names.clear();
-        for (int second = 0; second < 30 && p.rt.MonState != 2; ++second)
+        for (int second = 0; second < 30 && p.monitor.phase != MonitorPhase::Shutdown; ++second)
             Seconds(1);
     }
     std::vector<std::string> Events() const { return LogEvents(dir.Read("Log/Quenzel.log")); }

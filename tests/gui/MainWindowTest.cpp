@@ -56,7 +56,7 @@ Texts Choosable(const GuiWorld& w) {
     for (const QAction* item : w.window->PopupMenu().actions())
         if (item->isVisible() && item->isEnabled() && !item->isSeparator())
             choosable.push_back(item->objectName().toStdString());
-    for (const char* button : {"Reset", "TestS", "Config", "About", "Update", "Exit"})
+    for (const char* button : {"reset", "test", "configure", "about", "update", "exit"})
         if (w.Find(button).isEnabled()) choosable.push_back(button);
     return choosable;
 }
@@ -82,14 +82,14 @@ void Picture(QWidget& window, const char* file) {
 
 TEST(MainWindow, ButtonsAndPopupItemsDriveTheProgramsHandlers) {
     const std::tuple<const char*, const char*, std::string> rows[] = {
-        {"TestS", "menuTest", "*Enter/Test *Start/Initialise "},
-        {"Reset", "menuReset", "Reset/Run Start/Initialise "},
-        {"About", "menuAbout", "AboutScreen "},
-        {"Config", "menuConfigure", "ConfigScreen "},
-        {"Update", "menuUpdate", "https://www.quenzel.example/software/misc/update.htm?ID=15&Ver=1.6 "},
-        {"Logo", nullptr, "https://www.quenzel.example/index.htm "},
+        {"test", "menuTest", "*Enter/Test *Start/Initialise "},
+        {"reset", "menuReset", "Reset/Run Start/Initialise "},
+        {"about", "menuAbout", "AboutScreen "},
+        {"configure", "menuConfigure", "ConfigScreen "},
+        {"update", "menuUpdate", "https://www.quenzel.example/software/misc/update.htm?ID=15&Ver=1.6 "},
+        {"logo", nullptr, "https://www.quenzel.example/index.htm "},
         {nullptr, "menuMinimise", "hidden "},
-        {"Exit", "menuExit", "Exit/Run hidden ended 0"},
+        {"exit", "menuExit", "Exit/Run hidden ended 0"},
     };
     for (const auto& [button, item, outcome] : rows) {
         for (const char* control : {button, item}) {
@@ -117,50 +117,50 @@ TEST(MainWindow, LabelsTrayAndMenuFollowTheMonitorsState) {
     GuiWorld w;
     w.world.processes.names = {"worker.exe"};
     w.Start(IniFile(), "-InhibitShutdown"); // which makes every delay 6 seconds
-    EXPECT_EQ(Look(w, "Counter"), "Program Activation In 2s #0000ff" + face);
+    EXPECT_EQ(Look(w, "counter"), "Program Activation In 2s #0000ff" + face);
     EXPECT_EQ(tray(w) + " " + w.tray.Icon().toolTip().toStdString(), "Activate Quenzel");
     emit w.tray.Icon().activated(QSystemTrayIcon::Context); // a right click on the icon opens the popup
     EXPECT_TRUE(w.window->PopupMenu().isVisible());
     w.Seconds(3);
-    EXPECT_EQ(Look(w, "Title"), "Shutdown if there is no activity for 6s" + text);
-    EXPECT_EQ(Look(w, "Counter"), "Activity #006600" + face);
-    EXPECT_EQ(Look(w, "CPULoad"), "P1 .. .." + text);
+    EXPECT_EQ(Look(w, "title"), "Shutdown if there is no activity for 6s" + text);
+    EXPECT_EQ(Look(w, "counter"), "Activity #006600" + face);
+    EXPECT_EQ(Look(w, "statusLine"), "P1 .. .." + text);
     EXPECT_EQ(tray(w), "Activity");
     Picture(*w.window, "main-run.png");
     w.IntoCountdown();
-    EXPECT_EQ(Look(w, "Counter"), "The Computer Will Shutdown In 6s #ffffff on #ff8000 bold");
+    EXPECT_EQ(Look(w, "counter"), "The Computer Will Shutdown In 6s #ffffff on #ff8000 bold");
     EXPECT_EQ(tray(w), "Shutdown");
-    EXPECT_EQ(Choosable(w), (Texts{"menuCancel", "Reset"}));
-    EXPECT_EQ(w.Find<QPushButton>("Reset").text() + w.Find<QPushButton>("Reset").toolTip(),
+    EXPECT_EQ(Choosable(w), (Texts{"menuCancel", "reset"}));
+    EXPECT_EQ(w.Find<QPushButton>("reset").text() + w.Find<QPushButton>("reset").toolTip(),
               "&CancelCancel Quenzel Shutdown");
     Picture(*w.window, "main-countdown.png");
     const size_t logged = w.Events().size();
     w.Find<QAction>("menuCancel").trigger();
     EXPECT_EQ(Outcome(w, logged), "Cancel/Shutdown Start/Initialise centred ");
     EXPECT_EQ(tray(w), "Activate");
-    w.Click("About");
+    w.Click("about");
     w.window->About()->OnSecond();
     EXPECT_EQ(w.window->About()->findChild<QLabel*>("TMessage")->text(), "About will close in 4 sec");
     Picture(*w.window->About(), "about.png");
 
     GuiWorld unconfigured;
     unconfigured.Start(IniFile().Set("Proc1", ""), "-InhibitShutdown");
-    EXPECT_EQ(Look(unconfigured, "Title"), "Click Configure To Set Up Quenzel #ff8000" + face + " bold");
+    EXPECT_EQ(Look(unconfigured, "title"), "Click Configure To Set Up Quenzel #ff8000" + face + " bold");
     Picture(*unconfigured.window, "main-unconfigured.png");
     EXPECT_EQ(KeyOf(WindowIcon().pixmap(32, 32).toImage()), "NoActivity");
 }
 
 TEST(MainWindow, ScreensPauseTheMainControlsComeForwardOnceAndCloseThemselves) {
-    for (const auto& [button, item, open] : {std::tuple{"About", "menuAbout", "AboutScreen centred "},
-                                             std::tuple{"Config", "menuConfigure", "ConfigScreen centred "}}) {
+    for (const auto& [button, item, open] : {std::tuple{"about", "menuAbout", "AboutScreen centred "},
+                                             std::tuple{"configure", "menuConfigure", "ConfigScreen centred "}}) {
         SCOPED_TRACE(button);
         GuiWorld w;
         w.Start(IniFile(), "-InhibitShutdown");
         const Texts all = Choosable(w);
         w.Click(button);
-        EXPECT_EQ(Choosable(w), (Texts{"menuMinimise", "menuUpdate", "menuExit", "Update", "Exit"}));
+        EXPECT_EQ(Choosable(w), (Texts{"menuMinimise", "menuUpdate", "menuExit", "update", "exit"}));
         // A reset from the main station gives the popup back while the screen is open.
-        w.window->Run([&] { w.window->Logic().RemoteReset(); });
+        w.window->Run([&] { w.window->Logic().link.RemoteReset(); });
         w.Find<QAction>(item).trigger();
         QTest::qWait(2500); // under "-InhibitShutdown" the screen closes itself after 4 seconds
         EXPECT_EQ(Outcome(w, w.Events().size()), open);
@@ -190,7 +190,7 @@ TEST(MainWindow, WindowOverrideFollowsTheUsersChoiceThroughMinimiseRestoreAndRes
         emit tray.tray.Icon().activated(QSystemTrayIcon::DoubleClick);
         EXPECT_TRUE(QTest::qWaitForWindowActive(tray.window.get()));
     }
-    tray.Click("Reset");
+    tray.Click("reset");
     EXPECT_TRUE(tray.window->isVisible() && tray.p.rt.WindowOverride); // a Reset keeps that choice
     tray.Find<QAction>("menuMinimise").trigger();
     tray.Find<QAction>("menuReset").trigger();
@@ -322,7 +322,7 @@ TEST(LinkEvents, CommandsArriveThroughTheEventLoopAfterAReloadToo) {
     auto socket = MakeUdpSocket(), sender = MakeUdpSocket();
     ASSERT_TRUE(sender->Bind(FreeUdpPort()));
     GuiWorld w(true, socket.get());
-    QuenzelMainSide side(w.window->Logic(), *w.window);
+    AppSide side(w.window->Logic(), *w.window);
     for (const int port : {FreeUdpPort(), FreeUdpPort()}) {
         w.dir.Write("Data/Quenzel.ini",
                     IniFile().Set("CMain", 2).Set("IPAdd", "127.1.1.1").Set("Port1", port).Text());

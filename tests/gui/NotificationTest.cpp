@@ -15,7 +15,7 @@ namespace {
 void StartIntoCountdown(GuiWorld& w) {
     w.Start(IniFile().Set("ShutTime", 10).Set("StartDelay", 1));
     w.IntoCountdown();
-    ASSERT_EQ(w.p.rt.MonState, 2);
+    ASSERT_EQ(w.p.monitor.phase, MonitorPhase::Shutdown);
 }
 
 TEST(Notification, TheCountdownsNoticeGoesToTheTrayBalloonOnce) {

@@ -97,9 +97,9 @@ TEST(MainWindow, TimerMessagesRunTheCountdown) {
     WinWorld w;
     w.Start(IniFile());
     w.world.processes.names.clear();
-    for (int tick = 0; tick < 40 && w.p.rt.MonState != 2; ++tick)
+    for (int tick = 0; tick < 40 && w.p.monitor.phase != MonitorPhase::Shutdown; ++tick)
         SendMessageW(w.window->Handle(), WM_TIMER, win::MainWindow::kMainTimer, 0);
-    ASSERT_EQ(w.p.rt.MonState, 2);
+    ASSERT_EQ(w.p.monitor.phase, MonitorPhase::Shutdown);
     HWND counter = w.window->Find("Counter");
     EXPECT_EQ(Text(counter).rfind("The Computer Will Shutdown In ", 0), 0u) << Text(counter);
     EXPECT_EQ(Back(counter), kOrangeRef);
@@ -233,10 +233,10 @@ TEST(AlreadyRunningWindow, ShowsTheMessageAndEnds) {
 }
 
 struct MonitorSide : MonitorWindow {
-    explicit MonitorSide(QuenzelMain& main) : main_(main) {}
-    void ResetMonitor() override { main_.ResetMonitor(); }
-    void ShowStatus() override { main_.ShowStatus(); }
-    QuenzelMain& main_;
+    explicit MonitorSide(App& app) : monitor_(app.monitor) {}
+    void ResetMonitor() override { monitor_.Reset(); }
+    void ShowStatus() override { monitor_.ShowStatus(); }
+    Monitor& monitor_;
 };
 
 // A slave on loopback: its main station's commands arrive as window messages, also after a reload

@@ -2,7 +2,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/QuenzelMain.h"
+#include "app/MainWindowModel.h"
+#include "app/Monitor.h"
 #include "app/ProgramLog.h"
 #include "power/PowerControl.h"
 #include "power/ShutdownTypes.h"
@@ -44,7 +45,7 @@ std::string CountdownNotice(ShutdownType type, const LocalTime& now, int shutTim
 
 } // namespace
 
-bool QuenzelMain::StepMessage(MsgIcon icon, const std::string& title, const std::string& text) {
+bool Monitor::StepMessage(MsgIcon icon, const std::string& title, const std::string& text) {
     const unsigned resetsBefore = resets;
     stepMessageOpen = true;
     struct Closed {
@@ -55,84 +56,69 @@ bool QuenzelMain::StepMessage(MsgIcon icon, const std::string& title, const std:
     return resets == resetsBefore;
 }
 
-void QuenzelMain::ShutdownStep() {
-    RunState& rt = p.rt;
-    const Settings& s = p.set;
-    view.CPULoad.text = "";
-    if (rt.CountSeconds == 0) {
-        BringToFront();
-        SetTrayIcon("Shutdown");
+void Monitor::CountdownStep() {
+    const std::string& title = p.rt.AppTitle;
+    window.view.statusLine.text = "";
+    if (s.countSeconds == 0) {
+        window.BringToFront();
+        window.SetTrayIcon("Shutdown");
     }
-    if (rt.TestMode) {
-        if (!rt.NotConfigured) WriteLog(p, "Simulate", rt.ShutTypeName);
-        if (!StepMessage(MsgIcon::None, rt.AppTitle + " Test", "Test " + rt.ShutTypeName)) return;
-        rt.ApplyStartMin = false;
-        ResetMonitor();
+    if (s.testMode) {
+        if (!p.rt.NotConfigured) WriteLog(p, "Simulate", s.actionName);
+        if (!StepMessage(MsgIcon::None, title + " Test", "Test " + s.actionName)) return;
+        p.rt.ApplyStartMin = false;
+        Reset();
         ShowStatus();
-        SetTrayIcon("Activate");
+        window.SetTrayIcon("Activate");
         return;
     }
 
-    if (rt.CountSeconds == 0) {
-        if (!rt.NotConfigured) WriteLog(p, "Enter", rt.ShutTypeName);
-        view.notice = CountdownNotice(s.shutdownType, p.svc.clock.Now(), rt.ShutTimeWork, view.trayAvailable);
+    MainView& view = window.view;
+    if (s.countSeconds == 0) {
+        if (!p.rt.NotConfigured) WriteLog(p, "Enter", s.actionName);
+        view.notice = CountdownNotice(p.set.shutdownType, p.svc.clock.Now(), s.delays.countdown, view.trayAvailable);
         if (!view.notice.empty()) ++view.noticeSerial;
     }
-    const ShutdownTypeInfo& type = InfoOf(s.shutdownType);
-    for (ButtonView* button : {&view.Config, &view.About, &view.TestS, &view.Exit, &view.Update})
-        button->enabled = false;
-    view.CPULoad.fore = kWhite;
-    view.CPULoad.back = kOrange;
-    view.Counter.fore = kWhite;
-    view.Counter.back = kOrange;
-    view.Counter.bold = true;
-    view.Counter.text = std::string(type.countdownText) +
-                        std::to_string(rt.ShutTimeWork - rt.CountSeconds) + "s";
-    view.Reset.caption = "&Cancel";
-    view.Reset.tooltip = "Cancel " + rt.AppTitle + " " + rt.ShutTypeName;
-    for (MenuItemView* item : {&view.menuAbout, &view.menuConfigure, &view.menuMinimise, &view.menuRestore,
-                               &view.menuTest, &view.menuUpdate, &view.menuExit})
-        item->enabled = false;
-    view.menuReset.visible = false;
-    view.menuCancel.visible = true;
+    const ShutdownTypeInfo& type = InfoOf(p.set.shutdownType);
+    window.ShowCountdownControls(s.actionName);
+    view.counter.text =
+        std::string(type.countdownText) + std::to_string(s.delays.countdown - s.countSeconds) + "s";
 
-    if (rt.CountSeconds < rt.ShutTimeWork) {
-        if (rt.CountSeconds > 0 && s.logLevel == LogLevel::Full) WriteLog(p, rt.ShutTypeName, "");
+    if (s.countSeconds < s.delays.countdown) {
+        if (s.countSeconds > 0 && p.set.logLevel == LogLevel::Full) WriteLog(p, s.actionName, "");
     } else if (!CompleteCountdown()) {
         return;
     }
-    rt.CountSeconds += 1;
+    s.countSeconds += 1;
 }
 
 // The end of the countdown: the power action, or only its simulation under a start option.
 // False when the step ends here.
-bool QuenzelMain::CompleteCountdown() {
-    RunState& rt = p.rt;
-    const Settings& s = p.set;
-    const ShutdownType shutType = s.shutdownType;
-    const bool normal = !s.force && rt.ShutTrigger == 0;
-    const bool forced = s.force || rt.ShutTrigger == 1;
-    const bool real = rt.CmdLineMode == 0;
-    if (normal || forced) {
-        if (shutType < ShutdownType::Monitor) WriteLog(p, forced ? "Start(F)" : "Start", rt.ShutTypeName);
-        if (real && shutType < ShutdownType::Monitor && !RunPowerAction(shutType, forced)) return false;
+bool Monitor::CompleteCountdown() {
+    const std::string& title = p.rt.AppTitle;
+    const ShutdownType shutType = p.set.shutdownType;
+    const bool forced = p.set.force || s.triggered;
+    const bool real = p.rt.CmdLineMode == 0;
+    if (shutType < ShutdownType::Monitor) {
+        WriteLog(p, forced ? "Start(F)" : "Start", s.actionName);
+        if (real && !RunPowerAction(shutType, forced)) return false;
+    } else {
+        WriteLog(p, "Start", s.actionName);
     }
-    if (shutType >= ShutdownType::Monitor) WriteLog(p, "Start", rt.ShutTypeName);
     if (!real) {
-        WriteLog(p, "Simulate", rt.ShutTypeName);
-        if (!StepMessage(MsgIcon::None, rt.AppTitle + " Simulate " + rt.ShutTypeName,
-                         "Test Real " + rt.ShutTypeName))
+        WriteLog(p, "Simulate", s.actionName);
+        if (!StepMessage(MsgIcon::None, title + " Simulate " + s.actionName, "Test Real " + s.actionName))
             return false;
     }
     if (shutType > ShutdownType::Monitor) {
-        RestartMonitor(); // monitoring starts again from the activation countdown on waking
+        StartOver(); // monitoring starts again from the activation countdown on waking
         if (real && !RunPowerAction(shutType, false)) return false;
-        WriteLog(p, "Restart", rt.ShutTypeName);
+        WriteLog(p, "Restart", s.actionName);
         WriteLog(p, "----------", "----------");
         WriteLog(p, "----------", "----------");
         return true;
     }
-    WriteLog(p, "Close", rt.ShutTypeName);
+    WriteLog(p, "Close", s.actionName);
     p.svc.host.RemoveTrayIcon();
     p.svc.host.EndProgram(0);
     return false;
@@ -140,8 +126,7 @@ bool QuenzelMain::CompleteCountdown() {
 
 // Runs the power action of the type. A refused action is logged and shown, and the monitor
 // starts over instead of closing as if it had worked; then false.
-bool QuenzelMain::RunPowerAction(ShutdownType shutType, bool forced) {
-    RunState& rt = p.rt;
+bool Monitor::RunPowerAction(ShutdownType shutType, bool forced) {
     try {
         if (shutType == ShutdownType::Hibernate) {
             HibernateSystem(p);
@@ -153,13 +138,12 @@ bool QuenzelMain::RunPowerAction(ShutdownType shutType, bool forced) {
         }
         return true;
     } catch (const PowerError& error) {
-        WriteLog(p, "PowerFail", rt.ShutTypeName);
-        StepMessage(MsgIcon::Exclamation, rt.AppTitle + " Shutdown Error",
-                    "Unable to " + rt.ShutTypeName +
-                        " the computer.\r\nError Number: " + ErrorNumberText(error.number) +
+        WriteLog(p, "PowerFail", s.actionName);
+        StepMessage(MsgIcon::Exclamation, p.rt.AppTitle + " Shutdown Error",
+                    "Unable to " + s.actionName + " the computer.\r\nError Number: " + ErrorNumberText(error.number) +
                         "\r\nError description: " + WithoutTrailingLineEnds(error.what()) +
                         "\r\nMonitoring starts again.");
-        if (rt.MonState == 2) RestartMonitor();
+        if (s.phase == MonitorPhase::Shutdown) StartOver();
         return false;
     }
 }
