@@ -5,6 +5,10 @@
 
 namespace qz {
 
+void QuenzelMainSide::ResetProgram() {
+    qz::ResetProgram(p_, *this);
+}
+
 void QuenzelMainSide::ResetMonitor() {
     main_.ResetMonitor();
 }

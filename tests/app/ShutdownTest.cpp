@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "app/ProgramReset.h"
 #include "config/ConfigFile.h"
 #include "screens/config/ConfigScreen.h"
 #include "tests/app/Harness.h"
@@ -95,16 +96,18 @@ TEST(Countdown, StartOptionsShortenTheDelaysAndOnlySimulateTheAction) {
 }
 
 // The configuration screen opened from the monitor's window, connected as the front ends do it.
-class WindowScreenHost final : public ConfigScreenHost {
+class WindowScreenHost final : public ConfigScreenHost, private MonitorWindow {
   public:
-    explicit WindowScreenHost(QuenzelMain& main) : main_(main) {}
-    void ResetMonitor() override { main_.ResetMonitor(); }
-    void ShowStatus() override { main_.ShowStatus(); }
+    WindowScreenHost(Program& p, QuenzelMain& main) : p_(p), main_(main) {}
+    void ResetProgram() override { qz::ResetProgram(p_, *this); }
     void EnableMainControls() override { main_.EnableMainControls(); }
     void SetTopMost(bool) override {}
     void OpenWebPage(const std::string&) override {}
 
   private:
+    void ResetMonitor() override { main_.ResetMonitor(); }
+    void ShowStatus() override { main_.ShowStatus(); }
+    Program& p_;
     QuenzelMain& main_;
 };
 
@@ -116,12 +119,12 @@ TEST(Countdown, StartOptionsKeepTheShortDelaysOutOfTheSettingsTheScreenAndTheFil
         IniFile ini = IniFile().Set("ProcDelay", 60).Set("ComDelay", 70).Set("ShutTime", 50);
         m.Start(ini, option);
         const std::string sentence = m.main.view.Title.text;
-        WindowScreenHost host(m.main);
+        WindowScreenHost host(m.p, m.main);
         ConfigScreen screen(m.p, host);
         screen.Load();
         const ConfigView& v = screen.view;
-        EXPECT_EQ(v.ProcDelayT.text + " " + v.ComDelayT.text + " " + v.ShutTimeT.text, "60 70 50");
-        screen.view.Proc2T.text = "other";
+        EXPECT_EQ(v.processDelay.field.text + " " + v.lostLinkDelay.field.text + " " + v.countdown.field.text, "60 70 50");
+        screen.view.processNames[1].field.text = "other";
         screen.OnSave();
         screen.OnExit();
         const Settings saved = ReadConfigFile(m.world.files)->settings;
