@@ -215,6 +215,35 @@ TEST(ValidateFields, ChangedHintsTheDataBoxAndSwitchedOnFields) {
     EXPECT_EQ(s.view.shutdownAfter.hint.text + MarkedHints(s.view), "sec (min 60, max 10800)");
 }
 
+// The chosen type decides whether Force applies and what its hint says; the activation value is kept
+// only while it fits the tick (a time of day or seconds).
+TEST(ConfigScreen, ChoicesAndTicksSwitchTheControlsThatDependOnThem) {
+    const std::tuple<IniFile, const char*, const char*> rows[] = {
+        {kMain, "Power Off", "force|(Forces Applications To Close)"},
+        {kMain, "Shutdown", "force|(Forces Applications To Close)"},
+        {kMain, "Monitor", "|(Only Use With A Valid IP Address)"},
+        {kMain, "StandBy", "|"},
+        {With(kSlave, "ShutType=4"), "Reboot", "force|Not Available In Slave Mode"},
+    };
+    for (const auto& [file, type, expected] : rows) {
+        ScreenWorld w(file);
+        ConfigScreen& s = w.Open();
+        s.OnShutdownTypeChosen(type);
+        EXPECT_EQ((s.view.force.box.enabled ? "force|" : "|") + s.view.shutdownType.hint.text, expected)
+            << type;
+    }
+    ScreenWorld w;
+    ConfigScreen& s = w.Open();
+    std::string kept;
+    for (const auto& [value, ticked] :
+         {std::pair{"07:30", true}, {"07:30", false}, {"5", false}, {"5", true}}) {
+        s.view.activation.field.text = value;
+        s.OnActivateAtTimeTicked(ticked);
+        kept += s.view.activation.field.text + "|";
+    }
+    EXPECT_EQ(kept, "07:30||5||");
+}
+
 TEST(Save, WritesWhatTheReaderLoadsBackInEveryModeAndBox) {
     const std::string keep = "DName=2;IPAdd=host.example;Proc2= two;";
     const IniFile ticked =
