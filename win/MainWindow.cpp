@@ -17,7 +17,9 @@ constexpr int kTrayDoubleClick = 515;
 constexpr int kTrayRightClick = 516;
 
 using Row = Control<MainView, QuenzelMain>;
-#define QZ_PART(name) #name, &MainView::name
+// clang-format off
+#define QZ_PART(name) #name, +[](MainView& v) -> auto& { return v.name; }
+// clang-format on
 
 // Every control of the window, the part of the view it shows and the handler it runs.
 std::vector<Row> ControlTable() {

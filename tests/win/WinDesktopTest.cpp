@@ -163,15 +163,15 @@ TEST(MainWindow, AboutScreenOpensAndCloses) {
     ASSERT_TRUE(about);
     EXPECT_TRUE(IsWindowVisible(about->Handle()));
     EXPECT_EQ(Text(about->Handle()), "About Quenzel");
-    EXPECT_EQ(Text(about->Find("ProgName")), "Quenzel");
-    EXPECT_TRUE(Bold(about->Find("ProgName")));
-    EXPECT_EQ(Fore(about->Find("WebSite")), kBlueRef);
+    EXPECT_EQ(Text(about->Find("programName")), "Quenzel");
+    EXPECT_TRUE(Bold(about->Find("programName")));
+    EXPECT_EQ(Fore(about->Find("webSite")), kBlueRef);
     EXPECT_EQ(Choosable(*w.window),
               (std::vector<std::string>{"Minimise", "Update", "Close Quenzel", "&Update", "&Exit"}));
     SendMessageW(about->Handle(), WM_TIMER, win::AboutWindow::kSecondTimer, 0);
-    EXPECT_EQ(Text(about->Find("TMessage")), "About will close in 60 sec");
+    EXPECT_EQ(Text(about->Find("closeNotice")), "About will close in 60 sec");
     Picture(about->Handle(), "windows-about.png");
-    Click(about->Find("ExitAbout"));
+    Click(about->Find("exit"));
     EXPECT_TRUE(PumpUntil([&] { return w.window->About() == nullptr; }));
     EXPECT_TRUE(Enabled(w.window->Find("Config")));
 }
@@ -186,30 +186,30 @@ TEST(ConfigWindow, EditsSavesAndCloses) {
     ASSERT_TRUE(config);
     auto find = [&](const char* name) { return config->Find(name); };
     EXPECT_EQ(Text(config->Handle()), "Quenzel Configuration");
-    EXPECT_EQ(Text(find("Proc1T")), "worker.exe");
-    EXPECT_EQ(Fore(find("Proc1M")), kGreenRef);
-    EXPECT_EQ(Fore(find("Status")), kOrangeRef);
-    EXPECT_EQ(Text(find("StartDelayL")), "Activate After:");
+    EXPECT_EQ(Text(find("processName1")), "worker.exe");
+    EXPECT_EQ(Fore(find("processName1Hint")), kGreenRef);
+    EXPECT_EQ(Fore(find("status")), kOrangeRef);
+    EXPECT_EQ(Text(find("activationLabel")), "Activate After:");
     Picture(config->Handle(), "windows-config.png");
 
-    Type(find("Proc1T"), "notepad.exe");
-    Click(find("StartTimeT"));
-    EXPECT_EQ(Text(find("StartDelayL")), "Activate At:");
-    EXPECT_EQ(Text(find("StartDelayT")), "");
-    Type(find("StartDelayT"), "07:30");
-    Choose(find("ShutNameT"), "Hibernate");
-    EXPECT_FALSE(Enabled(find("ForceT")));
-    EXPECT_EQ(Tip(config->Controls().Tooltip(), find("Save")).rfind("Save Quenzel Configuration Values", 0),
+    Type(find("processName1"), "notepad.exe");
+    Click(find("activateAtTime"));
+    EXPECT_EQ(Text(find("activationLabel")), "Activate At:");
+    EXPECT_EQ(Text(find("activation")), "");
+    Type(find("activation"), "07:30");
+    Choose(find("shutdownType"), "Hibernate");
+    EXPECT_FALSE(Enabled(find("force")));
+    EXPECT_EQ(Tip(config->Controls().Tooltip(), find("save")).rfind("Save Quenzel Configuration Values", 0),
               0u);
-    Click(find("Save"));
-    EXPECT_EQ(Text(find("Status")), "Changes Saved - Click Exit To Activate The Changes");
+    Click(find("save"));
+    EXPECT_EQ(Text(find("status")), "Changes Saved - Click Exit To Activate The Changes");
     const std::string saved = w.dir.Read("Data/Quenzel.ini");
     EXPECT_NE(saved.find("Proc1=notepad.exe"), std::string::npos) << saved;
     EXPECT_NE(saved.find("ShutType=5"), std::string::npos) << saved;
     SendMessageW(config->Handle(), WM_TIMER, win::ConfigWindow::kStatusTimeout, 0);
-    EXPECT_EQ(Text(find("Status")), "");
+    EXPECT_EQ(Text(find("status")), "");
 
-    Click(find("ExitConfig"));
+    Click(find("exit"));
     EXPECT_TRUE(PumpUntil([&] { return w.window->Config() == nullptr; }));
     EXPECT_EQ(Text(w.window->Find("Counter")), "Program Activation At 07:30");
     EXPECT_EQ(Text(w.window->Find("Title")), "Hibernate if there is no activity for 5s");
@@ -224,11 +224,11 @@ TEST(AlreadyRunningWindow, ShowsTheMessageAndEnds) {
     win::AlreadyRunningWindow window(w.p);
     window.Load();
     EXPECT_EQ(Text(window.Handle()), "Quenzel Start Up Error");
-    EXPECT_EQ(Text(window.Find("ErrorMess")),
+    EXPECT_EQ(Text(window.Find("message")),
               "Quenzel is already running.\r\nOnly one instance can be\r\nrunning at a time.");
-    EXPECT_EQ(Text(window.Find("Exit")), "&OK");
+    EXPECT_EQ(Text(window.Find("exit")), "&OK");
     Picture(window.Handle(), "windows-already-running.png");
-    Click(window.Find("Exit"));
+    Click(window.Find("exit"));
     EXPECT_EQ(window.EndedWith(), 1);
 }
 
