@@ -65,7 +65,7 @@ void Session::Refuse() {
     AlreadyRunningScreen refusal(p, host);
     refusal.Load();
     refusal.OnActivated();
-    host.ShowMessage(MsgIcon::Critical, MsgButtons::Ok, refusal.view.caption, refusal.view.ErrorMess);
+    host.ShowMessage(MsgIcon::Critical, MsgButtons::Ok, refusal.view.caption, refusal.view.message);
     host.Output().Note(AnotherCopyNote(p));
     refusal.OnExit();
 }

@@ -45,8 +45,7 @@ void RequireUsable(const Settings& s) {
 }
 
 struct NoWindow : ConfigScreenHost {
-    void ResetMonitor() override {}
-    void ShowStatus() override {}
+    void ResetProgram() override {}
     void EnableMainControls() override {}
     void SetTopMost(bool) override {}
     void OpenWebPage(const std::string&) override {}

@@ -50,29 +50,30 @@ AboutDialog::AboutDialog(Program& p, MainWindowModel& main, Runner run, QWidget*
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     auto* logo = new QLabel(this);
+    logo->setObjectName("logo");
     logo->setPixmap(DrawLogo(48));
-    progName_ = NamedLabel(new QLabel(this), "ProgName");
-    QFont large = progName_->font();
+    programName_ = NamedLabel(new QLabel(this), "programName");
+    QFont large = programName_->font();
     large.setPointSizeF(large.pointSizeF() * 1.5);
-    progName_->setFont(large);
-    progVersion_ = NamedLabel(new QLabel(this), "ProgVersion");
-    webSite_ =
-        NamedLabel(new ClickLabel([this] { run_([this] { screen_.OnWebSite(); }); }, this), "WebSite");
+    programName_->setFont(large);
+    version_ = NamedLabel(new QLabel(this), "version");
+    webSite_ = NamedLabel(new ClickLabel([this] { run_([this] { screen_.OnWebSite(); }); }, this), "webSite");
     QFont underlined = webSite_->font();
     underlined.setUnderline(true);
     webSite_->setFont(underlined);
-    message_ = NamedLabel(new QLabel(this), "TMessage");
-    message_->setMinimumWidth(message_->fontMetrics().horizontalAdvance("About will close in 60 sec") + 8);
+    closeNotice_ = NamedLabel(new QLabel(this), "closeNotice");
+    closeNotice_->setMinimumWidth(
+        closeNotice_->fontMetrics().horizontalAdvance("About will close in 60 sec") + 8);
     exit_ = new QPushButton(this);
-    exit_->setObjectName("ExitAbout");
+    exit_->setObjectName("exit");
     connect(exit_, &QPushButton::clicked, this, [this] { run_([this] { screen_.OnExit(); }); });
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(logo, 0, 0, 3, 1, Qt::AlignTop);
-    grid->addWidget(progName_, 0, 1);
-    grid->addWidget(progVersion_, 1, 1);
+    grid->addWidget(programName_, 0, 1);
+    grid->addWidget(version_, 1, 1);
     grid->addWidget(webSite_, 2, 1);
-    grid->addWidget(message_, 3, 0, 1, 2);
+    grid->addWidget(closeNotice_, 3, 0, 1, 2);
     grid->addWidget(exit_, 4, 0, 1, 2, Qt::AlignRight);
     grid->setHorizontalSpacing(16);
     grid->setSizeConstraint(QLayout::SetFixedSize);
@@ -90,11 +91,11 @@ void AboutDialog::OnSecond() {
 void AboutDialog::Render() {
     const AboutView& v = screen_.view;
     setWindowTitle(FromViewText(v.caption));
-    Show(*progName_, v.ProgName);
-    Show(*progVersion_, v.ProgVersion);
-    Show(*webSite_, v.WebSite);
-    Show(*message_, v.TMessage);
-    Show(*exit_, v.ExitAbout);
+    Show(*programName_, v.programName);
+    Show(*version_, v.version);
+    Show(*webSite_, v.webSite);
+    Show(*closeNotice_, v.closeNotice);
+    Show(*exit_, v.exit);
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != v.topMost) {
         const bool shown = isVisible();
         setWindowFlag(Qt::WindowStaysOnTopHint, v.topMost); // hides a shown window
@@ -108,8 +109,7 @@ void AboutDialog::Render() {
 }
 
 bool AboutDialog::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && screen_.view.open)
-        run_([this] { screen_.OnActivated(); });
+    if (event->type() == QEvent::WindowActivate && screen_.view.open) run_([this] { screen_.OnActivated(); });
     return QDialog::event(event);
 }
 

@@ -40,10 +40,10 @@ class AboutDialog final : public QDialog, private AboutScreenHost {
     MainWindowModel& main_;
     Runner run_;
     AboutScreen screen_;
-    QLabel* progName_;
-    QLabel* progVersion_;
+    QLabel* programName_;
+    QLabel* version_;
     QLabel* webSite_;
-    QLabel* message_;
+    QLabel* closeNotice_;
     QPushButton* exit_;
     QTimer* closeCountdown_;
 };

@@ -20,14 +20,14 @@ AlreadyRunningWindow::AlreadyRunningWindow(Program& p)
     setWindowIcon(WindowIcon());
     OwnBoxes(p_.svc.host, this);
     auto* image = new QLabel(this);
-    image->setObjectName("Image1");
+    image->setObjectName("warningIcon");
     image->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
     message_ = new QLabel(this);
-    message_->setObjectName("ErrorMess");
+    message_->setObjectName("message");
     auto* logo = new LogoPicture([this] { gate_.Run([this] { logic_.OnLogo(); }); }, this);
-    logo->setObjectName("Logo");
+    logo->setObjectName("logo");
     exit_ = new QPushButton(this);
-    exit_->setObjectName("Exit");
+    exit_->setObjectName("exit");
     exit_->setDefault(true);
     connect(exit_, &QPushButton::clicked, this, [this] { gate_.Run([this] { logic_.OnExit(); }); });
 
@@ -49,10 +49,10 @@ void AlreadyRunningWindow::Load() {
 void AlreadyRunningWindow::Render() {
     const AlreadyRunningView& v = logic_.view;
     setWindowTitle(FromViewText(v.caption));
-    QString text = FromViewText(v.ErrorMess);
+    QString text = FromViewText(v.message);
     text.replace("\r\n", "\n");
     message_->setText(text);
-    Show(*exit_, v.Exit);
+    Show(*exit_, v.exit);
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != v.topMost) {
         const bool shown = isVisible();
         setWindowFlag(Qt::WindowStaysOnTopHint, v.topMost); // hides a shown window

@@ -2,9 +2,9 @@
 #include <QWidget>
 #include <optional>
 
-#include "screens/AlreadyRunningScreen.h"
 #include "core/WindowHost.h"
 #include "gui/EventGate.h"
+#include "screens/AlreadyRunningScreen.h"
 
 class QLabel;
 class QPushButton;

@@ -9,29 +9,29 @@ namespace qz {
 
 void AboutScreen::Load() {
     view.open = true;
-    p.rt.DialogOpen = true;
-    view.caption = "About " + p.rt.AppTitle;
-    view.ProgName.text = p.rt.AppTitle;
-    view.ProgVersion.text = "Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor);
-    view.WebSite.text = kWebSiteText;
-    p.rt.AboutCloseCount = p.rt.CmdLineMode == 1 ? 4 : 60;
+    p_.rt.DialogOpen = true;
+    view.caption = "About " + p_.rt.AppTitle;
+    view.programName.text = p_.rt.AppTitle;
+    view.version.text = "Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor);
+    view.webSite.text = kWebSiteText;
+    p_.rt.AboutCloseCount = p_.rt.CmdLineMode == 1 ? 4 : 60;
 }
 
 void AboutScreen::OnActivated() {
-    view.topMost = p.set.runOnTop;
+    view.topMost = p_.set.runOnTop;
 }
 
 void AboutScreen::Close() {
     if (!view.open) return;
     view.open = false;
     host_.EnableMainControls();
-    p.rt.DialogOpen = false;
+    p_.rt.DialogOpen = false;
 }
 
 void AboutScreen::OnSecond() {
     if (!view.open) return;
-    int16_t& count = p.rt.AboutCloseCount;
-    view.TMessage.text = "About will close in " + std::to_string(count) + " sec";
+    int16_t& count = p_.rt.AboutCloseCount;
+    view.closeNotice.text = "About will close in " + std::to_string(count) + " sec";
     if (count > std::numeric_limits<int16_t>::min()) --count;
 }
 

@@ -10,11 +10,11 @@ namespace qz {
 // What the About screen shows.
 struct AboutView {
     std::string caption = "About";
-    LabelView ProgName{"", kButtonText, kButtonFace, true};
-    LabelView ProgVersion;
-    LabelView WebSite{"", kBlue};
-    LabelView TMessage;
-    ButtonView ExitAbout{"&Exit", "Close Quenzel About Screen"};
+    LabelView programName{"", kButtonText, kButtonFace, true};
+    LabelView version;
+    LabelView webSite{"", kBlue};
+    LabelView closeNotice; // the auto-close's countdown
+    ButtonView exit{"&Exit", "Close Quenzel About Screen"};
     bool open = false; // the window exists; false once it has been unloaded
     bool topMost = false;
 };
@@ -31,7 +31,7 @@ class AboutScreenHost : public PageOpener {
 // window once view.open is false. The main window's timer unloads it when AboutCloseCount runs out.
 class AboutScreen {
   public:
-    AboutScreen(Program& program, AboutScreenHost& host) : p(program), host_(host) {}
+    AboutScreen(Program& p, AboutScreenHost& host) : p_(p), host_(host) {}
 
     AboutView view;
 
@@ -43,7 +43,7 @@ class AboutScreen {
     void OnWebSite();
 
   private:
-    Program& p;
+    Program& p_;
     AboutScreenHost& host_;
 };
 

@@ -4,7 +4,7 @@ namespace qz {
 
 void AlreadyRunningScreen::Load() {
     view.caption = "Quenzel Start Up Error";
-    view.ErrorMess = "Quenzel is already running.\r\nOnly one instance can be\r\nrunning at a time.";
+    view.message = "Quenzel is already running.\r\nOnly one instance can be\r\nrunning at a time.";
 }
 
 void AlreadyRunningScreen::OnActivated() {
@@ -12,11 +12,11 @@ void AlreadyRunningScreen::OnActivated() {
 }
 
 void AlreadyRunningScreen::OnExit() {
-    p.svc.host.EndProgram(1);
+    p_.svc.host.EndProgram(1);
 }
 
 void AlreadyRunningScreen::OnLogo() {
-    pages.OpenWebPage("index.htm");
+    pages_.OpenWebPage("index.htm");
 }
 
 } // namespace qz

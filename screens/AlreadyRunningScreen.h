@@ -10,8 +10,8 @@ namespace qz {
 // What the "already running" window shows.
 struct AlreadyRunningView {
     std::string caption = "Error";
-    std::string ErrorMess = "Error Message"; // lines joined with "\r\n"
-    ButtonView Exit{"&OK", "Close Quenzel"};
+    std::string message = "Error Message"; // lines joined with "\r\n"
+    ButtonView exit{"&OK", "Close Quenzel"};
     bool topMost = false;
 };
 
@@ -19,7 +19,7 @@ struct AlreadyRunningView {
 // button, which ends the program with status 1 (this copy did not start).
 class AlreadyRunningScreen {
   public:
-    AlreadyRunningScreen(Program& program, PageOpener& opener) : p(program), pages(opener) {}
+    AlreadyRunningScreen(Program& p, PageOpener& pages) : p_(p), pages_(pages) {}
 
     AlreadyRunningView view;
 
@@ -29,8 +29,8 @@ class AlreadyRunningScreen {
     void OnLogo();
 
   private:
-    Program& p;
-    PageOpener& pages;
+    Program& p_;
+    PageOpener& pages_;
 };
 
 } // namespace qz

@@ -10,16 +10,18 @@ namespace qz::win {
 namespace {
 
 using Row = Control<AboutView, AboutScreen>;
-#define QZ_PART(name) #name, &AboutView::name
+// clang-format off
+#define QZ_PART(name) #name, +[](AboutView& v) -> auto& { return v.name; }
+// clang-format on
 
 std::vector<Row> ControlTable() {
     return {
-        {"Logo", {}, {12, 12, 48, 48}, Look::Logo},
-        {QZ_PART(ProgName), {76, 10, 220, 28}, Look::Large},
-        {QZ_PART(ProgVersion), {76, 40, 220, 18}},
-        {QZ_PART(WebSite), {76, 60, 220, 18}, Look::Link, &AboutScreen::OnWebSite},
-        {QZ_PART(TMessage), {12, 88, 284, 18}},
-        {QZ_PART(ExitAbout), {216, 112, 80, 25}, Look::Plain, &AboutScreen::OnExit},
+        {"logo", {}, {12, 12, 48, 48}, Look::Logo},
+        {QZ_PART(programName), {76, 10, 220, 28}, Look::Large},
+        {QZ_PART(version), {76, 40, 220, 18}},
+        {QZ_PART(webSite), {76, 60, 220, 18}, Look::Link, &AboutScreen::OnWebSite},
+        {QZ_PART(closeNotice), {12, 88, 284, 18}},
+        {QZ_PART(exit), {216, 112, 80, 25}, Look::Plain, &AboutScreen::OnExit},
     };
 }
 #undef QZ_PART

@@ -8,15 +8,19 @@ namespace qz::win {
 namespace {
 
 using Row = Control<AlreadyRunningView, AlreadyRunningScreen>;
+// clang-format off
+#define QZ_PART(name) #name, +[](AlreadyRunningView& v) -> auto& { return v.name; }
+// clang-format on
 
 std::vector<Row> ControlTable() {
     return {
-        {"Image1", {}, {14, 14, 32, 32}, Look::Warning},
-        {"ErrorMess", &AlreadyRunningView::ErrorMess, {58, 14, 290, 60}, Look::Wrap},
-        {"Logo", {}, {356, 12, 48, 48}, Look::Logo, &AlreadyRunningScreen::OnLogo},
-        {"Exit", &AlreadyRunningView::Exit, {166, 84, 84, 25}, Look::Plain, &AlreadyRunningScreen::OnExit},
+        {"warningIcon", {}, {14, 14, 32, 32}, Look::Warning},
+        {QZ_PART(message), {58, 14, 290, 60}, Look::Wrap},
+        {"logo", {}, {356, 12, 48, 48}, Look::Logo, &AlreadyRunningScreen::OnLogo},
+        {QZ_PART(exit), {166, 84, 84, 25}, Look::Plain, &AlreadyRunningScreen::OnExit},
     };
 }
+#undef QZ_PART
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 

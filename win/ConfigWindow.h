@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include "app/ProgramReset.h"
 #include "core/Program.h"
 #include "screens/config/ConfigScreen.h"
 #include "win/Form.h"
@@ -16,7 +17,7 @@ class MainWindow;
 // The configuration screen's window. It loads the screen as it opens; its events run through the
 // main window, which shows the windows afresh after each and lets the window go once the screen
 // has unloaded.
-class ConfigWindow final : private ConfigScreenHost {
+class ConfigWindow final : private ConfigScreenHost, private MonitorWindow {
   public:
     static constexpr UINT_PTR kCloseCountdown = 1;
     static constexpr UINT_PTR kStatusTimeout = 2;
@@ -38,6 +39,7 @@ class ConfigWindow final : private ConfigScreenHost {
     LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
+    void ResetProgram() override;
     void ResetMonitor() override;
     void ShowStatus() override;
     void EnableMainControls() override;

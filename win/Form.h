@@ -109,8 +109,10 @@ void SetText(HWND window, const std::wstring& text);
 // One row of a window's control table: the control's name, the part of the view it shows, where
 // it sits, how it looks, and the handler its user action runs (if any).
 template <class View, class Logic> struct Control {
-    using Part = std::variant<std::monostate, std::string View::*, LabelView View::*, ButtonView View::*,
-                              TextFieldView View::*, CheckBoxView View::*, ListView View::*>;
+    // The part as a function of the view, so a part inside a row of the view can be named too.
+    template <class T> using Of = T& (*)(View&);
+    using Part = std::variant<std::monostate, Of<std::string>, Of<LabelView>, Of<ButtonView>,
+                              Of<TextFieldView>, Of<CheckBoxView>, Of<ListView>>;
     const char* name;
     Part part;
     Box at;
@@ -136,13 +138,13 @@ template <class View, class Logic> class ViewForm : public Form {
             handles_.push_back(std::visit(
                 [&](auto part) {
                     using P = decltype(part);
-                    if constexpr (std::is_same_v<P, ButtonView View::*>)
+                    if constexpr (std::is_same_v<P, typename Row::template Of<ButtonView>>)
                         return Add(row.look, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, row.at, id);
-                    else if constexpr (std::is_same_v<P, TextFieldView View::*>)
+                    else if constexpr (std::is_same_v<P, typename Row::template Of<TextFieldView>>)
                         return Add(row.look, L"EDIT", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, row.at, id);
-                    else if constexpr (std::is_same_v<P, CheckBoxView View::*>)
+                    else if constexpr (std::is_same_v<P, typename Row::template Of<CheckBoxView>>)
                         return Add(row.look, L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, row.at, id);
-                    else if constexpr (std::is_same_v<P, ListView View::*>)
+                    else if constexpr (std::is_same_v<P, typename Row::template Of<ListView>>)
                         return Add(row.look, L"COMBOBOX", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
                                    {row.at.x, row.at.y, row.at.w, 200}, id);
                     else
@@ -158,12 +160,13 @@ template <class View, class Logic> class ViewForm : public Form {
         for (size_t i = 0; i < rows_.size(); ++i) {
             std::visit(
                 [&](auto part) {
-                    if constexpr (std::is_same_v<decltype(part), LabelView View::*>)
-                        Show(handles_[i], view.*part, rows_[i].look);
-                    else if constexpr (std::is_same_v<decltype(part), std::string View::*>)
-                        Show(handles_[i], LabelView{view.*part}, rows_[i].look); // a plain text
+                    if constexpr (std::is_same_v<decltype(part), typename Row::template Of<LabelView>>)
+                        Show(handles_[i], part(const_cast<View&>(view)), rows_[i].look);
+                    else if constexpr (std::is_same_v<decltype(part), typename Row::template Of<std::string>>)
+                        Show(handles_[i], LabelView{part(const_cast<View&>(view))},
+                             rows_[i].look); // a plain text
                     else if constexpr (!std::is_same_v<decltype(part), std::monostate>)
-                        Show(handles_[i], view.*part);
+                        Show(handles_[i], part(const_cast<View&>(view)));
                 },
                 rows_[i].part);
         }
@@ -179,19 +182,19 @@ template <class View, class Logic> class ViewForm : public Form {
         return std::visit(
             [&](auto part) -> std::function<void()> {
                 using P = decltype(part);
-                if constexpr (std::is_same_v<P, TextFieldView View::*>) {
+                if constexpr (std::is_same_v<P, typename Row::template Of<TextFieldView>>) {
                     if (code != EN_CHANGE) return {};
                     // Typing only changes the field's text; the screen checks it when it is saved.
-                    return [&view, part, text = TextOf(control)] { (view.*part).text = text; };
-                } else if constexpr (std::is_same_v<P, CheckBoxView View::*>) {
+                    return [&view, part, text = TextOf(control)] { part(view).text = text; };
+                } else if constexpr (std::is_same_v<P, typename Row::template Of<CheckBoxView>>) {
                     if (code != BN_CLICKED) return {};
                     const bool ticked = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
                     if (row.tick) return [&logic, tick = row.tick, ticked] { (logic.*tick)(ticked); };
-                    return [&view, part, ticked] { (view.*part).checked = ticked; };
-                } else if constexpr (std::is_same_v<P, ListView View::*>) {
+                    return [&view, part, ticked] { part(view).checked = ticked; };
+                } else if constexpr (std::is_same_v<P, typename Row::template Of<ListView>>) {
                     if (code != CBN_SELCHANGE || !row.choose) return {};
                     const LRESULT chosen = SendMessageW(control, CB_GETCURSEL, 0, 0);
-                    const auto& items = (view.*part).items;
+                    const auto& items = part(view).items;
                     if (chosen < 0 || static_cast<size_t>(chosen) >= items.size()) return {};
                     return [&logic, choose = row.choose, item = items[static_cast<size_t>(chosen)]] {
                         (logic.*choose)(item);

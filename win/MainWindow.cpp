@@ -14,25 +14,29 @@ namespace qz::win {
 namespace {
 
 using Row = Control<MainView, MainWindowModel>;
+// clang-format off
+#define QZ_PART(name) #name, +[](MainView& v) -> auto& { return v.name; }
+// clang-format on
 
 // Every control of the window, the part of the view it shows and the handler it runs.
 std::vector<Row> ControlTable() {
     constexpr int kButtonY = 74, kButtonW = 62, kButtonH = 25, kGap = 4;
     auto button = [](int i) { return Box{10 + i * (kButtonW + kGap), kButtonY, kButtonW, kButtonH}; };
     return {
-        {"Logo", {}, {10, 10, 48, 48}, Look::Logo, &MainWindowModel::OnLogo},
+        {"logo", {}, {10, 10, 48, 48}, Look::Logo, &MainWindowModel::OnLogo},
         // Room for the longest status sentence on two lines, so the window never changes its size.
-        {"Title", &MainView::title, {68, 8, 334, 34}, Look::Wrap},
-        {"Counter", &MainView::counter, {68, 48, 250, 18}},
-        {"CPULoad", &MainView::statusLine, {322, 48, 80, 18}, Look::Centre},
-        {"Reset", &MainView::reset, button(0), Look::Plain, &MainWindowModel::OnReset},
-        {"TestS", &MainView::test, button(1), Look::Plain, &MainWindowModel::OnTest},
-        {"Config", &MainView::configure, button(2), Look::Plain, &MainWindowModel::OnConfigure},
-        {"About", &MainView::about, button(3), Look::Plain, &MainWindowModel::OnAbout},
-        {"Update", &MainView::update, button(4), Look::Plain, &MainWindowModel::OnUpdate},
-        {"Exit", &MainView::exit, button(5), Look::Plain, &MainWindowModel::OnExit},
+        {QZ_PART(title), {68, 8, 334, 34}, Look::Wrap},
+        {QZ_PART(counter), {68, 48, 250, 18}},
+        {QZ_PART(statusLine), {322, 48, 80, 18}, Look::Centre},
+        {QZ_PART(reset), button(0), Look::Plain, &MainWindowModel::OnReset},
+        {QZ_PART(test), button(1), Look::Plain, &MainWindowModel::OnTest},
+        {QZ_PART(configure), button(2), Look::Plain, &MainWindowModel::OnConfigure},
+        {QZ_PART(about), button(3), Look::Plain, &MainWindowModel::OnAbout},
+        {QZ_PART(update), button(4), Look::Plain, &MainWindowModel::OnUpdate},
+        {QZ_PART(exit), button(5), Look::Plain, &MainWindowModel::OnExit},
     };
 }
+#undef QZ_PART
 
 // The popup menu's items in their order; a row without a part is a separator.
 struct MenuRow {

@@ -39,7 +39,7 @@ class MainWindow final : public WindowHost {
 
     App& Logic() { return app_; }
     HWND Handle() const { return window_; }
-    // A control by the name of the view's part it shows ("Title", "Reset").
+    // A control by the name of the view's part it shows ("title", "reset").
     HWND Find(const std::string& name) const { return form_.Find(name); }
     const Form& Controls() const { return form_; }
     // The popup menu as the view gives it now; its items send WM_COMMAND to the window. The caller

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/Program.h"
-#include "screens/config/ConfigScreen.h"
 #include "gui/config/MainWindowSide.h"
+#include "screens/config/ConfigScreen.h"
 
 class QCheckBox;
 class QComboBox;
@@ -23,7 +23,8 @@ class App;
 // The configuration screen as a dialog: it shows the screen's view after every event and passes
 // the user's actions, its two timers and its activation to the screen's handlers. Closing it by the
 // title bar, by close() or by done() unloads the screen; so does the screen itself (Exit, Cancel),
-// after which the dialog hides. Its controls are named after the screen's controls ("Proc1T", "Save").
+// after which the dialog hides. Its controls are named after the parts of the view they show
+// ("processDelay", "processDelayHint", "save").
 class ConfigDialog : public QDialog {
   public:
     ConfigDialog(Program& p, std::unique_ptr<MainWindowSide> main, QWidget* parent = nullptr);
@@ -44,14 +45,14 @@ class ConfigDialog : public QDialog {
 
   private:
     class ScreenHost;
-    template <class View> using Part = View ConfigView::*;
 
     void BuildControls();
-    QLabel* AddLabel(const char* name, Part<LabelView> part);
-    QLineEdit* AddText(const char* name, Part<TextFieldView> part);
-    QCheckBox* AddCheck(const char* name, Part<CheckBoxView> part, void (ConfigScreen::*handler)(bool));
-    QComboBox* AddList(const char* name, Part<ListView> part, void (ConfigScreen::*handler)(const std::string&));
-    QPushButton* AddButton(const char* name, Part<ButtonView> part, void (ConfigScreen::*handler)());
+    QLabel* AddLabel(const std::string& name, const LabelView& part);
+    QLineEdit* AddText(const std::string& name, TextFieldView& part);
+    QCheckBox* AddCheck(const std::string& name, CheckBoxView& part, void (ConfigScreen::*handler)(bool));
+    QComboBox* AddList(const std::string& name, const ListView& part,
+                       void (ConfigScreen::*handler)(const std::string&));
+    QPushButton* AddButton(const char* name, const ButtonView& part, void (ConfigScreen::*handler)());
 
     // Runs one event of the screen, then brings the window up to date with it.
     void Handle(const std::function<void()>& action);

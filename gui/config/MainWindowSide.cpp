@@ -5,6 +5,10 @@
 
 namespace qz {
 
+void AppSide::ResetProgram() {
+    qz::ResetProgram(p_, *this);
+}
+
 void AppSide::ResetMonitor() {
     main_.monitor.Reset();
 }

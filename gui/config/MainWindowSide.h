@@ -10,8 +10,11 @@ class App;
 
 // The main window as the configuration dialog needs it. The dialog places its own window above the
 // others; everything else goes to the window that opened it.
-class MainWindowSide : public MonitorWindow {
+class MainWindowSide {
   public:
+    virtual ~MainWindowSide() = default;
+    // Makes the saved configuration take effect.
+    virtual void ResetProgram() = 0;
     // Re-enables the main window's buttons and menu items that were disabled while the screen was open.
     virtual void EnableMainControls() = 0;
     // Opens a page of the product's web site.
@@ -19,16 +22,19 @@ class MainWindowSide : public MonitorWindow {
 };
 
 // The main window's logic and its page launcher in that role.
-class AppSide final : public MainWindowSide {
+class AppSide final : public MainWindowSide, private MonitorWindow {
   public:
-    AppSide(App& main, PageOpener& pages) : main_(main), pages_(pages) {}
+    AppSide(Program& p, App& main, PageOpener& pages) : p_(p), main_(main), pages_(pages) {}
 
-    void ResetMonitor() override;
-    void ShowStatus() override;
+    void ResetProgram() override;
     void EnableMainControls() override;
     void OpenWebPage(const std::string& page) override;
 
   private:
+    void ResetMonitor() override;
+    void ShowStatus() override;
+
+    Program& p_;
     App& main_;
     PageOpener& pages_;
 };

@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <string>
 
-#include "core/Program.h"
 #include "config/ConfigWriter.h"
+#include "core/Program.h"
 #include "screens/config/ConfigScreenHost.h"
 #include "screens/config/ConfigView.h"
 
@@ -22,16 +22,11 @@ class ConfigScreen {
     // after it was enabled, and clears the status line.
     bool closeCountdownEnabled = false;
     bool statusTimeoutEnabled = false;
-    bool loading = false;
-    int16_t workingLogLevel = 0; // 1 None, 2 Normal, 3 Full; 0 none chosen
-    int16_t workingShutType = 0; // 1..6; 0 none chosen
-    std::string referenceSnapshot;
 
     // Life of the screen.
     void Load();
     void OnActivated();
     void Close(); // also what closing the window by its title bar or the auto-close does
-    void LoadFields();
 
     // Buttons and timers.
     void OnSave();
@@ -43,38 +38,44 @@ class ConfigScreen {
     void OnSecond();
     void OnStatusTimeout();
 
-    // Check boxes and lists: the front end passes the new tick or the chosen item.
+    // Tick boxes and lists: the front end passes the new tick or the chosen item.
     void OnFixedDelayTicked(bool ticked);
     void OnFixedTimeTicked(bool ticked);
     void OnForceTicked(bool ticked);
     void OnDomainNameTicked(bool ticked);
-    void OnStartAtTimeTicked(bool ticked);
+    void OnActivateAtTimeTicked(bool ticked);
     void OnRunOnTopTicked(bool ticked);
     void OnShutdownTypeChosen(const std::string& item);
     void OnLogLevelChosen(const std::string& item);
 
-    // Field checks and mode-dependent controls.
+    // Checks every field, marks the hints of those that fail and returns the number of failed checks.
     int16_t ValidateFields();
-    void ClearHighlights();
-    void EnableFields();
-    void ReadShutType();
-    std::string FieldSnapshot() const;
-    void UpdateLabels();
-    void UpdateTooltips();
-
-    // The fields as Save writes them.
+    // The fields from the settings, and the fields as Save writes them.
+    void LoadFields();
     ConfigInput Input() const;
 
   private:
     bool SlaveMode() const { return p_.set.role == Role::Slave; }
     bool MainMode() const { return p_.set.role == Role::Main; }
+    // What the fields say and allow in the station's mode and with the boxes ticked now.
+    void EnableFields();
+    void UpdateLabels();
+    void UpdateTooltips();
+    void ReadShutType();
     void ReadLogLevel();
     void ApplyLogButtonRule();
     void ShowDataLoad();
     void SetRunOnTopTick(bool ticked);
+    // The fields' values in one text, to tell whether anything changed since the last load or save.
+    std::string FieldSnapshot() const;
 
     Program& p_;
     ConfigScreenHost& host_;
+    bool loading_ = false;
+    // The lists' choices, which Save writes.
+    LogLevel workingLogLevel_ = LogLevel::Normal;
+    ShutdownType workingShutType_ = ShutdownType::PowerOff;
+    std::string referenceSnapshot_;
     // A link setup fault is reported by the checks only until the first Save, which the user may press
     // to see whether anything else is wrong; the fault itself lasts until the program is reset.
     bool reportSetupFault_ = true;

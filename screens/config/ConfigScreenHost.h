@@ -1,13 +1,15 @@
 #pragma once
 #include <string>
 
-#include "app/ProgramReset.h"
-
 namespace qz {
 
-// What the configuration screen needs from the main window that opened it.
-class ConfigScreenHost : public MonitorWindow {
+// What the configuration screen needs from the window that opened it.
+class ConfigScreenHost {
   public:
+    virtual ~ConfigScreenHost() = default;
+    // Makes the saved configuration take effect: the program reloads its settings and the link and
+    // starts the monitor over. Leaving the screen after a save asks for it.
+    virtual void ResetProgram() = 0;
     // Re-enables the main window's buttons and menu items that were disabled while the screen was open.
     virtual void EnableMainControls() = 0;
     // Places the configuration screen's own window above all others, or back among them.

@@ -4,36 +4,47 @@
 #include <optional>
 #include <string_view>
 
+#include "core/Settings.h"
+
 namespace qz {
 
-// An item of the screen's two lists and the setting code it stands for.
-struct ListItem {
+// An item of the screen's two lists and the setting value it stands for.
+template <class Enum> struct ListItem {
     std::string_view text;
-    int16_t code;
+    Enum value;
 };
 
-inline constexpr std::array<ListItem, 6> kShutNameItems{
-    {{"Power Off", 1}, {"Reboot", 2}, {"Shutdown", 3}, {"Monitor", 4}, {"Hibernate", 5}, {"StandBy", 6}}};
-inline constexpr std::array<ListItem, 3> kLogLevelItems{{{"None", 1}, {"Normal", 2}, {"Full", 3}}};
+inline constexpr std::array<ListItem<ShutdownType>, 6> kShutdownTypeItems{
+    {{"Power Off", ShutdownType::PowerOff},
+     {"Reboot", ShutdownType::Reboot},
+     {"Shutdown", ShutdownType::Shutdown},
+     {"Monitor", ShutdownType::Monitor},
+     {"Hibernate", ShutdownType::Hibernate},
+     {"StandBy", ShutdownType::Standby}}};
+inline constexpr std::array<ListItem<LogLevel>, 3> kLogLevelItems{
+    {{"None", LogLevel::None}, {"Normal", LogLevel::Normal}, {"Full", LogLevel::Full}}};
 
-// The code of a setting's item: the lists hold the values in their order, counted from 1.
-template <typename Enum> int16_t ListCode(Enum value) {
-    return static_cast<int16_t>(static_cast<int>(value) + 1);
-}
-
-template <size_t N>
-std::optional<int16_t> CodeOf(const std::array<ListItem, N>& items, std::string_view text) {
-    for (const ListItem& item : items) {
-        if (item.text == text) return item.code;
+// The value an item's text stands for; none for a text that is no item.
+template <class Enum, size_t N>
+std::optional<Enum> ValueOf(const std::array<ListItem<Enum>, N>& items, std::string_view text) {
+    for (const ListItem<Enum>& item : items) {
+        if (item.text == text) return item.value;
     }
     return std::nullopt;
 }
 
-template <size_t N> std::optional<std::string_view> TextOf(const std::array<ListItem, N>& items, int code) {
-    for (const ListItem& item : items) {
-        if (item.code == code) return item.text;
+// Every value has its item.
+template <class Enum, size_t N>
+std::string_view TextOf(const std::array<ListItem<Enum>, N>& items, Enum value) {
+    for (const ListItem<Enum>& item : items) {
+        if (item.value == value) return item.text;
     }
-    return std::nullopt;
+    return {};
+}
+
+// The code the configuration file stores for a value: the values in their order, counted from 1.
+template <class Enum> int CodeOf(Enum value) {
+    return static_cast<int>(value) + 1;
 }
 
 } // namespace qz

@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "app/ProgramReset.h"
 #include "config/ConfigFile.h"
 #include "screens/config/ConfigScreen.h"
 #include "tests/app/Harness.h"
@@ -129,16 +130,18 @@ TEST(Countdown, ItsNoticeSaysWhatHappensWhenAndHowToStopItOncePerCountdown) {
 }
 
 // The configuration screen opened from the monitor's window, connected as the front ends do it.
-class WindowScreenHost final : public ConfigScreenHost {
+class WindowScreenHost final : public ConfigScreenHost, private MonitorWindow {
   public:
-    explicit WindowScreenHost(App& app) : app_(app) {}
-    void ResetMonitor() override { app_.monitor.Reset(); }
-    void ShowStatus() override { app_.monitor.ShowStatus(); }
+    WindowScreenHost(Program& p, App& app) : p_(p), app_(app) {}
+    void ResetProgram() override { qz::ResetProgram(p_, *this); }
     void EnableMainControls() override { app_.window.EnableMainControls(); }
     void SetTopMost(bool) override {}
     void OpenWebPage(const std::string&) override {}
 
   private:
+    void ResetMonitor() override { app_.monitor.Reset(); }
+    void ShowStatus() override { app_.monitor.ShowStatus(); }
+    Program& p_;
     App& app_;
 };
 
@@ -150,12 +153,12 @@ TEST(Countdown, StartOptionsKeepTheShortDelaysOutOfTheSettingsTheScreenAndTheFil
         IniFile ini = IniFile().Set("ProcDelay", 60).Set("ComDelay", 70).Set("ShutTime", 50);
         m.Start(ini, option);
         const std::string sentence = m.app.window.view.title.text;
-        WindowScreenHost host(m.app);
+        WindowScreenHost host(m.p, m.app);
         ConfigScreen screen(m.p, host);
         screen.Load();
         const ConfigView& v = screen.view;
-        EXPECT_EQ(v.ProcDelayT.text + " " + v.ComDelayT.text + " " + v.ShutTimeT.text, "60 70 50");
-        screen.view.Proc2T.text = "other";
+        EXPECT_EQ(v.processDelay.field.text + " " + v.lostLinkDelay.field.text + " " + v.countdown.field.text, "60 70 50");
+        screen.view.processNames[1].field.text = "other";
         screen.OnSave();
         screen.OnExit();
         const Settings saved = ReadConfigFile(m.world.files)->settings;

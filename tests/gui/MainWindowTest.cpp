@@ -140,7 +140,7 @@ TEST(MainWindow, LabelsTrayAndMenuFollowTheMonitorsState) {
     EXPECT_EQ(tray(w), "Activate");
     w.Click("about");
     w.window->About()->OnSecond();
-    EXPECT_EQ(w.window->About()->findChild<QLabel*>("TMessage")->text(), "About will close in 4 sec");
+    EXPECT_EQ(w.window->About()->findChild<QLabel*>("closeNotice")->text(), "About will close in 4 sec");
     Picture(*w.window->About(), "about.png");
 
     GuiWorld unconfigured;
@@ -310,9 +310,9 @@ TEST(DesktopStart, SecondCopyShowsOnlyTheAlreadyRunningWindow) {
     const AlreadyRunningWindow& window = *second.multiInst;
     EXPECT_TRUE(window.isVisible() && window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_FALSE(w.tray.Icon().isVisible() || w.window->isVisible());
-    EXPECT_EQ(window.findChild<QLabel*>("ErrorMess")->text(),
+    EXPECT_EQ(window.findChild<QLabel*>("message")->text(),
               "Quenzel is already running.\nOnly one instance can be\nrunning at a time.");
-    QTest::mouseClick(window.findChild<QPushButton*>("Exit"), Qt::LeftButton);
+    QTest::mouseClick(window.findChild<QPushButton*>("exit"), Qt::LeftButton);
     EXPECT_EQ(window.EndedWith(), 1);
 }
 
@@ -322,11 +322,11 @@ TEST(LinkEvents, CommandsArriveThroughTheEventLoopAfterAReloadToo) {
     auto socket = MakeUdpSocket(), sender = MakeUdpSocket();
     ASSERT_TRUE(sender->Bind(FreeUdpPort()));
     GuiWorld w(true, socket.get());
-    AppSide side(w.window->Logic(), *w.window);
+    AppSide side(w.p, w.window->Logic(), *w.window);
     for (const int port : {FreeUdpPort(), FreeUdpPort()}) {
         w.dir.Write("Data/Quenzel.ini",
                     IniFile().Set("CMain", 2).Set("IPAdd", "127.1.1.1").Set("Port1", port).Text());
-        w.p.rt.BoundPort ? w.window->Run([&] { ResetProgram(w.p, side); }) : w.window->Load();
+        w.p.rt.BoundPort ? w.window->Run([&] { side.ResetProgram(); }) : w.window->Load();
         ASSERT_EQ(w.p.rt.BoundPort, port);
         EXPECT_EQ(w.window->windowTitle(), "Quenzel Slave");
         ASSERT_TRUE(sender->SendTo("127.0.0.1", port, "<QZT000>"));

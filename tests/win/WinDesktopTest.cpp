@@ -44,7 +44,7 @@ std::vector<std::string> Choosable(const win::MainWindow& window) {
     std::vector<std::string> choosable;
     for (const MenuItem& item : Menu(window))
         if (item.enabled && item.caption != "-") choosable.push_back(item.caption);
-    for (const char* button : {"Reset", "TestS", "Config", "About", "Update", "Exit"})
+    for (const char* button : {"reset", "test", "configure", "about", "update", "exit"})
         if (Enabled(window.Find(button))) choosable.push_back(Text(window.Find(button)));
     return choosable;
 }
@@ -67,26 +67,26 @@ TEST(MainWindow, ShowsTheViewInItsControls) {
     for (const Case& c : cases) {
         WinWorld w;
         w.Start(IniFile().Set("Proc1", c.proc1));
-        HWND main = w.window->Handle(), title = w.window->Find("Title");
+        HWND main = w.window->Handle(), title = w.window->Find("title");
         EXPECT_EQ(Text(main), "Quenzel");
         EXPECT_TRUE(IsWindowVisible(main));
         EXPECT_EQ(Text(title), c.title);
         EXPECT_EQ(Fore(title), c.titleColour);
         EXPECT_EQ(Back(title), GetSysColor(COLOR_BTNFACE));
         EXPECT_EQ(Bold(title), c.titleBold);
-        EXPECT_EQ(Text(w.window->Find("Counter")), c.counter);
-        EXPECT_EQ(Fore(w.window->Find("Counter")), kBlueRef);
-        EXPECT_EQ(Enabled(w.window->Find("Reset")), c.resetEnabled) << c.title;
-        EXPECT_EQ(Text(w.window->Find("Config")), "&Configure");
-        EXPECT_EQ(Tip(w.window->Controls().Tooltip(), w.window->Find("Config")), "Configure Quenzel");
+        EXPECT_EQ(Text(w.window->Find("counter")), c.counter);
+        EXPECT_EQ(Fore(w.window->Find("counter")), kBlueRef);
+        EXPECT_EQ(Enabled(w.window->Find("reset")), c.resetEnabled) << c.title;
+        EXPECT_EQ(Text(w.window->Find("configure")), "&Configure");
+        EXPECT_EQ(Tip(w.window->Controls().Tooltip(), w.window->Find("configure")), "Configure Quenzel");
         if (!*c.proc1) continue;
         Picture(main, "windows-main.png");
         // Moved to a screen of twice the dots per inch, the controls and their faces double.
         RECT before{}, after{}, frame{};
-        GetClientRect(w.window->Find("Reset"), &before);
+        GetClientRect(w.window->Find("reset"), &before);
         GetWindowRect(main, &frame);
         SendMessageW(main, win::kDpiChanged, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&frame));
-        GetClientRect(w.window->Find("Reset"), &after);
+        GetClientRect(w.window->Find("reset"), &after);
         EXPECT_EQ(after.right, 2 * before.right);
     }
 }
@@ -100,7 +100,7 @@ TEST(MainWindow, TimerMessagesRunTheCountdown) {
     for (int tick = 0; tick < 40 && w.p.monitor.phase != MonitorPhase::Shutdown; ++tick)
         SendMessageW(w.window->Handle(), WM_TIMER, win::MainWindow::kMainTimer, 0);
     ASSERT_EQ(w.p.monitor.phase, MonitorPhase::Shutdown);
-    HWND counter = w.window->Find("Counter");
+    HWND counter = w.window->Find("counter");
     EXPECT_EQ(Text(counter).rfind("The Computer Will Shutdown In ", 0), 0u) << Text(counter);
     EXPECT_EQ(Back(counter), kOrangeRef);
     EXPECT_EQ(w.tray.Key(), "Shutdown");
@@ -158,22 +158,22 @@ TEST(MainWindow, TrayIconAndPopupMenu) {
 TEST(MainWindow, AboutScreenOpensAndCloses) {
     WinWorld w;
     w.Start(IniFile());
-    Click(w.window->Find("About"));
+    Click(w.window->Find("about"));
     win::AboutWindow* about = w.window->About();
     ASSERT_TRUE(about);
     EXPECT_TRUE(IsWindowVisible(about->Handle()));
     EXPECT_EQ(Text(about->Handle()), "About Quenzel");
-    EXPECT_EQ(Text(about->Find("ProgName")), "Quenzel");
-    EXPECT_TRUE(Bold(about->Find("ProgName")));
-    EXPECT_EQ(Fore(about->Find("WebSite")), kBlueRef);
+    EXPECT_EQ(Text(about->Find("programName")), "Quenzel");
+    EXPECT_TRUE(Bold(about->Find("programName")));
+    EXPECT_EQ(Fore(about->Find("webSite")), kBlueRef);
     EXPECT_EQ(Choosable(*w.window),
               (std::vector<std::string>{"Minimise", "Update", "Close Quenzel", "&Update", "&Exit"}));
     SendMessageW(about->Handle(), WM_TIMER, win::AboutWindow::kSecondTimer, 0);
-    EXPECT_EQ(Text(about->Find("TMessage")), "About will close in 60 sec");
+    EXPECT_EQ(Text(about->Find("closeNotice")), "About will close in 60 sec");
     Picture(about->Handle(), "windows-about.png");
-    Click(about->Find("ExitAbout"));
+    Click(about->Find("exit"));
     EXPECT_TRUE(PumpUntil([&] { return w.window->About() == nullptr; }));
-    EXPECT_TRUE(Enabled(w.window->Find("Config")));
+    EXPECT_TRUE(Enabled(w.window->Find("configure")));
 }
 
 // The configuration screen: typing, ticking and choosing reach the screen, its labels follow, and
@@ -181,38 +181,38 @@ TEST(MainWindow, AboutScreenOpensAndCloses) {
 TEST(ConfigWindow, EditsSavesAndCloses) {
     WinWorld w;
     w.Start(IniFile());
-    Click(w.window->Find("Config"));
+    Click(w.window->Find("configure"));
     win::ConfigWindow* config = w.window->Config();
     ASSERT_TRUE(config);
     auto find = [&](const char* name) { return config->Find(name); };
     EXPECT_EQ(Text(config->Handle()), "Quenzel Configuration");
-    EXPECT_EQ(Text(find("Proc1T")), "worker.exe");
-    EXPECT_EQ(Fore(find("Proc1M")), kGreenRef);
-    EXPECT_EQ(Fore(find("Status")), kOrangeRef);
-    EXPECT_EQ(Text(find("StartDelayL")), "Activate After:");
+    EXPECT_EQ(Text(find("processName1")), "worker.exe");
+    EXPECT_EQ(Fore(find("processName1Hint")), kGreenRef);
+    EXPECT_EQ(Fore(find("status")), kOrangeRef);
+    EXPECT_EQ(Text(find("activationLabel")), "Activate After:");
     Picture(config->Handle(), "windows-config.png");
 
-    Type(find("Proc1T"), "notepad.exe");
-    Click(find("StartTimeT"));
-    EXPECT_EQ(Text(find("StartDelayL")), "Activate At:");
-    EXPECT_EQ(Text(find("StartDelayT")), "");
-    Type(find("StartDelayT"), "07:30");
-    Choose(find("ShutNameT"), "Hibernate");
-    EXPECT_FALSE(Enabled(find("ForceT")));
-    EXPECT_EQ(Tip(config->Controls().Tooltip(), find("Save")).rfind("Save Quenzel Configuration Values", 0),
+    Type(find("processName1"), "notepad.exe");
+    Click(find("activateAtTime"));
+    EXPECT_EQ(Text(find("activationLabel")), "Activate At:");
+    EXPECT_EQ(Text(find("activation")), "");
+    Type(find("activation"), "07:30");
+    Choose(find("shutdownType"), "Hibernate");
+    EXPECT_FALSE(Enabled(find("force")));
+    EXPECT_EQ(Tip(config->Controls().Tooltip(), find("save")).rfind("Save Quenzel Configuration Values", 0),
               0u);
-    Click(find("Save"));
-    EXPECT_EQ(Text(find("Status")), "Changes Saved - Click Exit To Activate The Changes");
+    Click(find("save"));
+    EXPECT_EQ(Text(find("status")), "Changes Saved - Click Exit To Activate The Changes");
     const std::string saved = w.dir.Read("Data/Quenzel.ini");
     EXPECT_NE(saved.find("Proc1=notepad.exe"), std::string::npos) << saved;
     EXPECT_NE(saved.find("ShutType=5"), std::string::npos) << saved;
     SendMessageW(config->Handle(), WM_TIMER, win::ConfigWindow::kStatusTimeout, 0);
-    EXPECT_EQ(Text(find("Status")), "");
+    EXPECT_EQ(Text(find("status")), "");
 
-    Click(find("ExitConfig"));
+    Click(find("exit"));
     EXPECT_TRUE(PumpUntil([&] { return w.window->Config() == nullptr; }));
-    EXPECT_EQ(Text(w.window->Find("Counter")), "Program Activation At 07:30");
-    EXPECT_EQ(Text(w.window->Find("Title")), "Hibernate if there is no activity for 5s");
+    EXPECT_EQ(Text(w.window->Find("counter")), "Program Activation At 07:30");
+    EXPECT_EQ(Text(w.window->Find("title")), "Hibernate if there is no activity for 5s");
 }
 
 // Another copy holds the guard: the "already running" window, whose button ends the program.
@@ -224,11 +224,11 @@ TEST(AlreadyRunningWindow, ShowsTheMessageAndEnds) {
     win::AlreadyRunningWindow window(w.p);
     window.Load();
     EXPECT_EQ(Text(window.Handle()), "Quenzel Start Up Error");
-    EXPECT_EQ(Text(window.Find("ErrorMess")),
+    EXPECT_EQ(Text(window.Find("message")),
               "Quenzel is already running.\r\nOnly one instance can be\r\nrunning at a time.");
-    EXPECT_EQ(Text(window.Find("Exit")), "&OK");
+    EXPECT_EQ(Text(window.Find("exit")), "&OK");
     Picture(window.Handle(), "windows-already-running.png");
-    Click(window.Find("Exit"));
+    Click(window.Find("exit"));
     EXPECT_EQ(window.EndedWith(), 1);
 }
 

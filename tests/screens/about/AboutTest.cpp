@@ -2,47 +2,46 @@
 
 #include <system_error>
 
-#include "screens/WebLauncher.h"
 #include "screens/AboutScreen.h"
+#include "screens/WebLauncher.h"
 #include "tests/support/Fakes.h"
 #include "tests/support/TempDir.h"
 
 namespace qz::test {
 namespace {
 
-struct ThrowingSystem : FakeSystem { // a browser start that fails with an exception when told to
+// The About screen over a program whose browser start fails with an exception when told to; as the
+// screen's host it records the calls.
+struct AboutWorld : AboutScreenHost, FakeSystem {
+    void EnableMainControls() override { calls.push_back("EnableMainControls"); }
+    void OpenWebPage(const std::string& page) override { calls.push_back(page); }
     int OpenAddress(const std::string& address) override {
         if (error) std::rethrow_exception(error);
         return FakeSystem::OpenAddress(address);
     }
-    std::exception_ptr error;
-};
-
-struct AboutWorld : AboutScreenHost {
-    void EnableMainControls() override { calls.push_back("EnableMainControls"); }
-    void OpenWebPage(const std::string& page) override { calls.push_back(page); }
     std::vector<std::string> calls;
+    std::exception_ptr error;
     TempDir dir;
     FakeWorld world{dir.path()};
-    ThrowingSystem system;
     Program p{Services{world.host, world.clock, world.files, world.processes, world.power, world.socket,
-                       world.resolver, world.guard, system}};
+                       world.resolver, world.guard, *this}};
     AboutScreen about{p, *this};
 };
 
 TEST(AboutScreen, ShowsTheStationCountsDownAndGivesTheControlsBackOnce) {
     for (const auto& [title, mode, count] :
-         {std::tuple{"Quenzel", 0, 60}, std::tuple{"Quenzel Slave", 1, 4}, std::tuple{"Quenzel", 2, 60}}) {
+         {std::tuple{"Quenzel", 0, 60}, {"Quenzel Slave", 1, 4}, {"Quenzel", 2, 60}}) {
         AboutWorld w;
         w.p.rt.AppTitle = title;
         w.p.rt.CmdLineMode = int16_t(mode);
         w.about.Load();
         const AboutView& v = w.about.view;
-        EXPECT_EQ(v.caption + "|" + v.ProgName.text + "|" + v.ProgVersion.text + "|" + v.WebSite.text +
-                      (v.open && w.p.rt.DialogOpen ? "|open" : ""),
-                  std::string("About ") + title + "|" + title + "|Version 1.6|www.quenzel.example|open");
         w.about.OnSecond();
-        EXPECT_EQ(v.TMessage.text, "About will close in " + std::to_string(count) + " sec");
+        EXPECT_EQ(v.caption + "|" + v.programName.text + "|" + v.version.text + "|" + v.webSite.text + "|" +
+                      v.closeNotice.text + (v.open && w.p.rt.DialogOpen ? "|open" : ""),
+                  std::string("About ") + title + "|" + title +
+                      "|Version 1.6|www.quenzel.example|About will " + "close in " + std::to_string(count) +
+                      " sec|open");
         w.about.OnWebSite();
         mode == 1 ? w.about.OnExit() : w.about.Close(); // the button, or the title bar
         EXPECT_FALSE(v.open || w.p.rt.DialogOpen);
@@ -72,11 +71,11 @@ TEST(OpenWebPage, AddressIsTheSiteAndPageAndAResultOfAtMost32OrAnErrorIsReported
     };
     for (const auto& [result, thrown, shown] : rows) {
         AboutWorld w;
-        w.system.error = thrown;
-        w.system.openResult = result;
+        w.error = thrown;
+        w.openResult = result;
         w.p.rt.AppTitle = "Quenzel Slave"; // the box names the product, not the station
-        OpenWebPage(w.p, "index.htm");
-        std::string seen = w.system.opened.empty() ? "" : w.system.opened[0] + "|";
+        qz::OpenWebPage(w.p, "index.htm");
+        std::string seen = w.opened.empty() ? "" : w.opened[0] + "|";
         for (const ShownMessage& m : w.world.host.messages) // plain boxes with OK only
             seen +=
                 m.title + ": " + m.text + (m.icon == MsgIcon::None && m.buttons == MsgButtons::Ok ? "" : "!");
