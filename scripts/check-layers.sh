@@ -64,11 +64,16 @@ for path in files:
             match = INCLUDE.match(line)
             if not match or "/" not in match.group(1):
                 continue
+            where = f"{path}:{number}: #include \"{match.group(1)}\""
+            included_top = match.group(1).split("/")[0]
+            if included_top in FREE:
+                print(f"{where}: only tests, fuzz targets and benchmarks include {included_top}/")
+                faults += 1
+                continue
             target = layer_of(match.group(1))
             if target is None:
                 continue  # not one of ours (a generated or third-party header)
             to_level, to_group = LAYERS[target]
-            where = f"{path}:{number}: #include \"{match.group(1)}\""
             if target in BACKENDS and group != to_group and group not in FRONT_ENDS:
                 rule = f"only {target}/ itself and the front ends include a backend"
             elif to_level > level:
