@@ -18,7 +18,7 @@ import json
 import os
 import sys
 
-folders = ("app", "config", "core", "link", "logging", "platform", "power", "screens", "sensing")
+folders = ("app", "config", "core", "link", "logging", "pictures", "platform", "power", "screens", "sensing")
 root = sys.argv[2]
 seen = set()
 for entry in json.load(open(sys.argv[1])):
