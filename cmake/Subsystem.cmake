@@ -1,8 +1,7 @@
 # qz_subsystem(name sources...): one subsystem of the program as an object library qz_<name>.
-# All of them together form quenzel_core; a test may link just the subsystems it needs.
+# The top CMakeLists.txt gathers them into quenzel_core; a test may link just the subsystems it needs.
 function(qz_subsystem name)
   add_library(qz_${name} OBJECT ${ARGN})
   target_include_directories(qz_${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(qz_${name} PUBLIC quenzel_platform PRIVATE qz_warnings)
-  set_property(GLOBAL APPEND PROPERTY QZ_SUBSYSTEMS qz_${name})
 endfunction()

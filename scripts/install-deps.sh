@@ -2,7 +2,8 @@
 # scripts/install-deps.sh [run|package|test]
 # Installs on Debian 12 what Quenzel needs: "run" what building and running the two programs
 # needs, "package" that and what packing them needs, "test" (the default) all that and what the
-# tests, the Windows cross build, the sanitizer and fuzzing builds and the package checks need. Idempotent: asks apt only when a package is missing,
+# tests, the Windows cross build, the sanitizer and fuzzing builds, the format and lint checks and the
+# package checks need. Idempotent: asks apt only when a package is missing,
 # through sudo when not run as root.
 set -euo pipefail
 run_pkgs=(
@@ -15,7 +16,7 @@ test_pkgs=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   dbus-daemon dbus-x11 xvfb xauth openbox x11-utils
   mingw-w64 wine wine64 nsis
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format clang-tidy
   python3 python3-psutil procps
   desktop-file-utils groff-base systemd lintian devscripts
   bubblewrap util-linux

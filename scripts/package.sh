@@ -9,8 +9,7 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh package
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
 build=build/package
-cmake --preset package
-cmake --build --preset package
+cmake --workflow --preset package
 rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB)
 ls "$build"/*.deb

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and tests every configuration in turn, stopping at the
-# first failure: Linux with warnings as errors, the Windows cross build with its tests under wine
-# (its ctest also makes the installer and tries it under wine), and Linux with the address and undefined-behaviour sanitizers; then builds the Debian packages
+# Installs what is missing, checks the includes against the layers and the format, then builds and
+# tests every configuration in turn, stopping at the first failure: Linux with warnings as errors
+# (and clang-tidy over its sources), the Windows cross build with its installer and its tests under
+# wine, and Linux with the address and undefined-behaviour sanitizers; then builds the Debian packages
 # and checks them as released.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,24 +19,35 @@ stage() {
     timings+=("$(printf '%-28s %5ds' "$name" $((SECONDS - started)))")
 }
 
-build_and_test() {
-    local preset=$1
-    stage "$preset: configure" cmake --preset "$preset"
-    stage "$preset: build" cmake --build --preset "$preset"
-    if [ "$preset" = mingw ]; then
-        stage "mingw: wine prefix" cmake/wine-run.sh "build/mingw/wine"
-    fi
-    stage "$preset: test" run_tests "$preset"
+# One preset's workflow from CMakePresets.json (configure, build, [package,] test), each of its
+# steps timed as a stage of its own.
+workflow() {
+    local preset=$1 step="" started=$SECONDS line
+    shopt -s lastpipe
+    cmake --workflow --preset "$preset" 2>&1 | while IFS= read -r line || [ -n "$line" ]; do
+        if [[ $line =~ ^Executing\ workflow\ step\ [0-9]+\ of\ [0-9]+:\ ([a-z]+)\ preset ]]; then
+            [ -n "$step" ] && timings+=("$(printf '%-28s %5ds' "$preset: $step" $((SECONDS - started)))")
+            step=${BASH_REMATCH[1]}
+            started=$SECONDS
+        fi
+        printf '%s\n' "$line"
+    done
+    timings+=("$(printf '%-28s %5ds' "$preset: $step" $((SECONDS - started)))")
 }
 
 passed=0
 skipped=0
-# Counts from ctest's JUnit report: a test case with <skipped/> was skipped (its SKIP_RETURN_CODE or
-# a missing requirement), one with <failure/> or <error/> failed; ctest itself already failed then.
-run_tests() {
-    local report="$PWD/build/$1/junit.xml" counts
+# Counts from ctest's JUnit report (the test preset's outputJUnitFile): a test case with <skipped/>
+# was skipped (its SKIP_RETURN_CODE or a missing requirement), one with <failure/> or <error/>
+# failed; ctest itself already failed then.
+build_and_test() {
+    local preset=$1 report="$PWD/build/$1/junit.xml" counts
     rm -f "$report"
-    ctest --preset "$1" --output-junit "$report"
+    if [ "$preset" = mingw ]; then
+        stage "mingw: wine prefix" cmake/wine-run.sh "build/mingw/wine"
+    fi
+    echo "==> $preset: workflow"
+    workflow "$preset"
     counts=$(python3 - "$report" <<'PY'
 import sys
 import xml.etree.ElementTree as ElementTree
@@ -60,11 +72,29 @@ PY
     skipped=$((skipped + s))
 }
 
+# Style checks that the tree does not pass yet can be switched off one by one (QZ_SKIP_FORMAT=1,
+# QZ_SKIP_TIDY=1); the summary says so.
+check() {
+    local name=$1 skip=$2
+    shift 2
+    if [ "$skip" = 1 ]; then
+        echo "==> $name: switched off"
+        timings+=("$(printf '%-28s %6s' "$name" off)")
+    else
+        stage "$name" "$@"
+    fi
+}
+
 stage "install" ./scripts/install-deps.sh test
-presets=$(cmake --list-presets=configure)
+stage "layers" ./scripts/check-layers.sh
+check "format" "${QZ_SKIP_FORMAT:-0}" ./scripts/check-format.sh
+presets=$(cmake --list-presets=workflow)
 for preset in default mingw sanitize; do
     if grep -q "\"$preset\"" <<<"$presets"; then
         build_and_test "$preset"
+    fi
+    if [ "$preset" = default ]; then
+        check "tidy" "${QZ_SKIP_TIDY:-0}" ./scripts/check-tidy.sh build/default
     fi
 done
 

@@ -1,4 +1,0 @@
-# The Toolhelp process table, also linked on its own by the tests.
-add_library(qz_process_table OBJECT ${CMAKE_CURRENT_LIST_DIR}/ToolhelpProcessTable.cpp)
-target_link_libraries(qz_process_table PUBLIC quenzel_platform PRIVATE qz_warnings)
-target_sources(quenzel_backend PRIVATE $<TARGET_OBJECTS:qz_process_table>)
