@@ -6,7 +6,7 @@
 #include "core/MonitorState.h"
 #include "core/Settings.h"
 #include "core/Version.h"
-#include "link/LinkState.h"
+#include "core/LinkState.h"
 #include "platform/Clock.h"
 #include "platform/FileSys.h"
 #include "platform/PowerApi.h"
