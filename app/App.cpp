@@ -1,12 +1,12 @@
 #include "app/App.h"
 
 #include "app/LinkKey.h"
-#include "app/Startup.h"
-#include "link/Link.h"
-#include "app/ProgramLog.h"
 #include "app/LoadSettings.h"
+#include "app/ProgramLog.h"
+#include "app/Startup.h"
 #include "core/PathChecks.h"
 #include "core/ProgramEnd.h"
+#include "link/Link.h"
 
 namespace qz {
 

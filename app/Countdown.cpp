@@ -38,8 +38,8 @@ std::string CountdownNotice(ShutdownType type, const LocalTime& now, int shutTim
     static constexpr std::array<const char*, 6> kWhat{
         "The computer will power off", "The computer will reboot",    "The computer will shut down",
         "Quenzel will close",          "The computer will hibernate", "The computer will stand by"};
-    return std::string(kWhat[static_cast<size_t>(type)]) + " at " + TimeOfDayAfter(now, shutTime) +
-           " (in " + std::to_string(shutTime) + " s). " +
+    return std::string(kWhat[static_cast<size_t>(type)]) + " at " + TimeOfDayAfter(now, shutTime) + " (in " +
+           std::to_string(shutTime) + " s). " +
            (trayAvailable ? "Click Cancel or use the tray menu to stop it." : "Click Cancel to stop it.");
 }
 
@@ -76,7 +76,8 @@ void Monitor::CountdownStep() {
     MainView& view = window.view;
     if (s.countSeconds == 0) {
         if (!p.rt.NotConfigured) WriteLog(p, "Enter", s.actionName);
-        view.notice = CountdownNotice(p.set.shutdownType, p.svc.clock.Now(), s.delays.countdown, view.trayAvailable);
+        view.notice =
+            CountdownNotice(p.set.shutdownType, p.svc.clock.Now(), s.delays.countdown, view.trayAvailable);
         if (!view.notice.empty()) ++view.noticeSerial;
     }
     const ShutdownTypeInfo& type = InfoOf(p.set.shutdownType);
@@ -140,7 +141,8 @@ bool Monitor::RunPowerAction(ShutdownType shutType, bool forced) {
     } catch (const PowerError& error) {
         WriteLog(p, "PowerFail", s.actionName);
         StepMessage(MsgIcon::Exclamation, p.rt.AppTitle + " Shutdown Error",
-                    "Unable to " + s.actionName + " the computer.\r\nError Number: " + ErrorNumberText(error.number) +
+                    "Unable to " + s.actionName +
+                        " the computer.\r\nError Number: " + ErrorNumberText(error.number) +
                         "\r\nError description: " + WithoutTrailingLineEnds(error.what()) +
                         "\r\nMonitoring starts again.");
         if (s.phase == MonitorPhase::Shutdown) StartOver();

@@ -2,9 +2,9 @@
 
 #include <ostream>
 
+#include "core/ProgramEnd.h"
 #include "link/LinkProof.h"
 #include "platform/Crypto.h"
-#include "core/ProgramEnd.h"
 
 namespace qz {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "app/LinkSession.h"
 #include "app/Monitor.h"
-#include "link/Link.h"
 #include "app/ProgramLog.h"
+#include "link/Link.h"
 #include "screens/AdminTest.h"
 
 namespace qz {

@@ -60,9 +60,9 @@ class MainWindowModel {
     void Minimise();
     void SetTrayIcon(const std::string& key);
     void ShowLinkError(const std::string& text);
-    void ShowMonitorControls();  // the colours and buttons of a monitor that starts over
-    void ShowStartControls();    // the Reset button, the popup's items and the tray icon as at the start
-    void ShowTestControls();     // the same for a test run, with the test mode in the caption
+    void ShowMonitorControls(); // the colours and buttons of a monitor that starts over
+    void ShowStartControls();   // the Reset button, the popup's items and the tray icon as at the start
+    void ShowTestControls();    // the same for a test run, with the test mode in the caption
     void ShowCountdownControls(const std::string& actionName); // all but Cancel disabled, in orange
 
   private:

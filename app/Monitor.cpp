@@ -4,8 +4,8 @@
 #include <string>
 
 #include "app/MainWindowModel.h"
-#include "link/Link.h"
 #include "app/ProgramLog.h"
+#include "link/Link.h"
 #include "sensing/ProcessScan.h"
 
 namespace qz {
@@ -35,7 +35,8 @@ std::string Monitor::PhaseWord() const {
 }
 
 bool Monitor::MayStep(MonitorPhase phase) const {
-    return !stepMessageOpen && s.phase == phase && !p.rt.DialogOpen && !p.rt.NotConfigured && !p.rt.SetupFault;
+    return !stepMessageOpen && s.phase == phase && !p.rt.DialogOpen && !p.rt.NotConfigured &&
+           !p.rt.SetupFault;
 }
 
 void Monitor::Tick() {
@@ -64,7 +65,8 @@ void Monitor::ActivationStep() {
 }
 
 void Monitor::CheckActivity() {
-    const ScanResult scan = ScanProcesses(p.svc.processes, p.set.processNames[0], p.set.processNames[1], p.set.processNames[2]);
+    const ScanResult scan =
+        ScanProcesses(p.svc.processes, p.set.processNames[0], p.set.processNames[1], p.set.processNames[2]);
     if (scan.ok) {
         s.scanFailing = false;
         s.idle = scan.code == 0;

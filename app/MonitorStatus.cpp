@@ -2,8 +2,8 @@
 
 #include "app/MainWindowModel.h"
 #include "app/Monitor.h"
-#include "config/Numbers.h"
 #include "app/ProgramLog.h"
+#include "config/Numbers.h"
 #include "power/ShutdownTypes.h"
 
 namespace qz {
@@ -99,7 +99,8 @@ void Monitor::ShowStatus() {
 
     if (set.activation == ActivationMode::AfterDelay)
         view.counter.text = "Program Activation In " + std::to_string(s.countSeconds) + "s";
-    if (set.activation == ActivationMode::AtTimeOfDay) view.counter.text = "Program Activation At " + ClockText(set.activationDelay);
+    if (set.activation == ActivationMode::AtTimeOfDay)
+        view.counter.text = "Program Activation At " + ClockText(set.activationDelay);
 
     const bool usable = !rt.NotConfigured && !rt.SetupFault;
     if (!usable) {
@@ -111,9 +112,7 @@ void Monitor::ShowStatus() {
         view.test.enabled = false;
     }
 
-    if (rt.ApplyStartMin && usable &&
-        set.startMinimised != rt.WindowOverride)
-        window.Minimise();
+    if (rt.ApplyStartMin && usable && set.startMinimised != rt.WindowOverride) window.Minimise();
     rt.ApplyStartMin = true;
     if (!set.runOnTop) view.topMost = false;
     if (usable) WriteLog(p, "Start", "Initialise");

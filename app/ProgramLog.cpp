@@ -22,8 +22,9 @@ void WriteLog(Program& p, std::string_view event, std::string_view detail) {
         // Only made once at start-up, while LogLine is still empty: it separates the runs in the file.
         rt.LogLine += "\n";
     } else {
-        rt.LogLine = LogEventLine(p.set, p.svc.clock.Now(), event, detail,
-                                  {p.monitor.testMode, p.monitor.countSeconds, p.monitor.processMarks, rt.LinkMark});
+        rt.LogLine =
+            LogEventLine(p.set, p.svc.clock.Now(), event, detail,
+                         {p.monitor.testMode, p.monitor.countSeconds, p.monitor.processMarks, rt.LinkMark});
     }
     EndOnFault(p, AppendLog(p.svc.files, p.set, rt.LogLine));
 }

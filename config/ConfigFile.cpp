@@ -7,8 +7,8 @@
 
 #include "config/CheckSettings.h"
 #include "config/Numbers.h"
-#include "platform/FileSys.h"
 #include "core/PathChecks.h"
+#include "platform/FileSys.h"
 
 namespace qz {
 namespace {
@@ -128,7 +128,8 @@ Result<ConfigRead> ReadConfigFile(const FileSys& files, const Settings* previous
     if (!parsed) return CorruptConfig();
     const SettingsCheck check = CheckSettings(parsed->first);
     if (check == SettingsCheck::Corrupt) return CorruptConfig();
-    return ConfigRead{TypedSettings(parsed->first), std::move(parsed->second), check == SettingsCheck::Complete};
+    return ConfigRead{TypedSettings(parsed->first), std::move(parsed->second),
+                      check == SettingsCheck::Complete};
 }
 
 } // namespace qz

@@ -14,8 +14,8 @@ namespace qz {
 struct ConfigInput {
     std::string ComDelay, IPAdd, Port1, Port2, DelTime, LogName, LogPath, Proc1, Proc2, Proc3, ProcDelay,
         StartDelay, StopTime, ShutTime;
-    bool DName = false, Del_On = false, RunOnTop = false, StartMin = false, StartTime = false, Stop_On = false,
-         Force = false, UserExit = false;
+    bool DName = false, Del_On = false, RunOnTop = false, StartMin = false, StartTime = false,
+         Stop_On = false, Force = false, UserExit = false;
     int LogLevel = 0; // working log level 1..3
     int ShutType = 0; // working shutdown type 1..6
 };

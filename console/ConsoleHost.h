@@ -2,9 +2,9 @@
 #include <functional>
 #include <string>
 
+#include "console/ConsoleOutput.h"
 #include "core/Host.h"
 #include "core/WindowHost.h"
-#include "console/ConsoleOutput.h"
 
 namespace qz {
 

@@ -1,9 +1,9 @@
 #include "console/Session.h"
 
-#include "screens/AlreadyRunningScreen.h"
+#include "app/ProgramReset.h"
 #include "app/Startup.h"
 #include "config/ConfigFile.h"
-#include "app/ProgramReset.h"
+#include "screens/AlreadyRunningScreen.h"
 
 #ifdef _WIN32
 #include <process.h>

@@ -2,10 +2,10 @@
 #include <cstdint>
 #include <string>
 
-#include "core/Program.h"
 #include "app/App.h"
 #include "console/ConsoleHost.h"
 #include "console/StatusPrinter.h"
+#include "core/Program.h"
 
 namespace qz {
 

@@ -1,8 +1,8 @@
 #pragma once
 #include <string>
 
-#include "core/MainView.h"
 #include "console/ConsoleOutput.h"
+#include "core/MainView.h"
 
 namespace qz {
 

@@ -10,7 +10,7 @@ enum class Answer { Ok, Yes, No, Cancel };
 // What the front end does for the program: modal message boxes, the tray icon's removal and the
 // immediate end of the process. A test host records these and unwinds instead of ending.
 class Host {
-public:
+  public:
     virtual ~Host() = default;
     // Shows a modal box; lines of text are separated by "\r\n". Closing the box answers Cancel
     // for Yes/No/Cancel, No for Yes/No and Ok for Ok.

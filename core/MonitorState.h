@@ -18,16 +18,16 @@ struct MonitorState {
     MonitorPhase phase = MonitorPhase::Initialise;
     // Initialise: seconds to activation. Run: seconds without activity. Shutdown: seconds counted down.
     int countSeconds = 0;
-    int idleSeconds = 0; // up to delays.idle
-    int runSeconds = 0;  // up to delays.fixed
-    int linkSilence = 0; // up to delays.link
+    int idleSeconds = 0;      // up to delays.idle
+    int runSeconds = 0;       // up to delays.fixed
+    int linkSilence = 0;      // up to delays.link
     bool idle = false;        // the last scan found no watched process
     bool triggered = false;   // the fixed time or the fixed delay forces the countdown
     bool scanFailing = false; // a failed process scan has been logged and not yet recovered
     bool testMode = false;
     int stopSecond = 0; // the fixed time as a second of the day
     MonitorDelays delays;
-    std::string actionName;                  // "Shutdown", "Power Off", ...
+    std::string actionName;                 // "Shutdown", "Power Off", ...
     std::string processMarks = "-- -- -- "; // which of the three watched names run: "P1 .. P3 "
 };
 

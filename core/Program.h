@@ -3,10 +3,10 @@
 #include <string>
 
 #include "core/Host.h"
+#include "core/LinkState.h"
 #include "core/MonitorState.h"
 #include "core/Settings.h"
 #include "core/Version.h"
-#include "core/LinkState.h"
 #include "platform/Clock.h"
 #include "platform/FileSys.h"
 #include "platform/PowerApi.h"
@@ -19,9 +19,10 @@ namespace qz {
 // The program's run-time record, shared by every subsystem on the one event thread.
 struct RunState {
     // Start-up
-    std::string CommandLine; // the arguments joined with single blanks
+    std::string CommandLine;         // the arguments joined with single blanks
     std::string ExeName = "quenzel"; // the executable's name without extension
-    int16_t CmdLineMode = 0; // 0 none, 1 -InhibitShutdown, 2 -AddErrorMessage, 3 -StartShutdown, 4 -InhibitAdmin
+    int16_t CmdLineMode =
+        0; // 0 none, 1 -InhibitShutdown, 2 -AddErrorMessage, 3 -StartShutdown, 4 -InhibitAdmin
     std::string AppTitle = "Quenzel";
     InstanceGuard::Handle MutexHandle = 0;
 

@@ -2,8 +2,8 @@
 #include <memory>
 
 #include "core/Program.h"
-#include "gui/MainWindow.h"
 #include "gui/AlreadyRunningWindow.h"
+#include "gui/MainWindow.h"
 
 namespace qz {
 

@@ -41,8 +41,7 @@ MainWindow::MainWindow(Program& p, Tray& tray)
     connect(timer_, &QTimer::timeout, this, [this] { Tick(); });
 
     connect(&tray_.Icon(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-        if (why == QSystemTrayIcon::DoubleClick)
-            Run([this] { app_.window.OnTrayDoubleClick(); });
+        if (why == QSystemTrayIcon::DoubleClick) Run([this] { app_.window.OnTrayDoubleClick(); });
         if (why == QSystemTrayIcon::Context) Run([this] { app_.window.OnTrayRightClick(); });
     });
 }
@@ -60,7 +59,8 @@ void MainWindow::BuildControls() {
     auto button = [this](const char* name, ButtonView MainView::*part, void (MainWindowModel::*handler)()) {
         auto* widget = new QPushButton(this);
         widget->setObjectName(name);
-        connect(widget, &QPushButton::clicked, this, [this, handler] { Run([&] { (app_.window.*handler)(); }); });
+        connect(widget, &QPushButton::clicked, this,
+                [this, handler] { Run([&] { (app_.window.*handler)(); }); });
         renderers_.push_back([this, widget, part] { Show(*widget, app_.window.view.*part); });
         return widget;
     };
@@ -104,7 +104,8 @@ void MainWindow::BuildPopupMenu() {
     auto item = [this](const char* name, MenuItemView MainView::*part, void (MainWindowModel::*handler)()) {
         QAction* action = menu_->addAction(QString());
         action->setObjectName(name);
-        connect(action, &QAction::triggered, this, [this, handler] { Run([&] { (app_.window.*handler)(); }); });
+        connect(action, &QAction::triggered, this,
+                [this, handler] { Run([&] { (app_.window.*handler)(); }); });
         renderers_.push_back([this, action, part] {
             const MenuItemView& view = app_.window.view.*part;
             action->setText(FromViewText(view.caption));

@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/Program.h"
 #include "app/App.h"
+#include "core/Program.h"
 #include "core/WindowHost.h"
 #include "gui/EventGate.h"
 

@@ -8,8 +8,8 @@
 #include <iostream>
 
 #include "app/CommandLine.h"
-#include "core/Program.h"
 #include "app/Startup.h"
+#include "core/Program.h"
 #include "gui/Desktop.h"
 #include "gui/QtHost.h"
 #include "gui/Tray.h"

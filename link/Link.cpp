@@ -26,7 +26,8 @@ constexpr const char* kResetsDropped = "ResetDrop";
 constexpr const char* kTestsDropped = "TestDrop";
 constexpr const char* kRefused = "AuthDrop";
 
-void LogDrops(LinkEvents& events, DropCount& drops, const char* word, const LocalTime& now, bool atExit = false) {
+void LogDrops(LinkEvents& events, DropCount& drops, const char* word, const LocalTime& now,
+              bool atExit = false) {
     if (drops.count == 0 || (!atExit && SameMinute(drops.since, now))) return;
     const uint64_t count = std::exchange(drops.count, 0);
     events.LogEvent(word, std::to_string(count));

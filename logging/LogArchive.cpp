@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <optional>
 
+#include "core/PathChecks.h"
 #include "logging/LogFile.h"
 #include "platform/FileSys.h"
-#include "core/PathChecks.h"
 
 namespace qz {
 
@@ -112,7 +112,8 @@ Result<void> ViewLog(Program& p) {
                                "Logging is set to None. There\r\nis no information to display.");
         return {};
     }
-    if (Result<void> exists = CheckLogExists(p.svc.files, p.set.logFolder, p.set.logName); !exists) return exists;
+    if (Result<void> exists = CheckLogExists(p.svc.files, p.set.logFolder, p.set.logName); !exists)
+        return exists;
     // The path goes to the viewer as one argument, so blanks in it need no quoting.
     if (p.svc.system.StartViewer(p.svc.files.Resolve(LogFilePath(p.set)).string())) return {};
     p.svc.host.ShowMessage(MsgIcon::Exclamation, MsgButtons::Ok, "Quenzel Log File Error",

@@ -7,7 +7,7 @@ namespace qz {
 
 // A non-blocking UDP socket. The front end's event loop watches NativeHandle() for readability.
 class UdpSocket {
-public:
+  public:
     virtual ~UdpSocket() = default;
     virtual void Close() = 0;
     // Binds to the port on all local addresses. False when it is taken or not allowed.
@@ -28,7 +28,7 @@ namespace qz {
 // that is not yet answered starts one in the background and returns nullopt; answers are cached
 // and a failed lookup is retried at the next ask.
 class NameResolver {
-public:
+  public:
     virtual ~NameResolver() = default;
     virtual std::optional<std::string> Lookup(const std::string& host) = 0;
     // Forgets the cached answer for host, so the next Lookup asks again (after a failed send).

@@ -27,7 +27,8 @@ QPixmap DrawLogo(int size) {
 
 // The pictures are drawn once for both desktop front ends; Qt only shows them.
 QPixmap ToPixmap(const pictures::Picture& picture) {
-    const QImage image(picture.rgba.data(), picture.size, picture.size, picture.size * 4, QImage::Format_RGBA8888);
+    const QImage image(picture.rgba.data(), picture.size, picture.size, picture.size * 4,
+                       QImage::Format_RGBA8888);
     return QPixmap::fromImage(image.copy());
 }
 
