@@ -24,26 +24,17 @@ class HookHost : public FakeHost {
 class FakeWindow : public WindowHost {
   public:
     FakeWindow(Program& program, MainWindowModel& window) : p(program), main(window) {}
-    void ShowAbout() override { Open(aboutOpen, p.rt.AboutCloseCount, 60); }
-    void ShowConfig() override { Open(configOpen, p.rt.ConfigCloseCount, 600); }
+    void ShowAbout() override { aboutOpen = p.rt.DialogOpen = true, p.rt.AboutCloseCount = 60; }
+    void ShowConfig() override { configOpen = p.rt.DialogOpen = true, p.rt.ConfigCloseCount = 600; }
     void UnloadAbout() override { Close(aboutOpen); }
     void UnloadConfig() override { Close(configOpen); }
     void OpenWebPage(const std::string&) override {}
-
-    bool aboutOpen = false;
-    bool configOpen = false;
+    bool aboutOpen = false, configOpen = false;
 
   private:
-    void Open(bool& open, int16_t& closeCount, int16_t count) {
-        open = p.rt.DialogOpen = true;
-        closeCount = count;
-    }
     void Close(bool& open) {
-        if (!open) return;
-        open = p.rt.DialogOpen = false;
-        main.EnableMainControls();
+        if (open) open = p.rt.DialogOpen = false, main.EnableMainControls();
     }
-
     Program& p;
     MainWindowModel& main;
 };
@@ -71,7 +62,6 @@ class Monitor {
     std::unique_ptr<ProcessTable> realProcesses;
     std::unique_ptr<PowerApi> realPower;
     Program p;
-    Program& program = p;
     App app;
     FakeWindow window;
 };
