@@ -13,8 +13,7 @@ namespace {
 using Args = std::vector<std::string_view>;
 constexpr int kRuns = -1;
 
-// One reader for both programs: options stand anywhere, are compared whole and with their case,
-// and anything else is refused before the program starts; the desktop hands Qt its own.
+// Options stand anywhere, compared whole and with case; the rest is refused; Qt's go to Qt.
 TEST(CommandLine, EveryOptionAnywhereAndNothingElse) {
     struct Row {
         Args args;
@@ -87,8 +86,7 @@ TEST(CommandLine, EveryOptionAnywhereAndNothingElse) {
     }
 }
 
-// The usage names every option, what each start option does and the working folder; each
-// program's commands and its Qt options where it has them.
+// Each program's usage names its options, commands and the working folder.
 TEST(CommandLine, TheUsageNamesEveryOptionAndTheWorkingFolder) {
     for (const std::string program : {"quenzel", "quenzeld"}) {
         const std::string usage = Usage(program);

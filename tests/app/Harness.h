@@ -19,8 +19,7 @@ class HookHost : public FakeHost {
     std::function<void()> whileOpen; // runs inside every box, then is cleared
 };
 
-// The screens and shell of a real window. The About and configuration screens behave as theirs
-// do towards the main window: DialogOpen while open, EnableMainControls when they unload.
+// A real window's screens: DialogOpen while open, EnableMainControls when they unload.
 class FakeWindow : public WindowHost {
   public:
     FakeWindow(Program& program, MainWindowModel& window) : p(program), main(window) {}
@@ -42,8 +41,7 @@ class FakeWindow : public WindowHost {
 // A log entry as "Event/Detail", the event word with its test-mode marker "*".
 std::vector<std::string> LogEvents(const std::string& logText);
 
-// One program in its own working folder (Data\Quenzel.ini, Log\), with fakes for the world where no
-// real process table or power backend is given.
+// One program in its own working folder, with fakes where no real process table or power is given.
 class Monitor {
   public:
     explicit Monitor(std::unique_ptr<ProcessTable> processes = nullptr,

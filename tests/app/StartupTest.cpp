@@ -15,7 +15,6 @@ namespace {
 using Texts = std::vector<std::string>;
 
 // A copy runs beside another only with -AllowMulti, wherever it stands, and keeps none of the guards.
-// (Which start option a line holds: the Countdown tests start with each.)
 TEST(CommandLine, AllowMultiStandsAnywhereAndNoGuardIsKept) {
     for (const auto& [commandLine, runs] :
          {std::pair{"-StartShutdown", false}, std::pair{"-StartShutdown -AllowMulti", true},

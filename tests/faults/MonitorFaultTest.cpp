@@ -56,8 +56,7 @@ TEST(UnreadableProcessTable, CountsAsActivityIsLoggedOnceAndNeverPowersOff) {
     }
 }
 
-// A power action the system refuses is shown with its number and reason, and the monitor starts
-// over instead of closing as if it had worked.
+// A refused power action is shown with its number and reason, and the monitor starts over.
 TEST(RefusedPowerAction, IsShownAndMonitoringStartsOver) {
     const struct {
         PowerApi::PrivilegeStep privilege;
