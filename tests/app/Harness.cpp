@@ -1,5 +1,6 @@
 #include "tests/app/Harness.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <utility>
 
@@ -40,7 +41,7 @@ void Monitor::Start(const IniFile& ini, const std::string& commandLine) {
 }
 
 void Monitor::Tick(int count) {
-    for (int i = 0; i < count; ++i)
+    while (count-- > 0)
         app.OnTimer();
 }
 
@@ -54,10 +55,9 @@ int Monitor::Seconds(int count) {
 }
 
 std::vector<std::string> Monitor::EventsSince(size_t from) const {
-    const std::vector<std::string> all = Events();
-    return from < all.size()
-               ? std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(from), all.end())
-               : std::vector<std::string>{};
+    std::vector<std::string> all = Events();
+    all.erase(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(std::min(from, all.size())));
+    return all;
 }
 
 } // namespace qz::test

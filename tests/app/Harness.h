@@ -19,31 +19,21 @@ class HookHost : public FakeHost {
     std::function<void()> whileOpen; // runs inside every box, then is cleared
 };
 
-// The screens and shell of a real window. The About and configuration screens behave as theirs
-// do towards the main window: DialogOpen while open, EnableMainControls when they unload.
+// A real window's screens: DialogOpen while open, EnableMainControls when they unload.
 class FakeWindow : public WindowHost {
   public:
     FakeWindow(Program& program, MainWindowModel& window) : p(program), main(window) {}
-    void ShowAbout() override { Open(aboutOpen, p.rt.AboutCloseCount, 60); }
-    void ShowConfig() override { Open(configOpen, p.rt.ConfigCloseCount, 600); }
+    void ShowAbout() override { aboutOpen = p.rt.DialogOpen = true, p.rt.AboutCloseCount = 60; }
+    void ShowConfig() override { configOpen = p.rt.DialogOpen = true, p.rt.ConfigCloseCount = 600; }
     void UnloadAbout() override { Close(aboutOpen); }
     void UnloadConfig() override { Close(configOpen); }
     void OpenWebPage(const std::string&) override {}
-
-    bool aboutOpen = false;
-    bool configOpen = false;
+    bool aboutOpen = false, configOpen = false;
 
   private:
-    void Open(bool& open, int16_t& closeCount, int16_t count) {
-        open = p.rt.DialogOpen = true;
-        closeCount = count;
-    }
     void Close(bool& open) {
-        if (!open) return;
-        open = p.rt.DialogOpen = false;
-        main.EnableMainControls();
+        if (open) open = p.rt.DialogOpen = false, main.EnableMainControls();
     }
-
     Program& p;
     MainWindowModel& main;
 };
@@ -51,8 +41,7 @@ class FakeWindow : public WindowHost {
 // A log entry as "Event/Detail", the event word with its test-mode marker "*".
 std::vector<std::string> LogEvents(const std::string& logText);
 
-// One program in its own working folder (Data\Quenzel.ini, Log\), with fakes for the world where no
-// real process table or power backend is given.
+// One program in its own working folder, with fakes where no real process table or power is given.
 class Monitor {
   public:
     explicit Monitor(std::unique_ptr<ProcessTable> processes = nullptr,
@@ -71,7 +60,6 @@ class Monitor {
     std::unique_ptr<ProcessTable> realProcesses;
     std::unique_ptr<PowerApi> realPower;
     Program p;
-    Program& program = p;
     App app;
     FakeWindow window;
 };

@@ -44,9 +44,8 @@ TEST(Countdown, ActionOfEachTypeNormalOrForced) {
           Row{1, Forced, {12}, {}, Ended("Power Off", "Start(F)")}, Row{2, Normal, {2}, {}, Ended("Reboot")},
           Row{2, Forced, {6}, {}, Ended("Reboot", "Start(F)")}, Row{3, Normal, {1}, {}, Ended("Shutdown")},
           Row{3, Forced, {5}, {}, Ended("Shutdown", "Start(F)")},
-          Row{3, FixedTime, {5}, {}, Ended("Shutdown", "Start(F)")},
-          Row{4, Normal, {}, {}, Ended("Monitor")}, Row{4, Forced, {}, {}, Ended("Monitor")},
-          Row{5, Normal, {}, {true}, Suspended("Hibernate")},
+          Row{3, FixedTime, {5}, {}, Ended("Shutdown", "Start(F)")}, Row{4, Normal, {}, {}, Ended("Monitor")},
+          Row{4, Forced, {}, {}, Ended("Monitor")}, Row{5, Normal, {}, {true}, Suspended("Hibernate")},
           Row{5, Forced, {}, {true}, Suspended("Hibernate")},
           Row{6, Normal, {}, {false}, Suspended("Standby")},
           Row{6, Forced, {}, {false}, Suspended("Standby")}}) {
@@ -65,7 +64,8 @@ TEST(Countdown, ActionOfEachTypeNormalOrForced) {
         EXPECT_EQ(std::tuple(m.world.power.exitCalls, m.world.power.suspends),
                   std::tuple(r.exitCalls, r.suspends));
         EXPECT_EQ(m.EventsSince(before), r.events);
-        EXPECT_EQ(std::tuple(m.host.trayRemovals, m.p.monitor.phase), std::tuple(ends ? 1 : 0, ends ? MonitorPhase::Shutdown : MonitorPhase::Initialise));
+        EXPECT_EQ(std::tuple(m.host.trayRemovals, m.p.monitor.phase),
+                  std::tuple(ends ? 1 : 0, ends ? MonitorPhase::Shutdown : MonitorPhase::Initialise));
     }
 }
 
@@ -123,7 +123,8 @@ TEST(Countdown, ItsNoticeSaysWhatHappensWhenAndHowToStopItOncePerCountdown) {
         v.trayAvailable = r.tray;
         m.world.clock.now = r.now;
         // "Monitor" needs a peer.
-        ToCountdown(m, IniFile().Set("ShutType", r.type).Set("ShutTime", r.shutTime).Set("IPAdd", "127.1.2.3"));
+        ToCountdown(m,
+                    IniFile().Set("ShutType", r.type).Set("ShutTime", r.shutTime).Set("IPAdd", "127.1.2.3"));
         m.Seconds(1); // the following seconds say nothing new
         EXPECT_EQ(std::tuple(v.notice, v.noticeSerial), std::tuple(r.notice, 1u));
     }
@@ -157,7 +158,8 @@ TEST(Countdown, StartOptionsKeepTheShortDelaysOutOfTheSettingsTheScreenAndTheFil
         ConfigScreen screen(m.p, host);
         screen.Load();
         const ConfigView& v = screen.view;
-        EXPECT_EQ(v.processDelay.field.text + " " + v.lostLinkDelay.field.text + " " + v.countdown.field.text, "60 70 50");
+        EXPECT_EQ(v.processDelay.field.text + " " + v.lostLinkDelay.field.text + " " + v.countdown.field.text,
+                  "60 70 50");
         screen.view.processNames[1].field.text = "other";
         screen.OnSave();
         screen.OnExit();
@@ -218,8 +220,9 @@ TEST(TestRun, ActivatesShowsTheTestMessageAndStartsOver) {
     EXPECT_EQ(m.app.window.view.noticeSerial, 0u); // a test run says nothing
     EXPECT_EQ(m.EventsSince(2), (Events{"*Enter/Test", "*Start/Initialise", "*Enter/Run",
                                         "*Simulate/Shutdown", "Start/Initialise"}));
-    EXPECT_EQ(std::tuple(m.p.monitor.phase, m.p.monitor.delays.idle, m.app.window.view.caption),
-              std::tuple(MonitorPhase::Initialise, 30, std::string("Quenzel"))); // the configured delays again
+    EXPECT_EQ(
+        std::tuple(m.p.monitor.phase, m.p.monitor.delays.idle, m.app.window.view.caption),
+        std::tuple(MonitorPhase::Initialise, 30, std::string("Quenzel"))); // the configured delays again
 }
 
 TEST(MessageBoxes, WhileTheSimulationMessageIsOpenTicksRunNoStepAndAResetKeepsTheProgram) {
@@ -233,7 +236,8 @@ TEST(MessageBoxes, WhileTheSimulationMessageIsOpenTicksRunNoStepAndAResetKeepsTh
     EXPECT_EQ(m.host.messages.size(), 1u);
     EXPECT_EQ(m.EventsSince(before), (Events{"Enter/Shutdown", "Start/Shutdown", "Simulate/Shutdown",
                                              "Cancel/Shutdown", "Start/Initialise"}));
-    EXPECT_EQ(std::tuple(m.p.monitor.phase, m.host.trayRemovals, m.app.window.view.hidden), std::tuple(MonitorPhase::Initialise, 0, false));
+    EXPECT_EQ(std::tuple(m.p.monitor.phase, m.host.trayRemovals, m.app.window.view.hidden),
+              std::tuple(MonitorPhase::Initialise, 0, false));
 }
 
 } // namespace

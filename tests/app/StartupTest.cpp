@@ -15,11 +15,10 @@ namespace {
 using Texts = std::vector<std::string>;
 
 // A copy runs beside another only with -AllowMulti, wherever it stands, and keeps none of the guards.
-// (Which start option a line holds: the Countdown tests start with each.)
 TEST(CommandLine, AllowMultiStandsAnywhereAndNoGuardIsKept) {
-    for (const auto& [commandLine, runs] : {std::pair{"-StartShutdown", false},
-                                            std::pair{"-StartShutdown -AllowMulti", true},
-                                            std::pair{"-AllowMulti -InhibitShutdown", true}}) {
+    for (const auto& [commandLine, runs] :
+         {std::pair{"-StartShutdown", false}, std::pair{"-StartShutdown -AllowMulti", true},
+          std::pair{"-AllowMulti -InhibitShutdown", true}}) {
         TempDir dir;
         FakeWorld world(dir.path());
         world.guard.otherHolds = true;
@@ -66,7 +65,8 @@ TEST(Load, UnusableSetupWaitsInViewForConfigurationAndNeverSteps) {
         m.app.window.OnTest();
         m.Seconds(5);
         m.app.window.OnReset();
-        EXPECT_EQ(std::tuple(m.p.monitor.phase, m.p.monitor.testMode), std::tuple(MonitorPhase::Initialise, false));
+        EXPECT_EQ(std::tuple(m.p.monitor.phase, m.p.monitor.testMode),
+                  std::tuple(MonitorPhase::Initialise, false));
         EXPECT_EQ(m.Events(), r.events);
     }
 }

@@ -86,7 +86,8 @@ TEST(Monitor, FixedTimeForcesTheCountdownForItsWholeMinute) {
         Activate(m, IniFile().Set("Stop_On", 2).Set("StopTime", 12230));
         m.world.clock.now = {2026, 12, 5, 22, minute, second};
         m.Seconds(1);
-        EXPECT_EQ(std::tuple(m.p.monitor.phase, m.p.monitor.triggered), std::tuple(due ? MonitorPhase::Shutdown : MonitorPhase::Run, due))
+        EXPECT_EQ(std::tuple(m.p.monitor.phase, m.p.monitor.triggered),
+                  std::tuple(due ? MonitorPhase::Shutdown : MonitorPhase::Run, due))
             << second;
     }
 }
@@ -104,7 +105,8 @@ TEST(Monitor, FixedDelayCountsDownBesideActivityAndForcesTheCountdown) {
         m.world.processes.names = runs ? Events{"worker.exe"} : Events{};
         m.Seconds(1);
         done = step;
-        EXPECT_EQ(std::tuple(m.app.window.view.counter.text, m.app.window.view.counter.fore), std::tuple(text, colour));
+        EXPECT_EQ(std::tuple(m.app.window.view.counter.text, m.app.window.view.counter.fore),
+                  std::tuple(text, colour));
     }
     m.Seconds(1);
     EXPECT_EQ(std::tuple(m.p.monitor.phase, m.p.monitor.triggered), std::tuple(MonitorPhase::Shutdown, true));
@@ -146,7 +148,8 @@ TEST(Pause, AnOpenScreenHoldsTheMonitorUntilItsCountRunsOut) {
         m.Seconds(about ? 4 : 1);
         about ? m.app.window.OnAbout() : m.app.window.OnConfigure();
         const auto now = [&m] {
-            return std::tuple(m.p.monitor.phase, m.p.monitor.countSeconds, m.p.monitor.idleSeconds, m.Events().size());
+            return std::tuple(m.p.monitor.phase, m.p.monitor.countSeconds, m.p.monitor.idleSeconds,
+                              m.Events().size());
         };
         const auto held = now();
         m.Seconds(10);

@@ -97,9 +97,7 @@ TEST(EventLoop, WatchesTheSocketThatAReloadBindsAndHandlesItsDataBeforeTheComman
 }
 
 #ifdef _WIN32
-// Ctrl+C as the console sends it (wine sends no other event), Ctrl+Break and the window's close
-// through the handler, which holds the process until the loop is over where Windows would end it
-// on the handler's return.
+// Ctrl+C from the console; Ctrl+Break and close through the handler, which holds close until the end.
 TEST(WinEvents, TheConsoleControlsEndTheLoop) {
     // A console of the tests' own: the one wine starts them in takes no events.
     FreeConsole();
@@ -214,8 +212,7 @@ TEST(ConsoleOutput, OnATerminalTheCounterRewritesItsLineUntilSomethingElseIsWrit
     EXPECT_EQ(err.str(), "Quenzel Test\na\n\nlast line ends\n\n");
 }
 
-// A stream that takes, call by call, at most so many bytes (-1: none at all; unlimited once the
-// list is used up).
+// A stream taking at most so many bytes per call (-1: fails; unlimited after the list).
 struct ThrottledEnd final : StreamEnd {
     ThrottledEnd(std::string& to, std::vector<int> room) : arrived(to), takes(std::move(room)) {}
     std::optional<std::size_t> WriteSome(std::string_view text) override {

@@ -40,7 +40,7 @@ TEST(UnreadableProcessTable, CountsAsActivityIsLoggedOnceAndNeverPowersOff) {
         r.spoil(table.path() / "proc");
         const size_t before = m.EventsSince().size();
         m.Seconds(20);
-        EXPECT_EQ(m.program.monitor.phase, MonitorPhase::Run);
+        EXPECT_EQ(m.p.monitor.phase, MonitorPhase::Run);
         EXPECT_EQ(view.counter.text, "Activity");
         EXPECT_EQ(m.EventsSince(before), Events{"ScanFail/Processes"});
         EXPECT_TRUE(m.world.power.privilegeCalls == 0 && m.world.power.exitCalls.empty() &&
@@ -56,8 +56,7 @@ TEST(UnreadableProcessTable, CountsAsActivityIsLoggedOnceAndNeverPowersOff) {
     }
 }
 
-// A power action the system refuses is shown with its number and reason, and the monitor starts
-// over instead of closing as if it had worked.
+// A refused power action is shown with its number and reason, and the monitor starts over.
 TEST(RefusedPowerAction, IsShownAndMonitoringStartsOver) {
     const struct {
         PowerApi::PrivilegeStep privilege;
@@ -88,7 +87,7 @@ TEST(RefusedPowerAction, IsShownAndMonitoringStartsOver) {
                                                            row.error + "\r\nMonitoring starts again."));
         EXPECT_EQ(m.EventsSince(before),
                   (Events{"Start/Power Off", "PowerFail/Power Off", "Start/Initialise"}));
-        EXPECT_EQ(std::tuple(m.program.monitor.phase, m.app.window.view.counter.text),
+        EXPECT_EQ(std::tuple(m.p.monitor.phase, m.app.window.view.counter.text),
                   std::tuple(MonitorPhase::Initialise, "Program Activation In 2s"));
     }
 }
