@@ -152,27 +152,21 @@ TEST(Crypto, HmacSha256MeetsTheRfc4231VectorsAndRandomBytesDiffer) {
     EXPECT_EQ(std::tuple(a->size(), *a == *b), std::tuple(32u, false));
 }
 
+// The start-up tests read keys of each fault; here the file's own rights.
 TEST(Crypto, ASecretFileIsWrittenForItsOwnerOnlyAndReadOnlyWhenNobodyElseMay) {
     TempDir dir;
     const auto key = dir.path() / "Quenzel.key";
     ASSERT_EQ(WriteSecretFile(key, "secret"), std::nullopt);
     EXPECT_NE(WriteSecretFile(key, "other"), std::nullopt); // never replaces a key
-    SecretFile read = ReadSecretFile(key, 4);
-    EXPECT_EQ(std::tuple(read.fault, read.bytes), std::tuple(SecretFile::Fault::None, std::string("secre")));
-    EXPECT_EQ(ReadSecretFile(dir.path() / "none.key", 64).fault, SecretFile::Fault::Missing);
-    read = ReadSecretFile(dir.path(), 64); // a folder in its place
-    EXPECT_EQ(read.fault, SecretFile::Fault::Unreadable);
-    EXPECT_NE(read.reason, "");
 #ifndef _WIN32
     struct stat info {};
     ASSERT_EQ(stat(key.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
-    for (mode_t mode : {0604, 0602, 0644}) {
+    for (mode_t mode : {0644, 0640}) {
         chmod(key.c_str(), mode);
-        EXPECT_EQ(ReadSecretFile(key, 64).fault, SecretFile::Fault::OpenToAll) << mode;
+        EXPECT_EQ(ReadSecretFile(key, 64).fault,
+                  mode == 0644 ? SecretFile::Fault::OpenToAll : SecretFile::Fault::None);
     }
-    chmod(key.c_str(), 0640);
-    EXPECT_EQ(ReadSecretFile(key, 64).fault, SecretFile::Fault::None);
 #else
     dir.Write("open.key", "secret"); // a file made the ordinary way inherits the folder's ACL
     EXPECT_EQ(ReadSecretFile(dir.path() / "open.key", 64).fault, SecretFile::Fault::OpenToAll);

@@ -243,7 +243,6 @@ TEST(LoadSettings, GivesStartValuesBindsOnlyForAnotherOwnPortAndRetriesAPortThat
                                  "Quenzel.\r\nUse The Configuration Screen\r\nTo Change The RX Port.\r\nDo "
                                  "You Want To End The Program?"));
     }
-    EXPECT_EQ(s.w.host.trayRemovals, 0);
     s.w.host.answers = {Answer::Yes};
     s.w.socket.takenPorts = {10005};
     EXPECT_THROW(load(1, kPeer, 10002, 10005), ProgramEnded);
