@@ -108,40 +108,34 @@ TEST(Log, ALogThatCannotBeMadeOrWrittenIsAFatalFault) {
     const Fault kMissing{MsgIcon::Exclamation, "Log File Error",
                          "The log file is either missing or\r\ncorrupted. Delete the log file if\r\n"
                          "it exists and restart the program.\r\nThe program will now terminate."},
+        kUncreatable{MsgIcon::Exclamation, "Log File Error",
+                     "Unable to create the log file Quenzel.log" + reason},
         kUnwritable{MsgIcon::Exclamation, "Log File Write Error",
                     "Unable to write to the log file Quenzel.log" + reason};
     enum Kind { NoLog, FolderAsLog, DiskFull, FifoAsLog, NullAsLog };
-    const struct {
-        Kind kind;
-        bool create;
-        Fault fault;
-    } rows[] = {
-        {NoLog, false, kMissing},
-        {FolderAsLog,
-         true,
-         {MsgIcon::Exclamation, "Log File Error", "Unable to create the log file Quenzel.log" + reason}},
-        {DiskFull, false, kUnwritable},
+    const std::pair<Kind, Fault> rows[] = {
+        {NoLog, kMissing},        {FolderAsLog, kUncreatable}, {DiskFull, kUnwritable},
 #ifndef _WIN32
-        {FifoAsLog, false, kUnwritable},
-        {NullAsLog, false, kUnwritable},
+        {FifoAsLog, kUnwritable}, {NullAsLog, kUnwritable},
 #endif
     };
-    for (const auto& row : rows) {
+    for (const auto& [kind, fault] : rows) {
         LogWorld t;
         const fs::path log = t.dir.path() / "Log" / "Quenzel.log";
-        if (row.kind == FolderAsLog) fs::create_directory(log);
-        if (row.kind == DiskFull && !fs::exists("/dev/full")) continue; // no file that refuses writes
-        if (row.kind == DiskFull) fs::create_symlink("/dev/full", log);
+        if (kind == FolderAsLog) fs::create_directory(log);
+        if (kind == DiskFull && !fs::exists("/dev/full")) continue; // no file that refuses writes
+        if (kind == DiskFull) fs::create_symlink("/dev/full", log);
 #ifndef _WIN32
         alarm(30); // a FIFO waited for would hang the run; the alarm ends it as a failure instead
-        ASSERT_TRUE(row.kind != FifoAsLog || mkfifo(log.c_str(), 0600) == 0);
-        if (row.kind == NullAsLog) fs::create_symlink("/dev/null", log);
+        ASSERT_TRUE(kind != FifoAsLog || mkfifo(log.c_str(), 0600) == 0);
+        if (kind == NullAsLog) fs::create_symlink("/dev/null", log);
 #endif
-        const Result<void> written = row.create ? CreateLog(t.w.files, t.p.set, "Quenzel", t.w.clock.now)
-                                                : AppendLog(t.w.files, t.p.set, "Enter");
+        const Result<void> written = kind == FolderAsLog
+                                         ? CreateLog(t.w.files, t.p.set, "Quenzel", t.w.clock.now)
+                                         : AppendLog(t.w.files, t.p.set, "Enter");
         ASSERT_FALSE(written);
-        EXPECT_EQ(written.fault(), row.fault);
-        EXPECT_EQ(fs::exists(log), row.kind != NoLog) << "no log is made in the vanished one's place";
+        EXPECT_EQ(written.fault(), fault);
+        EXPECT_EQ(fs::exists(log), kind != NoLog) << "no log is made in the vanished one's place";
     }
 #ifndef _WIN32
     alarm(0);
