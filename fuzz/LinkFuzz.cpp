@@ -27,8 +27,7 @@ constexpr const char* kPending[] = {"<QZC000>", "<QZT000>", "<QZA100>", "<A0A000
 constexpr size_t kDatagramsPerEvent = 256;
 constexpr int kPeerPort = 10005;
 
-// A station's state, calls and sends ("address:port data") after one data-arrival event; it starts
-// with the link mark "-" and LinkIdle 1.
+// A station's state, calls and sends ("address:port data") after one data-arrival event.
 struct Outcome {
     std::string mark = "-";
     int16_t linkIdle = 1;
@@ -78,19 +77,17 @@ void ExpectOne(const Station& st, const std::optional<std::string>& datagram, Ou
     const std::string command = kind == Kind::Valid ? datagram->substr(3, 2) : "";
     const bool numeric =
         !st.address.empty() && st.address.find_first_not_of("0123456789.") == std::string::npos;
-    if (kind == Kind::Invalid) out.calls.emplace_back("ShowLinkError Connection Error");
-    if (kind == Kind::Unreadable) out.calls.emplace_back("ShowLinkError Not connexted");
+    if (kind != Kind::Valid)
+        out.calls.emplace_back(kind == Kind::Invalid ? "ShowLinkError Connection Error"
+                                                     : "ShowLinkError Not connexted");
     if (command == "A1" && numeric && !st.sendFails) {
         out.sent.push_back(st.address + ":" + std::to_string(kPeerPort) + " " + out.pending);
         out.pending = "<QZA100>";
     }
     // The clock stands still during the event: one Reset and one Test at most, the others held back.
-    const auto once = [&](const char* call) {
-        if (std::find(out.calls.begin(), out.calls.end(), call) == out.calls.end())
-            out.calls.emplace_back(call);
-    };
-    if (command == "C0") once("RemoteReset");
-    if (command == "T0") once("RemoteTest");
+    const char* call = command == "C0" ? "RemoteReset" : command == "T0" ? "RemoteTest" : nullptr;
+    if (call && std::find(out.calls.begin(), out.calls.end(), call) == out.calls.end())
+        out.calls.emplace_back(call);
 }
 
 // One data-arrival event: a failed first read is handled once; otherwise datagrams are taken until

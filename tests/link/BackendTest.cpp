@@ -122,70 +122,51 @@ TEST(SystemResolver, ResolvesLocalhostInTheBackground) {
     EXPECT_EQ(Eventually([&] { return resolver->Lookup("localhost"); }), "127.0.0.1");
 }
 
-std::string Hex(const Sha256Digest& digest, size_t bytes) {
+std::string Hex(const Sha256Digest& digest) {
     std::string text;
-    for (size_t i = 0; i < bytes; ++i)
+    for (size_t i = 0; i < digest.size(); ++i)
         text += "0123456789abcdef"[digest[i] >> 4], text += "0123456789abcdef"[digest[i] & 15];
     return text;
 }
 
 TEST(Crypto, HmacSha256MeetsTheRfc4231VectorsAndRandomBytesDiffer) {
-    std::string counting;
-    for (char c = 1; c <= 25; ++c)
-        counting += c;
-    const std::string longKey(131, '\xaa');
+    const std::string longKey(131, '\xaa'); // hashed first
     const struct {
         std::string key, data, tag;
     } vectors[] = {
-        {std::string(20, '\x0b'), "Hi There",
-         "b0344c61d8db38535ca8afceaf0bf12b881dc200c9833da726e9376c2e32cff7"},
         {"Jefe", "what do ya want for nothing?",
          "5bdcc146bf60754e6a042426089575c75a003f089d2739839dec58b964ec3843"},
         {std::string(20, '\xaa'), std::string(50, '\xdd'),
          "773ea91e36800e46854db8ebd09181a72959098b3ef8c122d9635514ced565fe"},
-        {counting, std::string(50, '\xcd'),
-         "82558a389a443c0ea4cc819899f2083a85f0faa3e578f8077a2e3ff46729665b"},
-        {std::string(20, '\x0c'), "Test With Truncation", "a3b6167473100ee06e0c796c2955552b"},
-        {longKey, "Test Using Larger Than Block-Size Key - Hash Key First",
-         "60e431591ee0b67f0d8a26aacbf5b77f8e0bc6213728c5140546040f0ee37f54"},
         {longKey,
          "This is a test using a larger than block-size key and a larger than block-size data. The key needs "
-         "to be "
-         "hashed before being used by the HMAC algorithm.",
+         "to be hashed before being used by the HMAC algorithm.",
          "9b09ffa71b942fcb27635fbcd5b0e944bfdc63644f0713938a7f51535c3a35e2"},
     };
     for (const auto& v : vectors) {
         const std::optional<Sha256Digest> tag = HmacSha256(v.key, v.data);
-        ASSERT_TRUE(tag) << v.data;
-        EXPECT_EQ(Hex(*tag, v.tag.size() / 2), v.tag) << v.data;
+        EXPECT_EQ(tag ? Hex(*tag) : "", v.tag) << v.data;
     }
     const auto a = RandomBytes(32), b = RandomBytes(32);
     ASSERT_TRUE(a && b);
-    EXPECT_EQ(a->size(), 32u);
-    EXPECT_NE(*a, *b);
+    EXPECT_EQ(std::tuple(a->size(), *a == *b), std::tuple(32u, false));
 }
 
+// The start-up tests read keys of each fault; here the file's own rights.
 TEST(Crypto, ASecretFileIsWrittenForItsOwnerOnlyAndReadOnlyWhenNobodyElseMay) {
     TempDir dir;
     const auto key = dir.path() / "Quenzel.key";
     ASSERT_EQ(WriteSecretFile(key, "secret"), std::nullopt);
     EXPECT_NE(WriteSecretFile(key, "other"), std::nullopt); // never replaces a key
-    SecretFile read = ReadSecretFile(key, 4);
-    EXPECT_EQ(std::tuple(read.fault, read.bytes), std::tuple(SecretFile::Fault::None, std::string("secre")));
-    EXPECT_EQ(ReadSecretFile(dir.path() / "none.key", 64).fault, SecretFile::Fault::Missing);
-    read = ReadSecretFile(dir.path(), 64); // a folder in its place
-    EXPECT_EQ(read.fault, SecretFile::Fault::Unreadable);
-    EXPECT_NE(read.reason, "");
 #ifndef _WIN32
     struct stat info {};
     ASSERT_EQ(stat(key.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
-    for (mode_t mode : {0604, 0602, 0644}) {
+    for (mode_t mode : {0644, 0640}) {
         chmod(key.c_str(), mode);
-        EXPECT_EQ(ReadSecretFile(key, 64).fault, SecretFile::Fault::OpenToAll) << mode;
+        EXPECT_EQ(ReadSecretFile(key, 64).fault,
+                  mode == 0644 ? SecretFile::Fault::OpenToAll : SecretFile::Fault::None);
     }
-    chmod(key.c_str(), 0640);
-    EXPECT_EQ(ReadSecretFile(key, 64).fault, SecretFile::Fault::None);
 #else
     dir.Write("open.key", "secret"); // a file made the ordinary way inherits the folder's ACL
     EXPECT_EQ(ReadSecretFile(dir.path() / "open.key", 64).fault, SecretFile::Fault::OpenToAll);

@@ -64,8 +64,6 @@ TEST(LogEventLine, TimeStampMarkerColumnsCountAndAtTheFullLevelTheMarks) {
     }
 }
 
-// The program's log: the new file's header, the separator, the version, and two empty words repeat
-// the last entry.
 TEST(Log, StartUpWritesTheNewFilesHeaderTheSeparatorAndTheVersionAndTwoEmptyWordsLaterRepeatTheEntry) {
     LogWorld fresh, old;
     fresh.p.rt.AppTitle = "Quenzel Slave";
@@ -110,42 +108,34 @@ TEST(Log, ALogThatCannotBeMadeOrWrittenIsAFatalFault) {
     const Fault kMissing{MsgIcon::Exclamation, "Log File Error",
                          "The log file is either missing or\r\ncorrupted. Delete the log file if\r\n"
                          "it exists and restart the program.\r\nThe program will now terminate."},
+        kUncreatable{MsgIcon::Exclamation, "Log File Error",
+                     "Unable to create the log file Quenzel.log" + reason},
         kUnwritable{MsgIcon::Exclamation, "Log File Write Error",
                     "Unable to write to the log file Quenzel.log" + reason};
     enum Kind { NoLog, FolderAsLog, DiskFull, FifoAsLog, NullAsLog };
-    const struct {
-        Kind kind;
-        bool create;
-        Fault fault;
-    } rows[] = {
-        {NoLog, false, kMissing},
-        {FolderAsLog,
-         true,
-         {MsgIcon::Exclamation, "Log File Error", "Unable to create the log file Quenzel.log" + reason}},
-        {DiskFull, false, kUnwritable},
+    const std::pair<Kind, Fault> rows[] = {
+        {NoLog, kMissing},        {FolderAsLog, kUncreatable}, {DiskFull, kUnwritable},
 #ifndef _WIN32
-        {FifoAsLog, false, kUnwritable},
-        {NullAsLog, false, kUnwritable},
+        {FifoAsLog, kUnwritable}, {NullAsLog, kUnwritable},
 #endif
     };
-    for (const auto& row : rows) {
+    for (const auto& [kind, fault] : rows) {
         LogWorld t;
         const fs::path log = t.dir.path() / "Log" / "Quenzel.log";
-        if (row.kind == FolderAsLog) fs::create_directory(log);
-        if (row.kind == DiskFull && !fs::exists("/dev/full")) continue; // no file that refuses writes
-        if (row.kind == DiskFull) fs::create_symlink("/dev/full", log);
+        if (kind == FolderAsLog) fs::create_directory(log);
+        if (kind == DiskFull && !fs::exists("/dev/full")) continue; // no file that refuses writes
+        if (kind == DiskFull) fs::create_symlink("/dev/full", log);
 #ifndef _WIN32
         alarm(30); // a FIFO waited for would hang the run; the alarm ends it as a failure instead
-        if (row.kind == FifoAsLog) {
-            ASSERT_EQ(mkfifo(log.c_str(), 0600), 0);
-        }
-        if (row.kind == NullAsLog) fs::create_symlink("/dev/null", log);
+        ASSERT_TRUE(kind != FifoAsLog || mkfifo(log.c_str(), 0600) == 0);
+        if (kind == NullAsLog) fs::create_symlink("/dev/null", log);
 #endif
-        const Result<void> written = row.create ? CreateLog(t.w.files, t.p.set, "Quenzel", t.w.clock.now)
-                                                : AppendLog(t.w.files, t.p.set, "Enter");
+        const Result<void> written = kind == FolderAsLog
+                                         ? CreateLog(t.w.files, t.p.set, "Quenzel", t.w.clock.now)
+                                         : AppendLog(t.w.files, t.p.set, "Enter");
         ASSERT_FALSE(written);
-        EXPECT_EQ(written.fault(), row.fault);
-        EXPECT_EQ(fs::exists(log), row.kind != NoLog) << "no log is made in the vanished one's place";
+        EXPECT_EQ(written.fault(), fault);
+        EXPECT_EQ(fs::exists(log), kind != NoLog) << "no log is made in the vanished one's place";
     }
 #ifndef _WIN32
     alarm(0);
@@ -162,8 +152,8 @@ const std::string kEight =
 const std::string kNine = kEight + "\n";
 const std::string kFresh = "Quenzel Log\nVersion 1.6\nFile Created\n05/12/2026 10:30:00\n\n\n";
 
-// Clicks Archive with the answers given ('Y', 'N', 'C'); the status the screen then shows, "-" first
-// when its timer is not started, "!" for a fault.
+// Clicks Archive with the answers ('Y', 'N', 'C'); the status shown, "-" first when its timer is
+// not started, "!" for a fault.
 std::string Archive(LogWorld& t, const std::string& answers) {
     for (char a : answers)
         t.w.host.answers.push_back(a == 'Y' ? Answer::Yes : a == 'N' ? Answer::No : Answer::Cancel);
@@ -208,9 +198,10 @@ TEST(Archive, AsksThenArchivesClearsAfterAskingAgainOrLeavesTheLog) {
                              "To Archive the log file and create a new one click Yes\r\n"
                              "To Clear the results log file without archiving it click No\r\n"
                              "Click Cancel to return"));
-        EXPECT_EQ(row.secondBox.empty() ? "" : boxes[1].title + ": " + boxes[1].text, row.secondBox);
-        EXPECT_EQ(t.Log(), Native(row.logAfter));
-        EXPECT_EQ(Archives(t), row.archive.empty() ? std::vector<std::string>{} : std::vector{row.archive});
+        EXPECT_EQ(std::tuple(row.secondBox.empty() ? "" : boxes[1].title + ": " + boxes[1].text, t.Log(),
+                             Archives(t)),
+                  std::tuple(row.secondBox, Native(row.logAfter),
+                             row.archive.empty() ? std::vector<std::string>{} : std::vector{row.archive}));
         EXPECT_TRUE(row.archive.empty() || t.dir.Read("Log/" + row.archive) == Native(row.log));
     }
 }
@@ -238,11 +229,11 @@ TEST(Archive, NamesCountWithinADayAndSplitAtTheFirstDotAndAFailureKeepsTheLog) {
         fs::create_directory(t.dir.path() / "Log" / "run_270102_2.2024.txt"); // in the archive's place
         EXPECT_EQ(Archive(t, "Y"), "-");
         const ShownMessage& box = t.w.host.messages.back();
-        EXPECT_EQ(std::tuple(box.icon, box.buttons, box.title, box.text),
+        EXPECT_EQ(std::tuple(box.icon, box.buttons, box.title, box.text, t.dir.Read("Log/" + logName)),
                   std::tuple(MsgIcon::Exclamation, MsgButtons::Ok, "Quenzel Log File Error",
                              "Unable to archive the log file " + logName +
-                                 ".\r\nThis may be a permissions problem."));
-        EXPECT_EQ(t.dir.Read("Log/" + logName), Native(kNine));
+                                 ".\r\nThis may be a permissions problem.",
+                             Native(kNine)));
     }
 }
 
@@ -259,13 +250,14 @@ TEST(ViewLog, StartsTheViewerOnTheWholePathOrSaysWhyNot) {
     EXPECT_TRUE(ViewLog(t.p));
     t.p.set.logLevel = LogLevel::None;
     EXPECT_TRUE(ViewLog(t.p));
-    ASSERT_EQ(t.w.host.messages.size(), 2u);
-    EXPECT_EQ(std::tuple(t.w.host.messages[0].icon, t.w.host.messages[0].title, t.w.host.messages[0].text),
-              std::tuple(MsgIcon::Exclamation, "Quenzel Log File Error",
-                         "Unable to run Notepad\r\nCheck that it exists and\r\nis working properly."));
-    EXPECT_EQ(std::tuple(t.w.host.messages[1].icon, t.w.host.messages[1].title, t.w.host.messages[1].text),
-              std::tuple(MsgIcon::Information, "Quenzel Slave Log File Error",
-                         "Logging is set to None. There\r\nis no information to display."));
+    std::vector<std::tuple<MsgIcon, std::string, std::string>> boxes;
+    for (const ShownMessage& box : t.w.host.messages)
+        boxes.emplace_back(box.icon, box.title, box.text);
+    EXPECT_EQ(boxes,
+              (decltype(boxes){{MsgIcon::Exclamation, "Quenzel Log File Error",
+                                "Unable to run Notepad\r\nCheck that it exists and\r\nis working properly."},
+                               {MsgIcon::Information, "Quenzel Slave Log File Error",
+                                "Logging is set to None. There\r\nis no information to display."}}));
     EXPECT_EQ(t.w.system.viewed.size(), 2u);
 }
 
