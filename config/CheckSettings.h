@@ -47,6 +47,6 @@ SettingsCheck CheckSettings(FileSettings& s);
 
 // The typed form of checked values, and the file form of typed ones.
 Settings TypedSettings(const FileSettings& s);
-FileSettings FileForm(const Settings& s);
+FileSettings FileForm(const Settings& t);
 
 } // namespace qz

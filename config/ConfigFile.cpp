@@ -40,7 +40,7 @@ const std::array<Key, 25> kKeys{{
 constexpr std::array<std::string_view, 3> kSections{"[Comms]", "[Run]", "[Shutdown]"};
 constexpr int16_t kTimeOffset = 10000;
 // Far above any real file (about 700 bytes); anything larger is not this program's configuration.
-constexpr size_t kMaxFileSize = 64 * 1024;
+constexpr size_t kMaxFileSize = size_t{64} * 1024;
 
 template <typename Int> bool StoreNumber(Int& field, std::string_view value) {
     auto number = ReadFileNumber(value, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max());

@@ -54,7 +54,8 @@ void ThreadedResolver::Forget(const std::string& host) {
     cache_->entries.erase(host);
 }
 
-void ThreadedResolver::Resolve(std::shared_ptr<Cache> cache, std::string host, unsigned long long ticket) {
+void ThreadedResolver::Resolve(const std::shared_ptr<Cache>& cache, const std::string& host,
+                               unsigned long long ticket) {
     std::optional<std::string> address;
     try {
         address = cache->lookup(host);

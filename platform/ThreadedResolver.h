@@ -23,7 +23,8 @@ class ThreadedResolver final : public NameResolver {
 
   private:
     struct Cache;
-    static void Resolve(std::shared_ptr<Cache> cache, std::string host, unsigned long long ticket);
+    static void Resolve(const std::shared_ptr<Cache>& cache, const std::string& host,
+                        unsigned long long ticket);
     std::shared_ptr<Cache> cache_;
 };
 

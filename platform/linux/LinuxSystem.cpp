@@ -11,8 +11,6 @@
 
 #include "platform/Backend.h"
 
-extern char** environ;
-
 namespace qz {
 namespace {
 

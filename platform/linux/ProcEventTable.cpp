@@ -101,7 +101,7 @@ struct Entry {
 
 class EventTable final : public ProcEventTable {
   public:
-    EventTable(std::string root, int socket, int procFd, uint32_t ack)
+    EventTable(const std::string& root, int socket, int procFd, uint32_t ack)
         : socket_(socket), proc_(procFd), ack_(ack), hidden_(OtherUsersHidden(root)) {}
     ~EventTable() override { SendControl(socket_.get(), PROC_CN_MCAST_IGNORE, ack_); }
 

@@ -329,7 +329,9 @@ bool OtherUsersHidden(const std::string& root) {
         std::string type, source, superOptions;
         if (separator != std::string::npos)
             std::istringstream(line.substr(separator + 3)) >> type >> source >> superOptions;
-        options = mountOptions + "," + superOptions; // the last mount on the point is the one seen
+        options = mountOptions; // the last mount on the point is the one seen
+        options += ",";
+        options += superOptions;
         mounted = true;
     }
     if (!mounted) return false;
