@@ -1,5 +1,5 @@
-// Any bytes as "Data\Quenzel.ini": the reader either gives the corrupt-file fault, or settings that
-// keep every rule and come back the same after the configuration screen has shown and saved them.
+// Any bytes as "Data\Quenzel.ini" give the corrupt-file fault, or settings that keep every rule and
+// survive the configuration screen's load and save.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -89,8 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const std::string& text = read.value().text;
-    Require(text.starts_with("\nConfiguration\n-------------"), "ConfigText begins with its heading");
-    Require(text.find("\nCMain=") == std::string::npos, "ConfigText never holds the CMain line");
+    Require(text.starts_with("\nConfiguration\n-------------") && text.find("\nCMain=") == text.npos,
+            "ConfigText begins with its heading and never holds the CMain line");
     const Settings& s = read.value().settings;
     RequireUsable(s);
     // A field is saved on one line, so a carriage return inside a value cannot come back.

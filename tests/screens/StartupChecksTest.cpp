@@ -35,8 +35,7 @@ std::string Unchecked(const std::string& subject, const std::filesystem::path& p
 }
 #endif
 
-// Missing, each gives its own fault; where it cannot be checked (a link to itself), the same title
-// with the path and the system's reason instead.
+// Missing, each has its own fault; where it cannot be checked (a link to itself), the path and the reason.
 TEST(StartupChecks, AMissingFolderOrFileOrOneThatCannotBeCheckedIsAFatalFault) {
     TempDir empty, loops;
 #ifndef _WIN32
@@ -100,19 +99,17 @@ TEST(StartupChecksDeathTest, OutOfDescriptorsIsNoMissingFolder) {
 
 TEST(StartupChecks, APresentFolderOrFileOfAnyCasePassesAFolderIsNoFileAndAFileNoFolder) {
     TempDir dir;
-    dir.Write("DATA/quenzel.ini", "[Comms]\n");
-    dir.Write("DATA/Folder.ini/inside", "");
-    dir.Write("log/QUENZEL.LOG", "");
-    dir.Write("log/Folder.log/inside", "");
-    dir.Write("Data.txt", "");
+    for (const char* path : {"DATA/quenzel.ini", "DATA/Folder.ini/inside", "log/QUENZEL.LOG",
+                             "log/Folder.log/inside", "Data.txt"})
+        dir.Write(path, "");
     for (const Check& check : {kDataDir, kConfigFile, kLogDir, kLogFile})
         EXPECT_FALSE(FaultOf(check, dir));
     const FileSys files(dir.path());
-    EXPECT_TRUE(CheckLogExists(files, "Log\\", "Quenzel.log"));
-    EXPECT_FALSE(CheckConfigFile(files, "Data\\Folder.ini"));
-    EXPECT_FALSE(CheckLogExists(files, "Log\\", "Folder.log"));
-    EXPECT_FALSE(CheckLogDir(files, "Data.txt"));
-    EXPECT_FALSE(CheckLogDir(files, ""));
+    EXPECT_EQ(std::tuple(CheckLogExists(files, "Log\\", "Quenzel.log").ok(),
+                         CheckConfigFile(files, "Data\\Folder.ini").ok(),
+                         CheckLogExists(files, "Log\\", "Folder.log").ok(),
+                         CheckLogDir(files, "Data.txt").ok(), CheckLogDir(files, "").ok()),
+              std::tuple(true, false, false, false, false));
 }
 
 } // namespace
