@@ -74,6 +74,8 @@ const std::string kRefused =
     "-2147219922: Can't enable shutdown: You do not have the privileges to shutdown this system. [";
 const std::string kFailed = "-2147219925: ";
 const std::string kPlayer = "Blocked by Player (PID 4242): Playing a film";
+const std::string kBothBlock =
+    kFailed + "ShutdownSystem failed: " + kPlayer + "; Blocked by Backup (PID 77): Copying files";
 const std::string kHarmless = "sleep|Updater|Installing|delay|78;idle:handle-lid-switch|Desk|Busy|block|79";
 const std::string kBlocking = "ListInhibitors=sleep:shutdown|Player|Playing a film|block|4242;"
                               "shutdown|Backup|Copying files|block|77;" +
@@ -117,12 +119,8 @@ TEST(LogindBackend, EachActionReachesItsMethodOnlyWhenLogindAllowsAndNothingBloc
          "none"},
         {1, false, "", kRefused + "No such file or directory]", gone},
         {1, true, "", kRefused + "Connection refused]", deaf},
-        {1, false, "CanPowerOff, ListInhibitors",
-         kFailed + "ShutdownSystem failed: " + kPlayer + "; Blocked by Backup (PID 77): Copying files",
-         kBlocking},
-        {2, false, "CanReboot, ListInhibitors",
-         kFailed + "ShutdownSystem failed: " + kPlayer + "; Blocked by Backup (PID 77): Copying files",
-         kBlocking},
+        {1, false, "CanPowerOff, ListInhibitors", kBothBlock, kBlocking},
+        {2, false, "CanReboot, ListInhibitors", kBothBlock, kBlocking},
         {6, false, "CanSuspend, ListInhibitors", kFailed + "StandbySystem failed: " + kPlayer, kBlocking},
         {2, true, "CanReboot, Reboot false", "", kBlocking},
         {2, false, "CanReboot, ListInhibitors, Reboot false", "", "ListInhibitors=" + kHarmless},
