@@ -58,8 +58,7 @@ TEST(FileSys, ReplaceKeepsTheOldFileWhenTheTargetCannotBeWritten) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path() / "Data"), {}), 2);
 }
 
-// Whatever stands in a file's place that is not a regular file is neither read nor written, and
-// nothing waits for it.
+// Whatever stands in a file's place that is not a regular file is neither read nor written, unwaited.
 TEST(FileSys, OnlyRegularFilesAreReadOrWrittenAndNothingWaits) {
     namespace fs = std::filesystem;
     TempDir dir;
@@ -97,10 +96,8 @@ TEST(FileSys, OnlyRegularFilesAreReadOrWrittenAndNothingWaits) {
 
 TEST(SplitLines, AcceptsBothLineEnds) {
     using V = std::vector<std::string>;
-    EXPECT_EQ(SplitLines("a\r\nb\nc"), (V{"a", "b", "c"}));
-    EXPECT_EQ(SplitLines("a\n\n"), (V{"a", ""}));
-    EXPECT_EQ(SplitLines(""), V{});
-    EXPECT_EQ(SplitLines("\r\n"), V{""});
+    EXPECT_EQ(std::tuple(SplitLines("a\r\nb\nc"), SplitLines("a\n\n"), SplitLines(""), SplitLines("\r\n")),
+              std::tuple(V{"a", "b", "c"}, V{"a", ""}, V{}, V{""}));
 }
 
 } // namespace

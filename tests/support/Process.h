@@ -14,13 +14,11 @@ namespace qz::test {
 
 using namespace std::chrono_literals;
 
-// A standard stream of a started program: a file opened in its folder ("" leaves the stream
-// closed) or a descriptor of ours.
+// A started program's standard stream: a file opened in its folder ("": closed) or a descriptor of ours.
 using Stream = std::variant<std::string, int>;
 
-// A program started from its full path, without a shell, as the leader of a session of its own (a
-// terminal as a stream becomes its controlling one), in the folder and with only the given
-// environment. Killed when dropped unless it ended, and by the kernel when the test dies first.
+// A program started from its full path, without a shell, leading a session of its own, with only the
+// given environment. Killed when dropped, and by the kernel when the test dies first.
 class Process {
   public:
     Process(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},

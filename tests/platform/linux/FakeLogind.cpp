@@ -1,11 +1,6 @@
-// A stand-in for logind on a private bus, at the address given and nowhere else. It writes every
-// call to a file, one line each: the method and its arguments.
-//
-// It says "ready" on its standard output once it owns logind's name.
-//
+// A stand-in for logind on the private bus at ADDRESS: logs each call (method and arguments) as a line
+// of CALLS-FILE and says "ready" once it owns logind's name. An inhibitor is WHAT|WHO|WHY|MODE|PID.
 //   fake_logind ADDRESS CALLS-FILE [CanX=ANSWER | METHOD=ERROR-NAME | ListInhibitors=INHIBITOR;...]...
-//
-// where an inhibitor is WHAT|WHO|WHY|MODE|PID.
 #include <unistd.h>
 
 #include <cerrno>

@@ -11,8 +11,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The lock's folder follows the user id alone; one that another could create, replace or write is
-// refused, since whoever holds the lock there keeps the program from starting.
+// A folder another user could create, replace or write is refused: a lock there could keep us from starting.
 TEST(LockFolder, FollowsTheUserIdAloneAndTrustsOnlyTheUsersOwnFolder) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to give folders to other users";
     constexpr uid_t kUser = 4321;

@@ -21,8 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A dbus-daemon of our own, listening only on a socket in the folder, and on it a fake logind
-// that writes every call it receives to a file there.
+// A dbus-daemon listening only on a socket in the folder, and on it a fake logind logging its calls there.
 class PrivateLogind {
   public:
     explicit PrivateLogind(const fs::path& folder) : folder_(folder) {
@@ -33,14 +32,13 @@ class PrivateLogind {
         address = FirstLine(daemon_, {QZ_DBUS_DAEMON, "--config-file=" + (folder / "bus.conf").string(),
                                       "--nofork", "--print-address=1"});
     }
-    // Starts the fake with these options; true once it owns logind's name.
     bool Start(const std::vector<std::string>& options) {
         std::vector<std::string> argv{QZ_FAKE_LOGIND, address, (folder_ / "calls.txt").string()};
         argv.insert(argv.end(), options.begin(), options.end());
         return FirstLine(logind_, argv) == "ready";
     }
     void Stop() { logind_.reset(); }
-    std::string TakeCalls() { // those received since the last time, joined with ", "
+    std::string TakeCalls() { // since the last time, joined with ", "
         std::ifstream in(folder_ / "calls.txt");
         std::string calls;
         size_t seen = 0;
@@ -50,10 +48,10 @@ class PrivateLogind {
         return calls;
     }
 
-    std::string address; // empty when the daemon did not start
+    std::string address;
 
   private:
-    // Starts the program and waits for the first line of its output ("" when it ends before).
+    // Starts the program and waits for the first line of its output.
     static std::string FirstLine(std::optional<Process>& process, const std::vector<std::string>& argv) {
         int out[2];
         if (pipe2(out, O_CLOEXEC) != 0) return "";
@@ -76,13 +74,14 @@ const std::string kRefused =
     "-2147219922: Can't enable shutdown: You do not have the privileges to shutdown this system. [";
 const std::string kFailed = "-2147219925: ";
 const std::string kPlayer = "Blocked by Player (PID 4242): Playing a film";
+const std::string kBothBlock =
+    kFailed + "ShutdownSystem failed: " + kPlayer + "; Blocked by Backup (PID 77): Copying files";
 const std::string kHarmless = "sleep|Updater|Installing|delay|78;idle:handle-lid-switch|Desk|Busy|block|79";
 const std::string kBlocking = "ListInhibitors=sleep:shutdown|Player|Playing a film|block|4242;"
                               "shutdown|Backup|Copying files|block|77;" +
                               kHarmless;
 
-// The logind backend under the program's power control. The system bus address names a dead
-// socket before anything starts, and each call is made only while it names the private bus.
+// The system bus address names a dead socket but while a call is made on the private bus.
 TEST(LogindBackend, EachActionReachesItsMethodOnlyWhenLogindAllowsAndNothingBlocksIt) {
     TempDir dir;
     const std::string gone = "unix:path=" + (dir.path() / "no-bus").string(),
@@ -90,10 +89,9 @@ TEST(LogindBackend, EachActionReachesItsMethodOnlyWhenLogindAllowsAndNothingBloc
     ASSERT_EQ(setenv("DBUS_SYSTEM_BUS_ADDRESS", gone.c_str(), 1), 0);
     PrivateLogind logind(dir.path());
     ASSERT_TRUE(logind.address.starts_with("unix:path=" + (dir.path() / "bus").string() + ","));
-    // A socket nobody listens on, as a daemon killed at once leaves it.
     sockaddr_un name{AF_UNIX, {}};
     (dir.path() / "deaf").string().copy(name.sun_path, sizeof name.sun_path - 1);
-    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0); // nobody listens, as a killed daemon leaves it
     ASSERT_EQ(bind(socket, reinterpret_cast<sockaddr*>(&name), sizeof name), 0);
     close(socket);
     FakeWorld world(dir.path());
@@ -121,12 +119,8 @@ TEST(LogindBackend, EachActionReachesItsMethodOnlyWhenLogindAllowsAndNothingBloc
          "none"},
         {1, false, "", kRefused + "No such file or directory]", gone},
         {1, true, "", kRefused + "Connection refused]", deaf},
-        {1, false, "CanPowerOff, ListInhibitors",
-         kFailed + "ShutdownSystem failed: " + kPlayer + "; Blocked by Backup (PID 77): Copying files",
-         kBlocking},
-        {2, false, "CanReboot, ListInhibitors",
-         kFailed + "ShutdownSystem failed: " + kPlayer + "; Blocked by Backup (PID 77): Copying files",
-         kBlocking},
+        {1, false, "CanPowerOff, ListInhibitors", kBothBlock, kBlocking},
+        {2, false, "CanReboot, ListInhibitors", kBothBlock, kBlocking},
         {6, false, "CanSuspend, ListInhibitors", kFailed + "StandbySystem failed: " + kPlayer, kBlocking},
         {2, true, "CanReboot, Reboot false", "", kBlocking},
         {2, false, "CanReboot, ListInhibitors, Reboot false", "", "ListInhibitors=" + kHarmless},
@@ -142,8 +136,7 @@ TEST(LogindBackend, EachActionReachesItsMethodOnlyWhenLogindAllowsAndNothingBloc
                     logind.Start(std::vector<std::string>(!row.option.empty(), row.option)));
         ASSERT_EQ(setenv("DBUS_SYSTEM_BUS_ADDRESS", (elsewhere ? row.option : logind.address).c_str(), 1), 0);
         std::string raised;
-        try {
-            // As the countdown does it for each type.
+        try { // as the countdown does it for each type
             const ShutdownTypeInfo& type = InfoOf(static_cast<ShutdownType>(row.type - 1));
             if (row.type == 5) HibernateSystem(program);
             if (row.type == 6) StandbySystem(program);

@@ -96,32 +96,21 @@ TEST(ProcProcessTable, NamesProcessesAsTheKernelKeepsThemCompletedFromArgv0OrThe
 }
 
 TEST(ProcProcessTable, AnyReadErrorButAnEndedProcessFailsTheWholeWalk) {
-    struct Row {
-        const char* what;
-        void (*spoil)(const fs::path& pid);
-    };
-    for (const Row& r : {
-             Row{"comm is a folder (EISDIR)",
-                 [](const fs::path& pid) { fs::create_directory(pid / "comm"); }},
-             Row{"comm loops (ELOOP)",
-                 [](const fs::path& pid) { fs::create_symlink(pid / "comm", pid / "comm"); }},
-             Row{"cmdline of a cut name is a folder",
-                 [](const fs::path& pid) {
-                     std::ofstream(pid / "comm") << "quenzel-watched\n";
-                     fs::create_directory(pid / "cmdline");
-                 }},
-             Row{"cmdline of an interpreter is a folder",
-                 [](const fs::path& pid) {
-                     std::ofstream(pid / "comm") << "python3\n";
-                     fs::create_directory(pid / "cmdline");
-                 }},
-         }) {
+    // "": comm is a folder; "loop": comm links to itself; else that comm and a folder as cmdline.
+    for (const std::string comm : {"", "loop", "quenzel-watched\n", "python3\n"}) {
         TempDir proc;
         proc.Write("100/comm", "init\n");
-        fs::create_directory(proc.path() / "200");
-        r.spoil(proc.path() / "200");
-        const auto table = MakeProcProcessTable(proc.path().string());
-        EXPECT_FALSE(table->ForEachName([](std::string_view) {})) << r.what;
+        const fs::path pid = proc.path() / "200";
+        fs::create_directory(pid);
+        if (comm == "loop")
+            fs::create_symlink(pid / "comm", pid / "comm");
+        else if (comm.empty())
+            fs::create_directory(pid / "comm");
+        else
+            proc.Write("200/comm", comm);
+        if (comm.size() > 4) fs::create_directory(pid / "cmdline");
+        EXPECT_FALSE(MakeProcProcessTable(proc.path().string())->ForEachName([](std::string_view) {}))
+            << comm;
     }
 
     // Out of descriptors (EMFILE) once the folder is open: every name is unknown, none gone.
@@ -130,8 +119,7 @@ TEST(ProcProcessTable, AnyReadErrorButAnEndedProcessFailsTheWholeWalk) {
     const auto table = MakeProcProcessTable(proc.path().string());
     rlimit limit{};
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
-    rlimit low = limit;
-    low.rlim_cur = 64;
+    const rlimit low{64, limit.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
     std::vector<int> held;
     for (int fd; (fd = dup(STDERR_FILENO)) >= 0;)
@@ -180,9 +168,8 @@ TEST(ProcProcessTable, SaysWhenHidepidHidesOtherUsersProcesses) {
     }
 }
 
-// A real process waiting for lines on its input, a pipe; ready once the kernel names it comm and
-// it waits (state S): until the last program's exec its name is not final, and by then the kernel
-// has also sent its events.
+// A real process reading a pipe; ready once the kernel names it comm and it waits (state S), by
+// which time the kernel has sent its events.
 class Child {
   public:
     Child(const Names& argv, const std::string& comm)
@@ -196,13 +183,11 @@ class Child {
             std::ifstream in("/proc/" + std::to_string(process_.Pid()) + "/stat");
             const std::string line{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
             const size_t open = line.find('('), close = line.rfind(") S ");
-            return open != std::string::npos && close != std::string::npos &&
-                   line.substr(open + 1, close - open - 1) == comm;
+            return close != std::string::npos && line.substr(open + 1, close - open - 1) == comm;
         };
         EXPECT_TRUE(Eventually(named, 5s)) << "the child never became " << comm;
     }
-    // A line on its input, and waits until the kernel names it comm.
-    void Say(const std::string& comm) const {
+    void Say(const std::string& comm) const { // a line on its input, then waits to be named comm
         EXPECT_EQ(write(write_, "\n", 1), 1);
         WaitFor(comm);
     }
@@ -218,41 +203,35 @@ class Child {
     test::Process process_;
 };
 
-// A name unique to this run, exactly length characters long, ending in suffix.
-std::string OurPrefix() {
-    return "qz" + std::to_string(getpid()) + " ";
-}
+const std::string kOurs = "qz" + std::to_string(getpid()) + " "; // starts the names of this run's processes
 
-std::string UniqueName(size_t length, std::string_view suffix) {
-    std::string name = OurPrefix();
+std::string UniqueName(size_t length, std::string_view suffix) { // exactly length characters
+    std::string name = kOurs;
     name.resize(length - suffix.size(), 'w');
     return name + std::string(suffix);
 }
 
 TEST(ProcProcessTable, FindsScriptsByTheirScriptsNameWhateverStartsThem) {
     struct Row {
-        const char* how;
-        std::string script; // its file's name in a temporary folder
+        std::string script; // "@" in args stands for its path
         const char* firstLine;
-        Names args;       // "@" stands for the script's path
+        Names args;
         std::string comm; // what the kernel names the process
         int16_t code;     // 1: found by the script's name, 100: by comm
     };
-    const std::string sh = "read line\n", python = "import sys\nsys.stdin.read()\n";
-    const std::string sixteen = UniqueName(16, ".sh");
-    const std::string longPy = UniqueName(24, " job.py"), shortSh = UniqueName(13, ".sh");
+    const std::string sixteen = UniqueName(16, ".sh"), longPy = UniqueName(24, " job.py");
     for (const Row& r : {
-             Row{"#! 16, cut by the kernel", sixteen, "#!/bin/sh -e\n", {"@"}, sixteen.substr(0, 15), 1},
-             Row{"#! env python3", longPy, "#!/usr/bin/env python3\n", {"@"}, "python3", 101},
-             Row{"#! python3 -u", longPy, "#!/usr/bin/python3 -u\n", {"@"}, longPy.substr(0, 15), 1},
-             Row{"python3 -u", longPy, "", {"/usr/bin/python3", "-u", "@"}, "python3", 101},
-             Row{"sh", shortSh, "", {"/bin/sh", "@"}, "sh", 101},
-             Row{"sh -c, the name only $0", shortSh, "", {"/bin/sh", "-c", sh, "@"}, "sh", 100},
+             Row{sixteen, "#!/bin/sh -e\n", {"@"}, sixteen.substr(0, 15), 1}, // cut by the kernel
+             Row{longPy, "#!/usr/bin/env python3\n", {"@"}, "python3", 101},
+             Row{longPy, "#!/usr/bin/python3 -u\n", {"@"}, longPy.substr(0, 15), 1},
+             Row{UniqueName(13, ".sh"), "", {"/bin/sh", "-c", "read line", "@"}, "sh", 100}, // only $0
          }) {
-        SCOPED_TRACE(r.how);
+        SCOPED_TRACE(r.firstLine);
         TempDir dir;
         const fs::path path = dir.path() / r.script;
-        dir.Write(r.script, r.firstLine + (r.script.ends_with(".py") ? python : sh));
+        dir.Write(r.script,
+                  r.firstLine + std::string(r.script.ends_with(".py") ? "import sys\nsys.stdin.read()\n"
+                                                                      : "read line\n"));
         fs::permissions(path, fs::perms::owner_all);
         Names args = r.args;
         std::replace(args.begin(), args.end(), std::string("@"), path.string());
@@ -265,30 +244,29 @@ TEST(ProcProcessTable, FindsScriptsByTheirScriptsNameWhateverStartsThem) {
     }
 }
 
-// Our processes as a table names them.
-Names OursIn(ProcessTable& table, const std::string& prefix) {
+Names OursIn(ProcessTable& table) {
     Names names = SortedNames(table);
-    names.erase(std::remove_if(names.begin(), names.end(),
-                               [&](const std::string& n) { return !n.starts_with(prefix); }),
-                names.end());
+    std::erase_if(names, [](const std::string& n) { return !n.starts_with(kOurs); });
     return names;
 }
 
+// The kernel's events are seen between scans exactly as a walk sees the processes; after a queue
+// overrun the table walks again.
 TEST(ProcEventTable, SeesAWatchedNameStartExecInRenameAndEndAtTheNextScanAsTheWalkDoes) {
     if (geteuid() != 0) GTEST_SKIP() << "the kernel's process events are for root";
-    const auto events = ProcEventTable::Open("/proc");
+    const auto events = ProcEventTable::Open("/proc", 4096); // room for a few events only
     ASSERT_NE(events, nullptr);
     EXPECT_TRUE(events->Watch().kernelEvents);
     const auto walk = MakeProcProcessTable("/proc");
     TempDir dir;
-    const std::string name = UniqueName(15, "-seen"), prefix = OurPrefix();
+    const std::string name = UniqueName(15, "-seen");
     const fs::path sleep = dir.path() / name, shell = dir.path() / "shell" / name;
     fs::copy_file("/bin/sleep", sleep);
     fs::create_directory(dir.path() / "shell");
     fs::copy_file("/bin/sh", shell);
     const auto runs = [&] {
         const bool seen = ScanProcesses(*events, name, "", "").code == 1;
-        EXPECT_EQ(OursIn(*events, prefix), OursIn(*walk, prefix));
+        EXPECT_EQ(OursIn(*events), OursIn(*walk));
         return seen;
     };
     ASSERT_FALSE(runs());
@@ -307,45 +285,36 @@ TEST(ProcEventTable, SeesAWatchedNameStartExecInRenameAndEndAtTheNextScanAsTheWa
         EXPECT_TRUE(runs()) << "exec'd into the name";
     }
     {
-        const std::string rename =
-            "import ctypes, sys\nsys.stdin.readline()\nctypes.CDLL(None).prctl(15, b'" + name +
-            "')\nsys.stdin.read()\n";
-        Child renames({"/usr/bin/python3", "-c", rename}, "python3");
+        Child renames({"/usr/bin/python3", "-c",
+                       "import ctypes, sys\nsys.stdin.readline()\nctypes.CDLL(None).prctl(15, b'" + name +
+                           "')\nsys.stdin.read()\n"},
+                      "python3");
         EXPECT_FALSE(runs());
         renames.Say(name);
         EXPECT_TRUE(runs()) << "renamed into the name";
     }
-    // A thread of ours renamed: no process is.
-    std::thread([&] {
+    std::thread([&] { // a thread of ours renamed: no process is
         prctl(PR_SET_NAME, name.c_str());
         EXPECT_FALSE(runs()) << "a thread renamed";
-    }).join();
+    })
+        .join();
     EXPECT_FALSE(runs());
-}
 
-TEST(ProcEventTable, WalksAgainAfterTheKernelDroppedEventsAndIsExactThen) {
-    if (geteuid() != 0) GTEST_SKIP() << "the kernel's process events are for root";
-    const auto events = ProcEventTable::Open("/proc", 4096); // room for a few events only
-    ASSERT_NE(events, nullptr);
-    const auto walk = MakeProcProcessTable("/proc");
-    TempDir dir;
-    const std::string before = UniqueName(15, "-old"), after = UniqueName(15, "-new"), prefix = OurPrefix();
-    fs::copy_file("/bin/sleep", dir.path() / before);
-    fs::copy_file("/bin/sleep", dir.path() / after);
-    auto ended = std::make_unique<Child>(Names{(dir.path() / before).string(), "60"}, before);
-    EXPECT_EQ(OursIn(*events, prefix), Names{before});
-    EXPECT_EQ(events->Walks(), 1u);
     // A storm of short processes overruns the queue; the events after it are lost.
-    for (int i = 0; i < 300; ++i) {
-        const pid_t pid = fork();
-        if (pid == 0) _exit(0);
-        if (pid > 0) waitpid(pid, nullptr, 0);
-    }
+    const std::string after = UniqueName(15, "-new");
+    fs::copy_file("/bin/sleep", dir.path() / after);
+    auto ended = std::make_unique<Child>(Names{sleep.string(), "60"}, name);
+    EXPECT_TRUE(runs());
+    const size_t walks = events->Walks();
+    for (int i = 0; i < 300; ++i)
+        if (const pid_t pid = fork(); pid == 0)
+            _exit(0);
+        else if (pid > 0)
+            waitpid(pid, nullptr, 0);
     ended.reset();
     const Child started({(dir.path() / after).string(), "60"}, after);
-    EXPECT_EQ(OursIn(*events, prefix), Names{after});
-    EXPECT_EQ(events->Walks(), 2u);
-    EXPECT_EQ(OursIn(*events, prefix), OursIn(*walk, prefix));
+    EXPECT_EQ(OursIn(*events), Names{after});
+    EXPECT_EQ(events->Walks(), walks + 1);
 }
 
 } // namespace

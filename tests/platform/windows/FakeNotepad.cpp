@@ -1,5 +1,4 @@
-// Stands in for the text editor: writes the command line it was started with to the file named by
-// the rest of that line (taken whole, as the editor does), with ".seen" appended.
+// Stands in for the text editor: writes its command line to the file the rest of it names, plus ".seen".
 #include <windows.h>
 
 #include <fstream>

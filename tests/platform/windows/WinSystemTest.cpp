@@ -30,8 +30,7 @@ std::vector<BYTE> AdministratorsSid() {
     return sid;
 }
 
-// The attributes of the token's Administrators group, found by identifier rather than by the code
-// under test's way; nullopt when the token has no such group.
+// The attributes of the token's Administrators group, found otherwise than the code under test does.
 std::optional<DWORD> AdministratorsAttributes(HANDLE token) {
     std::vector<BYTE> admins = AdministratorsSid();
     DWORD needed = 0;
@@ -63,18 +62,9 @@ TEST(WinSystem, AdministratorAnswerFollowsTheProcessTokensGroups) {
     CloseHandle(own);
 }
 
-TEST(WinSystem, RaisePriorityMakesThreadHighestAndProcessHigh) {
-    ASSERT_TRUE(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL));
-    ASSERT_TRUE(SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS));
-    MakeSystemServices()->RaisePriority();
-    EXPECT_EQ(GetThreadPriority(GetCurrentThread()), THREAD_PRIORITY_HIGHEST);
-    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(HIGH_PRIORITY_CLASS));
-}
-
 TEST(WinSystem, OpenAddressHandsBackTheShellsCode) {
     test::TempDir dir;
-    // A program that ends at once stands in for the browser.
-    EXPECT_GT(MakeSystemServices()->OpenAddress(BesideTest("guard_holder.exe")), 32);
+    EXPECT_GT(MakeSystemServices()->OpenAddress(BesideTest("guard_holder.exe")), 32); // ends at once
     EXPECT_EQ(MakeSystemServices()->OpenAddress((dir.path() / "missing.htm").string()), SE_ERR_FNF);
 }
 
@@ -88,8 +78,7 @@ TEST(WinSystem, ViewerGetsNotepadAndThePathUnquoted) {
     EXPECT_EQ(dir.Read("log with blanks/Quenzel.log.seen"), "notepad.exe " + path);
 }
 
-// The guard holder's exit code for the name: 2 held, 3 existed.
-int GuardInAnotherProcess(const std::string& name) {
+int GuardInAnotherProcess(const std::string& name) { // 2: held it, 3: it existed
     return std::system(("\"" + BesideTest("guard_holder.exe") + "\" " + name).c_str());
 }
 
@@ -109,7 +98,7 @@ TEST(WinInstanceGuard, AnotherProcessSeesTheGuardOnlyWhileAHandleIsOpen) {
     EXPECT_EQ(GuardInAnotherProcess(name), 2);
 }
 
-// A name in a namespace that does not exist: no mutex, and the program goes on as the only copy.
+// No mutex in a namespace that does not exist: the program goes on as the only copy.
 TEST(WinInstanceGuard, AGuardThatCannotBeCreatedIsNoOtherCopyAndSaysWhy) {
     auto guard = MakeInstanceGuard();
     bool existed = true;
