@@ -10,8 +10,8 @@
 
 namespace qz::test {
 
-// Answers each box as the fake host does, or shows it on the desktop while onDesktop is set; at the
-// program's end it hands control back to the window instead of ending the process.
+// Answers each box as the fake host does, or also shows it while onDesktop; the program's end
+// returns to the test instead of ending the process.
 struct GuiHost : QtHost {
     Answer ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string& title,
                        const std::string& text) override {
@@ -19,12 +19,11 @@ struct GuiHost : QtHost {
         return onDesktop ? QtHost::ShowMessage(icon, buttons, title, text) : answer;
     }
     [[noreturn]] void EndProgram(int status) override { throw ProgramEnd{status}; }
-
     FakeHost fake;
     bool onDesktop = false;
 };
 
-// The desktop program's main window in a working folder of its own, with fakes for the world.
+// The main window in a working folder of its own, with fakes for the world.
 struct GuiWorld {
     explicit GuiWorld(bool withTray = true, UdpSocket* socket = nullptr)
         : p(Services{host, world.clock, world.files, world.processes, world.power,
@@ -38,8 +37,6 @@ struct GuiWorld {
         window.reset();
         QTest::qWait(0); // the deletions the window has left
     }
-
-    // Writes the configuration and loads the window as a start with this command line.
     void Start(const IniFile& ini, const std::string& commandLine = "") {
         dir.Write("Data/Quenzel.ini", ini.Text());
         p.rt.CommandLine = commandLine;
@@ -49,16 +46,13 @@ struct GuiWorld {
         for (int tick = 0; tick < 2 * count; ++tick)
             window->Tick();
     }
-    // Idle seconds until the countdown runs.
-    void IntoCountdown() {
+    void IntoCountdown() { // idle seconds until the countdown runs
         world.processes.names.clear();
         for (int second = 0; second < 30 && p.monitor.phase != MonitorPhase::Shutdown; ++second)
             Seconds(1);
     }
     std::vector<std::string> Events() const { return LogEvents(dir.Read("Log/Quenzel.log")); }
-
-    // A control of the window or of its popup menu.
-    template <class T = QWidget> T& Find(const char* name) const {
+    template <class T = QWidget> T& Find(const char* name) const { // of the window or its popup
         if (T* control = window->findChild<T*>(name)) return *control;
         throw std::runtime_error(std::string("no control ") + name);
     }
@@ -68,8 +62,7 @@ struct GuiWorld {
     GuiHost host;
     FakeWorld world{dir.path()};
     Program p;
-    bool trayAvailable;       // whether the desktop has a tray now
-    bool desktopTray = false; // asks the desktop instead
+    bool trayAvailable, desktopTray = false; // whether the desktop has a tray now; ask the desktop
     Tray tray;
     std::unique_ptr<MainWindow> window;
 };

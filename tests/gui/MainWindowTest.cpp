@@ -1,15 +1,8 @@
-#include <QApplication>
-#include <QLabel>
-#include <QMenu>
-#include <QMessageBox>
-#include <QProcess>
-#include <QPushButton>
-#include <QScreen>
-#include <QThread>
 #include <QtDBus>
+#include <QtWidgets>
 #include <gtest/gtest.h>
+#include <mutex>
 
-#include "app/ProgramReset.h"
 #include "gui/AboutDialog.h"
 #include "gui/Desktop.h"
 #include "gui/Pictures.h"
@@ -33,11 +26,14 @@ std::string Outcome(const GuiWorld& w, size_t logged) {
         seen += page + " ";
     for (const QDialog* screen : w.window->findChildren<QDialog*>())
         if (screen->isVisible()) seen += screen->objectName().toStdString() + " ";
-    if (!w.window->isVisible()) seen += "hidden ";
-    if (w.window->isVisible() &&
-        w.window->frameGeometry().center() == w.window->screen()->geometry().center())
+    const QWidget& window = *w.window;
+    if (!window.isVisible())
+        seen += "hidden ";
+    else if (window.isMinimized())
+        seen += "minimised ";
+    else if (window.frameGeometry().center() == window.screen()->geometry().center())
         seen += "centred ";
-    if (w.window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) seen += "on top ";
+    if (window.windowFlags().testFlag(Qt::WindowStaysOnTopHint)) seen += "on top ";
     if (w.window->EndedWith()) seen += "ended " + std::to_string(*w.window->EndedWith());
     return seen;
 }
@@ -70,8 +66,7 @@ std::string KeyOf(const QImage& picture) {
     return "none";
 }
 
-// With QZ_PICTURES naming a folder, saves the window's picture there: quenzel_screenshots makes the
-// README's pictures from the scenes checked here.
+// quenzel_screenshots sets QZ_PICTURES to the folder where the README's pictures of these scenes go.
 void Picture(const QPixmap& picture, const char* file) {
     const QString folder = qEnvironmentVariable("QZ_PICTURES");
     EXPECT_TRUE(folder.isEmpty() || picture.save(folder + "/" + file)) << file;
@@ -109,12 +104,14 @@ TEST(MainWindow, ButtonsAndPopupItemsDriveTheProgramsHandlers) {
     }
 }
 
-TEST(MainWindow, LabelsTrayAndMenuFollowTheMonitorsState) {
+TEST(MainWindow, LabelsTrayMenuAndNoticeFollowTheMonitorsState) {
     const QPalette system = QApplication::palette();
     const std::string face = " on " + system.color(QPalette::Button).name().toStdString();
     const std::string text = " " + system.color(QPalette::ButtonText).name().toStdString() + face;
     const auto tray = [](GuiWorld& w) { return KeyOf(w.tray.Icon().icon().pixmap(32, 32).toImage()); };
     GuiWorld w;
+    QStringList balloons;
+    w.tray.SetBalloonSink([&](const QString& title, const QString& notice) { balloons << title << notice; });
     w.world.processes.names = {"worker.exe"};
     w.Start(IniFile(), "-InhibitShutdown"); // which makes every delay 6 seconds
     EXPECT_EQ(Look(w, "counter"), "Program Activation In 2s #0000ff" + face);
@@ -122,13 +119,15 @@ TEST(MainWindow, LabelsTrayAndMenuFollowTheMonitorsState) {
     emit w.tray.Icon().activated(QSystemTrayIcon::Context); // a right click on the icon opens the popup
     EXPECT_TRUE(w.window->PopupMenu().isVisible());
     w.Seconds(3);
-    EXPECT_EQ(Look(w, "title"), "Shutdown if there is no activity for 6s" + text);
-    EXPECT_EQ(Look(w, "counter"), "Activity #006600" + face);
-    EXPECT_EQ(Look(w, "statusLine"), "P1 .. .." + text);
-    EXPECT_EQ(tray(w), "Activity");
+    EXPECT_EQ(Look(w, "title") + "|" + Look(w, "counter") + "|" + Look(w, "statusLine") + "|" + tray(w),
+              "Shutdown if there is no activity for 6s" + text + "|Activity #006600" + face + "|P1 .. .." +
+                  text + "|Activity");
     Picture(*w.window, "main-run.png");
     w.IntoCountdown();
-    EXPECT_EQ(Look(w, "counter"), "The Computer Will Shutdown In 6s #ffffff on #ff8000 bold");
+    w.Seconds(2);
+    EXPECT_EQ(Look(w, "counter"), "The Computer Will Shutdown In 4s #ffffff on #ff8000 bold");
+    EXPECT_EQ(balloons.join("|").toStdString(), "Quenzel|The computer will shut down at 10:30:06 (in 6 s). "
+                                                "Click Cancel or use the tray menu to stop it.");
     EXPECT_EQ(tray(w), "Shutdown");
     EXPECT_EQ(Choosable(w), (Texts{"menuCancel", "reset"}));
     EXPECT_EQ(w.Find<QPushButton>("reset").text() + w.Find<QPushButton>("reset").toolTip(),
@@ -136,8 +135,7 @@ TEST(MainWindow, LabelsTrayAndMenuFollowTheMonitorsState) {
     Picture(*w.window, "main-countdown.png");
     const size_t logged = w.Events().size();
     w.Find<QAction>("menuCancel").trigger();
-    EXPECT_EQ(Outcome(w, logged), "Cancel/Shutdown Start/Initialise centred ");
-    EXPECT_EQ(tray(w), "Activate");
+    EXPECT_EQ(Outcome(w, logged) + tray(w), "Cancel/Shutdown Start/Initialise centred Activate");
     w.Click("about");
     w.window->About()->OnSecond();
     EXPECT_EQ(w.window->About()->findChild<QLabel*>("closeNotice")->text(), "About will close in 4 sec");
@@ -150,29 +148,23 @@ TEST(MainWindow, LabelsTrayAndMenuFollowTheMonitorsState) {
     EXPECT_EQ(KeyOf(WindowIcon().pixmap(32, 32).toImage()), "NoActivity");
 }
 
-TEST(MainWindow, ScreensPauseTheMainControlsComeForwardOnceAndCloseThemselves) {
-    for (const auto& [button, item, open] : {std::tuple{"about", "menuAbout", "AboutScreen centred "},
-                                             std::tuple{"configure", "menuConfigure", "ConfigScreen centred "}}) {
-        SCOPED_TRACE(button);
-        GuiWorld w;
-        w.Start(IniFile(), "-InhibitShutdown");
-        const Texts all = Choosable(w);
-        w.Click(button);
-        EXPECT_EQ(Choosable(w), (Texts{"menuMinimise", "menuUpdate", "menuExit", "update", "exit"}));
-        // A reset from the main station gives the popup back while the screen is open.
-        w.window->Run([&] { w.window->Logic().link.RemoteReset(); });
-        w.Find<QAction>(item).trigger();
-        QTest::qWait(2500); // under "-InhibitShutdown" the screen closes itself after 4 seconds
-        EXPECT_EQ(Outcome(w, w.Events().size()), open);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return w.window->findChildren<QDialog*>().isEmpty(); }, 10000));
-        EXPECT_EQ(Choosable(w), all);
-    }
+TEST(MainWindow, AScreenPausesTheMainControlsComesForwardOnceAndClosesItself) {
+    GuiWorld w;
+    w.Start(IniFile(), "-InhibitShutdown");
+    const Texts all = Choosable(w);
+    w.Click("about");
+    EXPECT_EQ(Choosable(w), (Texts{"menuMinimise", "menuUpdate", "menuExit", "update", "exit"}));
+    w.window->Run([&] { w.window->Logic().link.RemoteReset(); }); // gives the popup back meanwhile
+    w.Find<QAction>("menuAbout").trigger();
+    QTest::qWait(2500); // under "-InhibitShutdown" the screen closes itself after 4 seconds
+    EXPECT_EQ(Outcome(w, w.Events().size()), "AboutScreen centred ");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.window->findChildren<QDialog*>().isEmpty(); }, 10000));
+    EXPECT_EQ(Choosable(w), all);
 }
 
 // Another window of the desktop, active over the program's.
 struct Cover : QWidget {
     Cover() {
-        setWindowTitle("Another program");
         resize(900, 600);
         show();
         activateWindow();
@@ -180,55 +172,46 @@ struct Cover : QWidget {
     }
 };
 
-TEST(MainWindow, WindowOverrideFollowsTheUsersChoiceThroughMinimiseRestoreAndReset) {
-    GuiWorld tray;
-    tray.Start(IniFile().Set("StartMin", 2));                      // in the tray
-    emit tray.tray.Icon().activated(QSystemTrayIcon::Trigger);     // a single click does nothing
-    emit tray.tray.Icon().activated(QSystemTrayIcon::DoubleClick); // back against StartMin
-    {
-        const Cover cover; // the double click brings the open window forward again
-        emit tray.tray.Icon().activated(QSystemTrayIcon::DoubleClick);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(tray.window.get()));
-    }
-    tray.Click("reset");
-    EXPECT_TRUE(tray.window->isVisible() && tray.p.rt.WindowOverride); // a Reset keeps that choice
-    tray.Find<QAction>("menuMinimise").trigger();
-    tray.Find<QAction>("menuReset").trigger();
-    EXPECT_FALSE(tray.window->isVisible() || tray.p.rt.WindowOverride);
-
-    // Started normal: the window system's minimise hides into the tray and a Reset repeats it.
-    GuiWorld normal;
-    normal.Start(IniFile());
-    normal.window->move(0, 0);
-    normal.window->setWindowState(Qt::WindowMinimized);
-    QTest::qWait(0);
-    normal.Find<QAction>("menuReset").trigger();
-    EXPECT_TRUE(!normal.window->isVisible() && normal.p.rt.WindowOverride);
-    normal.Find<QAction>("menuRestore").trigger();
-    EXPECT_EQ(Outcome(normal, normal.Events().size()), "centred ");
-    EXPECT_FALSE(normal.p.rt.WindowOverride);
-}
-
 // The tray's host may end and another start at any time: the window hides into the tray only while
-// there is one, else it minimises where the user can find it again.
-TEST(MainWindow, TheWindowGoesIntoTheTrayOnlyWhileThereIsOne) {
-    GuiWorld w(false);
-    w.world.processes.names = {"worker.exe"};
-    w.Start(IniFile());
-    const auto minimise = [&w] { w.Find<QAction>("menuMinimise").trigger(); };
+// there is one, else it minimises; a choice against StartMin holds until a minimise or restore.
+TEST(MainWindow, MinimiseRestoreAndTrayClicksFollowTheUsersChoiceAndTheTray) {
+    GuiWorld w;
+    w.Start(IniFile().Set("StartMin", 2)); // in the tray
+    const auto item = [&w](const char* name) { return [&w, name] { w.Find<QAction>(name).trigger(); }; };
+    const auto click = [&w](QSystemTrayIcon::ActivationReason how) {
+        return [&w, how] { emit w.tray.Icon().activated(how); };
+    };
+    const auto forward = [&w] { // the double click brings the open window forward again
+        const Cover cover;
+        emit w.tray.Icon().activated(QSystemTrayIcon::DoubleClick);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w.window.get()));
+    };
     const auto tick = [&w] { w.Seconds(1); };
-    const auto doubleClick = [&w] { emit w.tray.Icon().activated(QSystemTrayIcon::DoubleClick); };
-    const std::tuple<bool, std::function<void()>, const char*> rows[] = {
-        {false, minimise, "minimised"}, {true, tick, "hidden"},     {false, tick, "open"},
-        {false, minimise, "minimised"}, {false, tick, "minimised"}, {true, tick, "hidden"},
-        {true, doubleClick, "open"},    {true, minimise, "hidden"},
+    const auto systemMinimise = [&w] {
+        w.window->setWindowState(Qt::WindowMinimized);
+        QTest::qWait(0);
+    };
+    const std::tuple<bool, std::function<void()>, std::string> rows[] = {
+        {true, click(QSystemTrayIcon::Trigger), "hidden -"},
+        {true, click(QSystemTrayIcon::DoubleClick), "centred x"},
+        {true, forward, "centred x"},
+        {true, item("menuReset"), "centred x"}, // a Reset keeps that choice
+        {true, item("menuMinimise"), "hidden -"},
+        {true, item("menuReset"), "hidden -"},
+        {false, tick, "centred x"},
+        {false, item("menuMinimise"), "minimised -"},
+        {false, tick, "minimised -"},
+        {true, tick, "hidden -"},
+        {true, click(QSystemTrayIcon::DoubleClick), "centred x"},
+        {true, systemMinimise, "hidden -"},
+        {true, item("menuRestore"), "centred x"},
     };
     std::string seen, expected;
     for (const auto& [trayAvailable, action, window] : rows) {
         w.trayAvailable = trayAvailable;
         action();
-        seen += !w.window->isVisible() ? "hidden " : w.window->isMinimized() ? "minimised " : "open ";
-        expected += window + std::string(" ");
+        seen += Outcome(w, w.Events().size()) + (w.p.rt.WindowOverride ? "x, " : "-, ");
+        expected += window + ", ";
     }
     EXPECT_EQ(seen, expected);
 }
@@ -316,8 +299,7 @@ TEST(DesktopStart, SecondCopyShowsOnlyTheAlreadyRunningWindow) {
     EXPECT_EQ(window.EndedWith(), 1);
 }
 
-// A slave on loopback: its main station's commands arrive through the socket's notifier, also after
-// a reload has bound the socket to another port.
+// A slave's commands arrive through the socket's notifier, also after a reload bound another port.
 TEST(LinkEvents, CommandsArriveThroughTheEventLoopAfterAReloadToo) {
     auto socket = MakeUdpSocket(), sender = MakeUdpSocket();
     ASSERT_TRUE(sender->Bind(FreeUdpPort()));
@@ -335,7 +317,7 @@ TEST(LinkEvents, CommandsArriveThroughTheEventLoopAfterAReloadToo) {
     }
 }
 
-// A small notification-area host: it answers as the watcher and hands on the item that registers.
+// The desktop's notification-area host: answers as the watcher, notes the item that registers.
 class Watcher : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
@@ -349,45 +331,29 @@ class Watcher : public QObject {
     }
 };
 
-// A property of the item; the window that serves it runs its events meanwhile.
-QDBusArgument ItemProperty(const QString& item, const char* name) {
+// The key of the first picture a(iiay) the item shows; the window serving it runs its events meanwhile.
+std::string Shown(const QString& item) {
     QDBusMessage get =
         QDBusMessage::createMethodCall(item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get");
-    get << QString("org.kde.StatusNotifierItem") << QString(name);
+    get << QString("org.kde.StatusNotifierItem") << QString("IconPixmap");
     const QDBusReply<QDBusVariant> reply = QDBusConnection::sessionBus().call(get, QDBus::BlockWithGui, 5000);
-    return reply.value().variant().value<QDBusArgument>();
-}
-
-// The first of the pictures a(iiay) as the item sends them: 32-bit ARGB in network byte order.
-QImage FirstPicture(const QDBusArgument& pictures) {
+    const QDBusArgument pictures = reply.value().variant().value<QDBusArgument>();
     int width = 0, height = 0;
-    QByteArray bytes;
+    QByteArray bytes; // 32-bit ARGB in network byte order
     pictures.beginArray();
     if (!pictures.atEnd()) {
         pictures.beginStructure();
         pictures >> width >> height >> bytes;
         pictures.endStructure();
     }
-    pictures.endArray();
     QImage image(width, height, QImage::Format_ARGB32);
-    if (bytes.size() != image.sizeInBytes()) return {};
+    if (bytes.size() != image.sizeInBytes()) return "none";
     qFromBigEndian<quint32>(bytes.constData(), qsizetype(width) * height, image.bits());
-    return image;
+    return KeyOf(image);
 }
 
-// The title of the item's tip, (sa(iiay)ss), and the key of the picture the item shows.
-std::string Shown(const QString& item) {
-    const QDBusArgument tip = ItemProperty(item, "ToolTip");
-    QString icon, title;
-    tip.beginStructure();
-    tip >> icon;
-    FirstPicture(tip);
-    tip >> title;
-    return title.toStdString() + " " + KeyOf(FirstPicture(ItemProperty(item, "IconPixmap")));
-}
-
+// dbus-run-session gives these a session bus of their own: nothing reaches the user's desktop.
 TEST(TrayOnARealHost, IconRegistersFollowsTheMonitorsStateAndTheHostsComingAndGoing) {
-    // dbus-run-session gives the test a session bus of its own: nothing reaches the user's desktop.
     if (!qEnvironmentVariableIsSet("QZ_PRIVATE_BUS")) GTEST_SKIP() << "run through ctest";
     QThread host; // answers the tray's questions while the window waits for them
     Watcher watcher;
@@ -407,28 +373,61 @@ TEST(TrayOnARealHost, IconRegistersFollowsTheMonitorsStateAndTheHostsComingAndGo
     w.world.processes.names = {"worker.exe"};
     w.Start(IniFile());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher.item.isEmpty(); }, 30000)) << "never registered";
-    EXPECT_EQ(Shown(watcher.item), "Quenzel Activate");
+    EXPECT_EQ(Shown(watcher.item), "Activate");
     w.Seconds(3);
-    EXPECT_EQ(Shown(watcher.item), "Quenzel Activity");
+    EXPECT_EQ(Shown(watcher.item), "Activity");
 
     // The host ends while the window is in the tray, and another starts while it is minimised.
     std::string seen;
-    const auto window = [&] { seen += w.window->isVisible() ? "shown " : "hidden "; };
-    w.Find<QAction>("menuMinimise").trigger();
-    window();
-    ASSERT_TRUE(bus.unregisterService("org.kde.StatusNotifierWatcher"));
-    w.Seconds(1);
-    window();
-    w.Find<QAction>("menuMinimise").trigger();
-    window();
-    watcher.item.clear();
-    ASSERT_TRUE(bus.registerService("org.kde.StatusNotifierWatcher"));
-    w.Seconds(1);
-    window();
-    EXPECT_EQ(seen, "hidden shown shown hidden ");
+    for (const auto& step : std::initializer_list<std::function<bool()>>{
+             [&] { return QMetaObject::invokeMethod(&w.Find<QAction>("menuMinimise"), "trigger"); },
+             [&] { return bus.unregisterService("org.kde.StatusNotifierWatcher") && (w.Seconds(1), true); },
+             [&] { return QMetaObject::invokeMethod(&w.Find<QAction>("menuMinimise"), "trigger"); },
+             [&] { return (watcher.item.clear(), bus.registerService("org.kde.StatusNotifierWatcher")); },
+             [&] { return (w.Seconds(1), true); }})
+        seen += !step() ? "failed " : w.window->isVisible() ? "shown " : "hidden ";
+    EXPECT_EQ(seen, "hidden shown shown shown hidden ");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !watcher.item.isEmpty(); }, 10000)) << "never docked again";
     w.IntoCountdown();
-    EXPECT_EQ(Shown(watcher.item), "Quenzel Shutdown");
+    EXPECT_EQ(Shown(watcher.item), "Shutdown");
+}
+
+// Stands in for the desktop's notification service; it may be called on the bus's own thread.
+struct Notifications final : QDBusVirtualObject {
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& bus) override {
+        if (message.member() != "Notify") return false;
+        bus.send(message.createReply(QVariantList{7u}));
+        const std::lock_guard lock(mutex);
+        calls << message.arguments();
+        return true;
+    }
+    QString introspect(const QString&) const override { return {}; }
+    std::mutex mutex;
+    QList<QVariantList> calls;
+};
+
+TEST(TrayOnARealHost, WithoutATrayTheNotificationServiceReceivesTheNoticeOnce) {
+    if (!qEnvironmentVariableIsSet("QZ_PRIVATE_BUS")) GTEST_SKIP() << "run through ctest";
+    Notifications fake;
+    QDBusConnection service = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "notify-service");
+    ASSERT_TRUE(service.registerVirtualObject("/org/freedesktop/Notifications", &fake));
+    ASSERT_TRUE(service.registerService("org.freedesktop.Notifications"));
+    ASSERT_TRUE(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "notify-app").isConnected());
+    GuiWorld w(false);
+    w.tray.SetNotificationBus("notify-app");
+    w.Start(IniFile().Set("ShutTime", 10).Set("StartDelay", 1));
+    w.IntoCountdown();
+    w.Seconds(2);
+    QTest::qWait(200); // time for a second call that must not come
+    const std::lock_guard lock(fake.mutex);
+    ASSERT_EQ(fake.calls.size(), 1);
+    QVariantList args = fake.calls.front();
+    args.removeAt(
+        6); // application, a new one, icon, title, text, no actions, (hints), the service's time-out
+    EXPECT_EQ(args, (QVariantList{"Quenzel", 0u, "quenzel", "Quenzel",
+                                  "The computer will shut down at 10:30:10 (in 10 s). Click "
+                                  "Cancel to stop it.",
+                                  QStringList(), -1}));
 }
 
 } // namespace

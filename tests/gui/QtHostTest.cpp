@@ -1,8 +1,5 @@
-#include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -33,8 +30,7 @@ TEST(QtHost, BoxesShowIconButtonsTitleAndLinesAndGiveTheAnswer) {
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<Box*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
-            EXPECT_EQ(box->icon(), shownIcon);
-            EXPECT_EQ(box->standardButtons(), shownButtons);
+            EXPECT_EQ(std::tuple(box->icon(), box->standardButtons()), std::tuple(shownIcon, shownButtons));
             // Lines end in "\n"; a name from a single-byte file shows as its characters.
             EXPECT_EQ(box->windowTitle() + "|" + box->text(),
                       title + QString::fromUtf8("|In Use\ncaf\xc3\xa9.exe"));
@@ -54,14 +50,9 @@ TEST(QtHost, BoxesShowIconButtonsTitleAndLinesAndGiveTheAnswer) {
 TEST(QtHostDeathTest, EndProgramEndsTheProcessAtOnceWithTheStatus) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     test::TempDir dir;
-    const std::string trace = (dir.path() / "ran").string();
-    // An event that is already due must not run after the end.
-    EXPECT_EXIT(
-        {
-            QTimer::singleShot(0, [&trace] { std::ofstream(trace) << "ran"; });
-            QtHost().EndProgram(3);
-        },
-        ::testing::ExitedWithCode(3), "");
+    const std::string trace = (dir.path() / "ran").string(); // by an event already due at the end
+    EXPECT_EXIT((QTimer::singleShot(0, [&trace] { std::ofstream(trace) << "ran"; }), QtHost().EndProgram(3)),
+                ::testing::ExitedWithCode(3), "");
     EXPECT_FALSE(std::filesystem::exists(trace));
 }
 
