@@ -6,7 +6,7 @@ namespace qz::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -16,7 +16,7 @@ public:
     void Write(std::string_view relative, std::string_view bytes) const;
     std::string Read(std::string_view relative) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
