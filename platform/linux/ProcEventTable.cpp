@@ -278,7 +278,7 @@ bool Accepted(int socket, uint32_t ack) {
 
 } // namespace
 
-std::unique_ptr<ProcEventTable> ProcEventTable::Open(std::string root, int receiveBuffer) {
+std::unique_ptr<ProcEventTable> ProcEventTable::Open(const std::string& root, int receiveBuffer) {
     Descriptor socket(::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_CONNECTOR));
     if (socket.get() < 0) return nullptr;
     const int size = receiveBuffer > 0 ? receiveBuffer : kReceiveBuffer;
@@ -298,7 +298,7 @@ std::unique_ptr<ProcEventTable> ProcEventTable::Open(std::string root, int recei
         SendControl(socket.get(), PROC_CN_MCAST_IGNORE, ack);
         return nullptr;
     }
-    return std::make_unique<EventTable>(std::move(root), socket.release(), proc, ack);
+    return std::make_unique<EventTable>(root, socket.release(), proc, ack);
 }
 
 } // namespace qz

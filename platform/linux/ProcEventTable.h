@@ -14,7 +14,7 @@ class ProcEventTable : public ProcessTable {
   public:
     // Null when the events cannot be had: not root (CAP_NET_ADMIN), no connector in the kernel, or
     // another pid namespace. receiveBuffer in bytes; 0 takes one large enough for a storm of forks.
-    static std::unique_ptr<ProcEventTable> Open(std::string root, int receiveBuffer = 0);
+    static std::unique_ptr<ProcEventTable> Open(const std::string& root, int receiveBuffer = 0);
     // Walks of the proc folder so far, the one at start included.
     virtual size_t Walks() const = 0;
 };
