@@ -72,29 +72,16 @@ PY
     skipped=$((skipped + s))
 }
 
-# Style checks that the tree does not pass yet can be switched off one by one (QZ_SKIP_FORMAT=1,
-# QZ_SKIP_TIDY=1); the summary says so.
-check() {
-    local name=$1 skip=$2
-    shift 2
-    if [ "$skip" = 1 ]; then
-        echo "==> $name: switched off"
-        timings+=("$(printf '%-28s %6s' "$name" off)")
-    else
-        stage "$name" "$@"
-    fi
-}
-
 stage "install" ./scripts/install-deps.sh test
 stage "layers" ./scripts/check-layers.sh
-check "format" "${QZ_SKIP_FORMAT:-0}" ./scripts/check-format.sh
+stage "format" ./scripts/check-format.sh
 presets=$(cmake --list-presets=workflow)
 for preset in default mingw sanitize; do
     if grep -q "\"$preset\"" <<<"$presets"; then
         build_and_test "$preset"
     fi
     if [ "$preset" = default ]; then
-        check "tidy" "${QZ_SKIP_TIDY:-0}" ./scripts/check-tidy.sh build/default
+        stage "tidy" ./scripts/check-tidy.sh build/default
     fi
 done
 
