@@ -5,19 +5,11 @@
 
 #include "app/MainWindowModel.h"
 #include "app/ProgramLog.h"
+#include "config/Numbers.h"
 #include "link/Link.h"
 #include "sensing/ProcessScan.h"
 
 namespace qz {
-namespace {
-
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return "";
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-} // namespace
 
 Monitor::Monitor(Program& program, MainWindowModel& mainWindow)
     : p(program), s(program.monitor), window(mainWindow) {}
@@ -80,7 +72,7 @@ void Monitor::CheckActivity() {
     s.processMarks = code % 10 == 1 ? "P1 " : ".. ";
     s.processMarks += code / 10 % 10 == 1 ? "P2 " : ".. ";
     s.processMarks += code / 100 % 10 == 1 ? "P3 " : ".. ";
-    window.view.statusLine.text = Trimmed(s.processMarks + " " + p.rt.LinkMark);
+    window.view.statusLine.text = std::string(TrimBlanks(s.processMarks + " " + p.rt.LinkMark));
 }
 
 void Monitor::RunStep() {
@@ -147,7 +139,7 @@ void Monitor::UserReset() {
         break;
     }
     StartOver();
-    p.rt.LinkMessage = "<QZC000>";
+    p.rt.LinkMessage = kResetMessage;
     if (p.set.role == Role::Main) SendLinkMessage(p); // the slaves reset as well
 }
 

@@ -4,29 +4,18 @@
 #include "app/Monitor.h"
 #include "app/ProgramLog.h"
 #include "config/Numbers.h"
+#include "config/Validation.h"
 #include "power/ShutdownTypes.h"
 
 namespace qz {
 namespace {
 
-// A time of day hh * 100 + mm as the program writes it: "0000" + the number, its last four
-// characters, the first two the hours and the last two the minutes.
-std::string FourDigits(int time) {
-    const std::string text = "0000" + std::to_string(time);
-    return text.substr(text.size() - 4);
-}
-
+// A time of day hh * 100 + mm, read from its text "hh:mm".
 int SecondsOfDay(int time) {
-    const std::string t = FourDigits(time);
+    const std::string t = TimeText(time);
     const auto hours = static_cast<int>(LeadingNumber(t.substr(0, 2)));
-    const auto minutes = static_cast<int>(LeadingNumber(t.substr(2)));
+    const auto minutes = static_cast<int>(LeadingNumber(t.substr(3)));
     return (hours * 60 + minutes) * 60;
-}
-
-// "22:30"
-std::string ClockText(int time) {
-    const std::string minutes = "0" + std::to_string(time);
-    return FourDigits(time).substr(0, 2) + ":" + minutes.substr(minutes.size() - 2);
 }
 
 // Said after the sentence: that the kernel's process events replace the walk, and that a process
@@ -90,7 +79,7 @@ void Monitor::ShowStatus() {
     std::string sentence =
         monitorOnly ? s.actionName + " until no activity" : s.actionName + " if there " + condition;
     sentence += " for " + std::to_string(delay) + "s";
-    if (set.stopTimeOn) sentence += (monitorOnly ? " or until " : " or at ") + ClockText(set.stopTime);
+    if (set.stopTimeOn) sentence += (monitorOnly ? " or until " : " or at ") + TimeText(set.stopTime);
     if (set.fixedDelayOn)
         sentence +=
             std::string(" or") + (monitorOnly ? " for " : " after ") + std::to_string(s.delays.fixed) + "s";
@@ -100,7 +89,7 @@ void Monitor::ShowStatus() {
     if (set.activation == ActivationMode::AfterDelay)
         view.counter.text = "Program Activation In " + std::to_string(s.countSeconds) + "s";
     if (set.activation == ActivationMode::AtTimeOfDay)
-        view.counter.text = "Program Activation At " + ClockText(set.activationDelay);
+        view.counter.text = "Program Activation At " + TimeText(set.activationDelay);
 
     const bool usable = !rt.NotConfigured && !rt.SetupFault;
     if (!usable) {
@@ -116,7 +105,7 @@ void Monitor::ShowStatus() {
     rt.ApplyStartMin = true;
     if (!set.runOnTop) view.topMost = false;
     if (usable) WriteLog(p, "Start", "Initialise");
-    rt.LinkMessage = "<QZA100>"; // the first message after a start is an ordinary alive message
+    rt.LinkMessage = kAliveMessage; // the first message after a start is an ordinary alive message
     rt.TimerEnabled = true;
 }
 

@@ -63,12 +63,6 @@ bool Store(FileSettings& s, const Field& field, std::string_view value) {
         field);
 }
 
-std::string_view TrimBlanks(std::string_view line) {
-    size_t first = line.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return line.substr(first, line.find_last_not_of(' ') - first + 1);
-}
-
 // Removes the file form's offset from a time; false when the result no longer fits its field.
 bool RemoveTimeOffset(int16_t& time) {
     int value = time - kTimeOffset;

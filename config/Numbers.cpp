@@ -140,4 +140,10 @@ double LeadingNumber(std::string_view text) {
     return d.negative ? -value : value;
 }
 
+std::string_view TrimBlanks(std::string_view text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 } // namespace qz

@@ -14,4 +14,7 @@ std::optional<int64_t> ReadFileNumber(std::string_view text, int64_t min, int64_
 // prefixes &H and &O understood; no number = 0.
 double LeadingNumber(std::string_view text);
 
+// The text without the blanks at its ends.
+std::string_view TrimBlanks(std::string_view text);
+
 } // namespace qz

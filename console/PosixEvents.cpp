@@ -21,9 +21,10 @@ namespace qz {
 namespace {
 
 // A signal handler can only reach the loop through a descriptor it knows without being told.
-int signalPipeWrite = -1;
+volatile sig_atomic_t signalPipeWrite = -1;
 
 void OnSignal(int number) {
+    if (signalPipeWrite < 0) return;
     const int saved = errno;
     const auto byte = static_cast<unsigned char>(number);
     [[maybe_unused]] ssize_t written = write(signalPipeWrite, &byte, 1);
@@ -133,12 +134,13 @@ class PosixEvents final : public EventSource {
         signal(SIGTTOU, SIG_IGN);
     }
 
+    // The handlers stay: a SIGTERM that comes while the program finishes must not kill it and
+    // change its exit status.
     ~PosixEvents() override {
-        for (int number : kCaughtSignals)
-            signal(number, SIG_DFL);
-        close(pipeRead_);
-        close(signalPipeWrite);
+        const int writeEnd = signalPipeWrite;
         signalPipeWrite = -1;
+        close(writeEnd);
+        close(pipeRead_);
     }
 
     PosixEvents(const PosixEvents&) = delete;

@@ -9,6 +9,12 @@
 
 namespace qz {
 
+// The messages this program sends. A datagram is "<", sender, command, two-digit payload length,
+// payload, ">".
+inline constexpr const char* kAliveMessage = "<QZA100>";
+inline constexpr const char* kResetMessage = "<QZC000>";
+inline constexpr const char* kTestMessage = "<QZT000>";
+
 // Datagrams the link heard but did not act on: counted, the count logged at most once a minute.
 struct DropCount {
     uint64_t count = 0;

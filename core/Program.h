@@ -42,7 +42,7 @@ struct RunState {
     // Link
     int16_t LinkIdle = 1;       // 0: the peer was heard since the last monitor step
     std::string LinkMark = "-"; // what the status line shows of the link
-    std::string LinkMessage = "<QZC000>";
+    std::string LinkMessage = kResetMessage;
     int32_t BoundPort = 0;
     int32_t PeerPort = 0;
 

@@ -2,13 +2,9 @@
 #include <string>
 #include <string_view>
 
-namespace qz {
+#include "core/LinkState.h"
 
-// The messages this program sends. A datagram is "<", sender, command, two-digit payload length,
-// payload, ">".
-inline constexpr const char* kAliveMessage = "<QZA100>";
-inline constexpr const char* kResetMessage = "<QZC000>";
-inline constexpr const char* kTestMessage = "<QZT000>";
+namespace qz {
 
 enum class LinkVerdict {
     Valid,     // well framed, from a known sender

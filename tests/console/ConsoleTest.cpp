@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
 #include <sstream>
 
@@ -96,7 +97,14 @@ TEST(EventLoop, WatchesTheSocketThatAReloadBindsAndHandlesItsDataBeforeTheComman
     EXPECT_EQ(w.Log(), log);
 }
 
-#ifdef _WIN32
+#ifndef _WIN32
+// SIGTERM while the program finishes, after its loop, must not kill it with another exit status.
+TEST(PosixEvents, ExitSignalsAfterTheLoopDoNotEndTheProgram) {
+    MakeEventSource().reset();
+    for (int number : {SIGTERM, SIGINT, SIGHUP})
+        EXPECT_EQ(raise(number), 0);
+}
+#else
 // Ctrl+C from the console; Ctrl+Break and close through the handler, which holds close until the end.
 TEST(WinEvents, TheConsoleControlsEndTheLoop) {
     // A console of the tests' own: the one wine starts them in takes no events.
