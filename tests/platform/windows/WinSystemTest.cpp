@@ -6,11 +6,8 @@
 
 #include <windows.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
-#include <thread>
 #include <vector>
 
 namespace qz {
@@ -23,83 +20,54 @@ std::string BesideTest(const std::string& program) {
     return path.substr(0, path.find_last_of("\\/") + 1) + program;
 }
 
-std::vector<BYTE> AdministratorsSid() {
-    std::vector<BYTE> sid(SECURITY_MAX_SID_SIZE);
-    DWORD size = SECURITY_MAX_SID_SIZE;
-    if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid.data(), &size)) sid.clear();
-    return sid;
-}
-
-// The attributes of the token's Administrators group, found otherwise than the code under test does.
-std::optional<DWORD> AdministratorsAttributes(HANDLE token) {
-    std::vector<BYTE> admins = AdministratorsSid();
+// The attributes of the token's group (0 without it), found otherwise than the code under test does.
+DWORD GroupAttributes(HANDLE token, PSID group) {
     DWORD needed = 0;
     GetTokenInformation(token, TokenGroups, nullptr, 0, &needed);
     std::vector<DWORD_PTR> buffer(needed / sizeof(DWORD_PTR) + 1);
-    if (admins.empty() || !GetTokenInformation(token, TokenGroups, buffer.data(), needed, &needed)) return {};
+    if (!GetTokenInformation(token, TokenGroups, buffer.data(), needed, &needed)) return 0;
     const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
     for (DWORD i = 0; i < groups->GroupCount; ++i)
-        if (EqualSid(groups->Groups[i].Sid, admins.data())) return groups->Groups[i].Attributes;
-    return {};
+        if (EqualSid(groups->Groups[i].Sid, group)) return groups->Groups[i].Attributes;
+    return 0;
 }
 
-// The answer follows the token's groups; a group kept only for denying access still counts.
-TEST(WinSystem, AdministratorAnswerFollowsTheProcessTokensGroups) {
+// The administrator answer follows the token's groups, a group kept only for denying access too; the
+// shell's code for an address comes back; the viewer gets notepad and the path unquoted.
+TEST(WinSystem, AdministratorAddressAndViewer) {
+    BYTE admins[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof admins;
     HANDLE own = nullptr, restricted = nullptr;
+    ASSERT_TRUE(CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins, &size));
     ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own));
-    const bool admin = AdministratorsAttributes(own).has_value();
-    EXPECT_EQ(MakeSystemServices()->UserIsAdministrator(), admin);
-    EXPECT_EQ(TokenHasAdministratorsGroup(own), admin);
+    const bool admin = GroupAttributes(own, admins) != 0;
+    const auto system = MakeSystemServices();
+    EXPECT_EQ(system->UserIsAdministrator(), admin);
     EXPECT_FALSE(TokenHasAdministratorsGroup(nullptr));
-    std::vector<BYTE> admins = AdministratorsSid();
-    SID_AND_ATTRIBUTES disable{admins.data(), 0};
+    SID_AND_ATTRIBUTES disable{admins, 0};
     if (admin) {
         ASSERT_TRUE(CreateRestrictedToken(own, 0, 1, &disable, 0, nullptr, 0, nullptr, &restricted));
-        EXPECT_NE(AdministratorsAttributes(restricted).value_or(0) & SE_GROUP_USE_FOR_DENY_ONLY, 0u);
         EXPECT_TRUE(TokenHasAdministratorsGroup(restricted));
         CloseHandle(restricted);
     }
     CloseHandle(own);
-}
 
-TEST(WinSystem, OpenAddressHandsBackTheShellsCode) {
     test::TempDir dir;
-    EXPECT_GT(MakeSystemServices()->OpenAddress(BesideTest("guard_holder.exe")), 32); // ends at once
-    EXPECT_EQ(MakeSystemServices()->OpenAddress((dir.path() / "missing.htm").string()), SE_ERR_FNF);
-}
-
-TEST(WinSystem, ViewerGetsNotepadAndThePathUnquoted) {
-    test::TempDir dir;
+    EXPECT_GT(system->OpenAddress(BesideTest("guard_holder.exe")), 32); // ends at once
+    EXPECT_EQ(system->OpenAddress((dir.path() / "missing.htm").string()), SE_ERR_FNF);
     std::filesystem::create_directory(dir.path() / "log with blanks");
     const std::string path = (dir.path() / "log with blanks" / "Quenzel.log").string();
-    ASSERT_TRUE(MakeSystemServices()->StartViewer(path));
+    ASSERT_TRUE(system->StartViewer(path));
     for (int i = 0; i < 300 && !std::filesystem::exists(path + ".seen"); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        Sleep(100);
     EXPECT_EQ(dir.Read("log with blanks/Quenzel.log.seen"), "notepad.exe " + path);
 }
 
-int GuardInAnotherProcess(const std::string& name) { // 2: held it, 3: it existed
-    return std::system(("\"" + BesideTest("guard_holder.exe") + "\" " + name).c_str());
-}
-
+// A guard that cannot be created (no such namespace) is no other copy, and the program says why
+// once. Another process sees the guard only while a handle is open.
 TEST(WinInstanceGuard, AnotherProcessSeesTheGuardOnlyWhileAHandleIsOpen) {
     const std::string name = "QuenzelTest-" + std::to_string(GetCurrentProcessId());
-    auto guard = MakeInstanceGuard();
-    bool existed = true;
-    const InstanceGuard::Handle first = guard->Create(name, true, existed);
-    ASSERT_NE(first, 0);
-    EXPECT_FALSE(existed);
-    const InstanceGuard::Handle second = guard->Create(name, false, existed);
-    EXPECT_TRUE(existed);
-    EXPECT_EQ(GuardInAnotherProcess(name), 3);
-    guard->Close(first);
-    EXPECT_EQ(GuardInAnotherProcess(name), 3) << "the second handle still keeps the name";
-    guard->Close(second);
-    EXPECT_EQ(GuardInAnotherProcess(name), 2);
-}
-
-// No mutex in a namespace that does not exist: the program goes on as the only copy.
-TEST(WinInstanceGuard, AGuardThatCannotBeCreatedIsNoOtherCopyAndSaysWhy) {
+    const std::string holder = "\"" + BesideTest("guard_holder.exe") + "\" " + name;
     auto guard = MakeInstanceGuard();
     bool existed = true;
     testing::internal::CaptureStderr();
@@ -111,6 +79,12 @@ TEST(WinInstanceGuard, AGuardThatCannotBeCreatedIsNoOtherCopyAndSaysWhy) {
               0u)
         << said;
     EXPECT_EQ(said.find('\n'), said.size() - 1) << "said once: " << said;
+
+    const InstanceGuard::Handle first = guard->Create(name, true, existed);
+    ASSERT_NE(first, 0);
+    EXPECT_EQ(std::system(holder.c_str()), 3); // 2: it held the guard, 3: the guard existed
+    guard->Close(first);
+    EXPECT_EQ(std::system(holder.c_str()), 2);
 }
 
 } // namespace
