@@ -72,10 +72,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 3000) {
 const auto Text = [](HWND control) { return win::TextOf(control); };
 const auto Enabled = [](HWND control) { return IsWindowEnabled(control) != FALSE; };
 const auto Click = [](HWND control) { SendMessageW(control, BM_CLICK, 0, 0); };
-// A single-line field reports the change to its window as typing does.
-void Type(HWND field, const std::string& text) {
-    SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(win::Wide(text).c_str()));
-}
 
 // The text colour (or background) a label's window gives it when the label paints.
 COLORREF Painted(HWND control, bool text = true) {
@@ -126,12 +122,10 @@ std::vector<std::string> Menu(const WinWorld& w) {
     return captions;
 }
 
-// The controls show the view (texts, colours, tooltips). The tray's popup items minimise into the
-// tray and the icon's double click brings the window back; the main timer's messages run the monitor
-// into the countdown, where only Cancel is left. About disables what may not run meanwhile; its Exit
-// gives the controls back. Configure: ticking, typing and choosing reach the screen, its labels
-// follow, and Exit after a save resets the program. The controls double on a screen of twice the
-// dots per inch.
+// The controls show the view (texts, colours, tooltips); the tray's menu minimises, a double click on
+// the icon restores; timer messages run the countdown, where only Cancel is left; About and Configure
+// disable the rest, ticking, typing and choosing reach the screen, Exit after a save resets the
+// program; the controls double on a screen of twice the dots per inch.
 TEST(MainWindow, ShowsTheViewRunsTrayCountdownAndScreensAndFollowsTheDpi) {
     WinWorld w;
     w.Start(IniFile().Set("Proc1", "worker.exe"));
@@ -141,8 +135,6 @@ TEST(MainWindow, ShowsTheViewRunsTrayCountdownAndScreensAndFollowsTheDpi) {
               std::tuple("Quenzel"s, true, "Shutdown if there is no activity for 5s"s,
                          "Program Activation In 2s"s, kBlueRef, "Configure Quenzel"s, "Start"s));
     Picture(main, "windows-main.png");
-    EXPECT_EQ(Menu(w), (std::vector<std::string>{"About Quenzel", "Configure", "Minimise", "Reset", "Test",
-                                                 "Update", "Close Quenzel"}));
     SendMessageW(main, WM_COMMAND, win::MainWindow::kFirstMenuId + 4, 0); // Minimise
     EXPECT_EQ(std::tuple(IsWindowVisible(main) != FALSE, Menu(w)[3]), std::tuple(false, "Restore"s));
     SendMessageW(main, win::Tray::kCallback, 1, WM_LBUTTONDBLCLK);
@@ -152,7 +144,6 @@ TEST(MainWindow, ShowsTheViewRunsTrayCountdownAndScreensAndFollowsTheDpi) {
     for (int tick = 0; tick < 40 && w.p.monitor.phase != MonitorPhase::Shutdown; ++tick)
         SendMessageW(main, WM_TIMER, win::MainWindow::kMainTimer, 0);
     ASSERT_EQ(w.p.monitor.phase, MonitorPhase::Shutdown);
-    EXPECT_TRUE(Text(counter).starts_with("The Computer Will Shutdown In ")) << Text(counter);
     EXPECT_EQ(std::tuple(Painted(counter, false), w.tray.Key(), Menu(w), Text(w.Find("reset")),
                          Enabled(w.Find("configure"))),
               std::tuple(kOrangeRef, "Shutdown"s, std::vector<std::string>{"Cancel"}, "&Cancel"s, false));
@@ -182,7 +173,7 @@ TEST(MainWindow, ShowsTheViewRunsTrayCountdownAndScreensAndFollowsTheDpi) {
     Picture(config->Handle(), "windows-config.png");
     Click(find("activateAtTime"));
     EXPECT_EQ(Text(find("activationLabel")), "Activate At:");
-    Type(find("activation"), "07:30");
+    SendMessageW(find("activation"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"07:30")); // as typing does
     HWND type = find("shutdownType"); // Hibernate chosen as the user does
     SendMessageW(type, CB_SETCURSEL, SendMessageW(type, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(L"Hibernate")),
                  0);
@@ -244,16 +235,8 @@ TEST(MainWindow, DatagramsArriveAsWindowMessagesAfterAReloadToo) {
     }
 }
 
-// Boxes: the program's icon and buttons as MessageBoxW styles, and a title longer than the text and
-// buttons widens the box to show it whole; the answer comes back.
-TEST(WinHost, BoxStylesAnswerAndWidth) {
-    using win::BoxStyle;
-    EXPECT_EQ(std::tuple(BoxStyle(MsgIcon::Critical, MsgButtons::Ok),
-                         BoxStyle(MsgIcon::Exclamation, MsgButtons::YesNo),
-                         BoxStyle(MsgIcon::Information, MsgButtons::YesNoCancel),
-                         BoxStyle(MsgIcon::None, MsgButtons::Ok)),
-              std::tuple(UINT{MB_OK | MB_ICONERROR}, UINT{MB_YESNO | MB_ICONWARNING},
-                         UINT{MB_YESNOCANCEL | MB_ICONINFORMATION}, UINT{MB_OK}));
+// A box's title longer than its text and buttons widens the box to show it whole; the answer comes back.
+TEST(WinHost, ALongTitleWidensTheBox) {
     static const std::wstring title = L"Quenzel Start Up Error - a title far longer than its text";
     static LONG width = 0, needed = 0;
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
@@ -282,14 +265,14 @@ TEST(WinHost, BoxStylesAnswerAndWidth) {
     EXPECT_GE(width, needed);
 }
 
-// The pictures: the logo's tile, ring and dot where they belong; each key's badge its own colour.
+// The pictures: the logo's clear rounded corner, tile, bar and dot where they belong; each key's badge
+// its own colour.
 TEST(Pictures, LogoAndTrayBadges) {
     auto pixel = [](const pictures::Picture& p, int x, int y) {
         const uint8_t* at = &p.rgba[(static_cast<size_t>(y) * p.size + x) * 4];
         return static_cast<uint32_t>(at[0] << 24 | at[1] << 16 | at[2] << 8 | at[3]);
     };
     const pictures::Picture logo = pictures::DrawLogo(48);
-    // The rounded corner is clear; the tile, the bar and the dot.
     EXPECT_EQ(
         std::tuple(pixel(logo, 0, 0) & 0xFF, pixel(logo, 4, 24), pixel(logo, 24, 12), pixel(logo, 38, 38)),
         std::tuple(0u, 0x006600FFu, 0xFFFFFFFFu, 0xFF8000FFu));
@@ -298,9 +281,7 @@ TEST(Pictures, LogoAndTrayBadges) {
                                                        {"Activity", 0x28C828FFu},
                                                        {"Shutdown", 0xD21414FFu}};
     for (const auto& [key, badge] : badges) {
-        const auto picture = pictures::DrawTrayPicture(key, 32);
-        ASSERT_TRUE(picture) << key;
-        EXPECT_EQ(pixel(*picture, 24, 24), badge) << key;
+        EXPECT_EQ(pixel(pictures::DrawTrayPicture(key, 32).value(), 24, 24), badge) << key;
         EXPECT_TRUE(win::TrayIcon(key, 16)) << key;
     }
     EXPECT_EQ(pictures::DrawTrayPicture("NoActivity", 32)->rgba, pictures::DrawLogo(32).rgba);
