@@ -200,7 +200,6 @@ TEST(AlreadyRunningWindow, ShowsTheMessageAndEnds) {
     ASSERT_EQ(Main(w.p), StartWindow::AlreadyRunning);
     win::AlreadyRunningWindow window(w.p);
     window.Load();
-    EXPECT_EQ(Text(window.Handle()), "Quenzel Start Up Error");
     EXPECT_EQ(Text(window.Find("message")),
               "Quenzel is already running.\r\nOnly one instance can be\r\nrunning at a time.");
     Picture(window.Handle(), "windows-already-running.png");
@@ -227,7 +226,6 @@ TEST(MainWindow, DatagramsArriveAsWindowMessagesAfterAReloadToo) {
         w.p.rt.BoundPort
             ? (w.dir.Write("Data/Quenzel.ini", ini.Text()), w.window->Run([&] { ResetProgram(w.p, side); }))
             : w.Start(ini);
-        ASSERT_EQ(w.p.rt.BoundPort, port);
         ASSERT_TRUE(sender->SendTo("127.0.0.1", port, "<QZT000>"));
         EXPECT_TRUE(PumpUntil([&] { return Text(w.window->Handle()) == "Quenzel Slave - Test Mode"; }));
     }
