@@ -28,8 +28,7 @@ struct GuiWorld {
     explicit GuiWorld(bool withTray = true, UdpSocket* socket = nullptr)
         : p(Services{host, world.clock, world.files, world.processes, world.power,
                      socket ? *socket : world.socket, world.resolver, world.guard, world.system}),
-          trayAvailable(withTray),
-          tray([this] { return desktopTray ? QSystemTrayIcon::isSystemTrayAvailable() : trayAvailable; }),
+          trayAvailable(withTray), tray([this] { return trayAvailable; }),
           window(std::make_unique<MainWindow>(p, tray)) {
         std::filesystem::create_directories(dir.path() / "Log");
     }
@@ -62,7 +61,7 @@ struct GuiWorld {
     GuiHost host;
     FakeWorld world{dir.path()};
     Program p;
-    bool trayAvailable, desktopTray = false; // whether the desktop has a tray now; ask the desktop
+    bool trayAvailable; // whether the desktop has a tray now
     Tray tray;
     std::unique_ptr<MainWindow> window;
 };
