@@ -250,7 +250,7 @@ TEST(DesktopStart, SecondCopyShowsOnlyTheAlreadyRunningWindow) {
 TEST(LinkEvents, CommandsArriveThroughTheEventLoopAfterAReloadToo) {
     auto socket = MakeUdpSocket(), sender = MakeUdpSocket();
     ASSERT_TRUE(sender->Bind(FreeUdpPort()));
-    GuiWorld w(true, socket.get());
+    GuiWorld w(socket.get());
     AppSide side(w.p, w.window->Logic(), *w.window);
     for (const int port : {FreeUdpPort(), FreeUdpPort()}) {
         w.dir.Write("Data/Quenzel.ini",
@@ -284,7 +284,8 @@ TEST(TrayOnARealHost, WithoutATrayTheNotificationServiceReceivesTheNoticeOnce) {
     ASSERT_TRUE(service.registerVirtualObject("/org/freedesktop/Notifications", &fake));
     ASSERT_TRUE(service.registerService("org.freedesktop.Notifications"));
     ASSERT_TRUE(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "notify-app").isConnected());
-    GuiWorld w(false);
+    GuiWorld w;
+    w.trayAvailable = false;
     w.tray.SetNotificationBus("notify-app");
     w.Start(IniFile().Set("ShutTime", 10).Set("StartDelay", 1));
     w.IntoCountdown();
