@@ -53,9 +53,9 @@ Texts Choosable(const GuiWorld& w) {
     return choosable;
 }
 
-// The monitor's key whose picture this is ("Start" shares the one of "Activate").
-std::string KeyOf(const QIcon& icon) {
-    const QImage picture = icon.pixmap(32, 32).toImage();
+// The monitor's key whose picture the tray shows ("Start" shares the one of "Activate").
+std::string TrayKey(GuiWorld& w) {
+    const QImage picture = w.tray.Icon().icon().pixmap(32, 32).toImage();
     for (const char* key : {"Activate", "Activity", "Shutdown"})
         if (picture == TrayPicture(key).pixmap(picture.size()).toImage().convertToFormat(picture.format()))
             return key;
@@ -102,23 +102,22 @@ TEST(MainWindow, LabelsTrayMenuAndNoticeFollowTheMonitorsState) {
     const QPalette system = QApplication::palette();
     const std::string face = " on " + system.color(QPalette::Button).name().toStdString();
     const std::string text = " " + system.color(QPalette::ButtonText).name().toStdString() + face;
-    const auto tray = [](GuiWorld& w) { return KeyOf(w.tray.Icon().icon()); };
     GuiWorld w;
     QStringList balloons;
     w.tray.SetBalloonSink([&](const QString& title, const QString& notice) { balloons << title << notice; });
     w.world.processes.names = {"worker.exe"};
     w.Start(IniFile(), "-InhibitShutdown"); // which makes every delay 6 seconds
-    EXPECT_EQ(tray(w) + " " + w.tray.Icon().toolTip().toStdString(), "Activate Quenzel");
+    EXPECT_EQ(TrayKey(w) + " " + w.tray.Icon().toolTip().toStdString(), "Activate Quenzel");
     emit w.tray.Icon().activated(QSystemTrayIcon::Context); // a right click on the icon opens the popup
     EXPECT_TRUE(w.window->PopupMenu().isVisible());
     w.Seconds(3);
-    EXPECT_EQ(Look(w, "title") + "|" + Look(w, "counter") + "|" + Look(w, "statusLine") + "|" + tray(w),
+    EXPECT_EQ(Look(w, "title") + "|" + Look(w, "counter") + "|" + Look(w, "statusLine") + "|" + TrayKey(w),
               "Shutdown if there is no activity for 6s" + text + "|Activity #006600" + face + "|P1 .. .." +
                   text + "|Activity");
     Picture(w.window->grab(), "main-run.png");
     w.IntoCountdown();
     w.Seconds(2);
-    EXPECT_EQ(Look(w, "counter") + "|" + tray(w),
+    EXPECT_EQ(Look(w, "counter") + "|" + TrayKey(w),
               "The Computer Will Shutdown In 4s #ffffff on #ff8000 bold|Shutdown");
     EXPECT_EQ(balloons.join("|").toStdString(), "Quenzel|The computer will shut down at 10:30:06 (in 6 s). "
                                                 "Click Cancel or use the tray menu to stop it.");
@@ -128,7 +127,7 @@ TEST(MainWindow, LabelsTrayMenuAndNoticeFollowTheMonitorsState) {
     Picture(w.window->grab(), "main-countdown.png");
     const size_t logged = w.Events().size();
     w.Find<QAction>("menuCancel").trigger();
-    EXPECT_EQ(Outcome(w, logged) + tray(w), "Cancel/Shutdown Start/Initialise centred Activate");
+    EXPECT_EQ(Outcome(w, logged) + TrayKey(w), "Cancel/Shutdown Start/Initialise centred Activate");
     const Texts all = Choosable(w);
     w.Click("about"); // which pauses the main controls until it closes
     w.window->Run([&] { w.window->Logic().link.RemoteReset(); }); // gives the popup back meanwhile
