@@ -25,12 +25,10 @@ struct GuiHost : QtHost {
 
 // The main window in a working folder of its own, with fakes for the world.
 struct GuiWorld {
-    explicit GuiWorld(bool withTray = true, UdpSocket* socket = nullptr)
+    explicit GuiWorld(UdpSocket* socket = nullptr)
         : p(Services{host, world.clock, world.files, world.processes, world.power,
                      socket ? *socket : world.socket, world.resolver, world.guard, world.system}),
-          trayAvailable(withTray),
-          tray([this] { return desktopTray ? QSystemTrayIcon::isSystemTrayAvailable() : trayAvailable; }),
-          window(std::make_unique<MainWindow>(p, tray)) {
+          tray([this] { return trayAvailable; }), window(std::make_unique<MainWindow>(p, tray)) {
         std::filesystem::create_directories(dir.path() / "Log");
     }
     ~GuiWorld() {
@@ -62,7 +60,7 @@ struct GuiWorld {
     GuiHost host;
     FakeWorld world{dir.path()};
     Program p;
-    bool trayAvailable, desktopTray = false; // whether the desktop has a tray now; ask the desktop
+    bool trayAvailable = true; // whether the desktop has a tray now
     Tray tray;
     std::unique_ptr<MainWindow> window;
 };
