@@ -11,7 +11,7 @@ cd "$root"
 build=${QZ_BUILD_DIR:-build/default}
 [ -f "$build/CMakeCache.txt" ] || cmake --preset default
 targets=(quenzel_screenshots)
-[ -f tests/gui_config/Screenshot.cpp ] && targets+=(config_screenshot)
+[ -f tests/gui/config/Screenshot.cpp ] && targets+=(config_screenshot)
 cmake --build "$build" --target "${targets[@]}" -j2
 
 # A display and no session bus of the user's: the pictures come out the same on every machine.
@@ -19,6 +19,6 @@ shoot() { xvfb-run -a -s "-screen 0 1024x768x24" env -u DBUS_SESSION_BUS_ADDRESS
 mkdir -p docs
 shoot tests/gui/on-a-desktop.sh "$build/tests/gui/quenzel_screenshots" docs
 if [[ " ${targets[*]} " == *" config_screenshot "* ]]; then
-    shoot "$build/tests/gui_config/config_screenshot" docs/config-screen.png
+    shoot "$build/tests/gui/config/config_screenshot" docs/config-screen.png
 fi
 ls -l docs/*.png
