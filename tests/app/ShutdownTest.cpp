@@ -30,7 +30,9 @@ Events Suspended(const std::string& type) {
             "Restart/" + type, "---------/----------", "---------/----------"};
 }
 
-TEST(Countdown, ActionOfEachTypeNormalOrForced) {
+// Each type's action, forced or not, and under the start options that may shorten the delays and only
+// simulate it.
+TEST(Countdown, ActionOfEachTypeNormalForcedOrSimulated) {
     enum How { Normal, Forced, FixedTime };
     struct Row {
         int type;
@@ -38,6 +40,12 @@ TEST(Countdown, ActionOfEachTypeNormalOrForced) {
         std::vector<int> exitCalls;
         std::vector<bool> suspends; // true: hibernate
         Events events;
+        const char* option = "";
+        int idleDelay = 5, seconds = 3; // the countdown's
+    };
+    const auto simulated = [](Events events) {
+        events.insert(events.begin() + 2, "Simulate/" + events[0].substr(6));
+        return events;
     };
     for (const Row& r :
          {Row{1, Normal, {8}, {}, Ended("Power Off")},
@@ -48,8 +56,13 @@ TEST(Countdown, ActionOfEachTypeNormalOrForced) {
           Row{4, Forced, {}, {}, Ended("Monitor")}, Row{5, Normal, {}, {true}, Suspended("Hibernate")},
           Row{5, Forced, {}, {true}, Suspended("Hibernate")},
           Row{6, Normal, {}, {false}, Suspended("Standby")},
-          Row{6, Forced, {}, {false}, Suspended("Standby")}}) {
-        SCOPED_TRACE("type " + std::to_string(r.type) + " how " + std::to_string(r.how));
+          Row{6, Forced, {}, {false}, Suspended("Standby")},
+          Row{3, Normal, {}, {}, simulated(Ended("Shutdown")), "-InhibitShutdown", 6, 6},
+          Row{3, Normal, {}, {}, simulated(Ended("Shutdown")), "-AddErrorMessage", 5, 3},
+          Row{3, Normal, {}, {}, simulated(Ended("Shutdown")), "-StartShutdown", 6, 3},
+          Row{3, Normal, {}, {}, simulated(Ended("Shutdown")), "-InhibitAdmin", 5, 3},
+          Row{5, Normal, {}, {}, simulated(Suspended("Hibernate")), "-InhibitShutdown", 6, 6}}) {
+        SCOPED_TRACE("type " + std::to_string(r.type) + " how " + std::to_string(r.how) + " " + r.option);
         Monitor m;
         IniFile ini =
             IniFile().Set("ShutType", r.type).Set("Force", r.how == Forced ? 2 : 1).Set("IPAdd", "127.1.2.3");
@@ -58,38 +71,23 @@ TEST(Countdown, ActionOfEachTypeNormalOrForced) {
             m.world.processes.names = {"worker.exe"};
             ini.Set("Stop_On", 2).Set("StopTime", 12230);
         }
-        const size_t before = ToCountdown(m, ini);
-        const bool ends = r.suspends.empty();
-        EXPECT_EQ(m.Seconds(3), ends ? 0 : -1);
+        const size_t before = ToCountdown(m, ini, r.option);
+        const std::string name = r.events[0].substr(6); // after "Enter/"
+        EXPECT_EQ(std::tuple(m.p.monitor.delays.idle, m.app.window.view.counter.text),
+                  std::tuple(r.idleDelay, (r.type == 4 ? "Quenzel Will Close" : "The Computer Will " + name) +
+                                              " In " + std::to_string(r.seconds) + "s"));
+        m.Seconds(r.seconds - 1);
+        EXPECT_TRUE(m.host.messages.empty());
+        const bool ends = r.events.back().starts_with("Close/");
+        EXPECT_EQ(m.Seconds(1), ends ? 0 : -1);
         EXPECT_EQ(std::tuple(m.world.power.exitCalls, m.world.power.suspends),
                   std::tuple(r.exitCalls, r.suspends));
         EXPECT_EQ(m.EventsSince(before), r.events);
         EXPECT_EQ(std::tuple(m.host.trayRemovals, m.p.monitor.phase),
                   std::tuple(ends ? 1 : 0, ends ? MonitorPhase::Shutdown : MonitorPhase::Initialise));
-    }
-}
-
-TEST(Countdown, StartOptionsShortenTheDelaysAndOnlySimulateTheAction) {
-    for (const auto& [option, type, delay, seconds] :
-         {std::tuple{"-InhibitShutdown", 3, 6, 6}, std::tuple{"-AddErrorMessage", 3, 5, 3},
-          std::tuple{"-StartShutdown", 3, 6, 3}, std::tuple{"-InhibitAdmin", 3, 5, 3},
-          std::tuple{"-InhibitShutdown", 5, 6, 6}}) {
-        SCOPED_TRACE(std::string(option) + " type " + std::to_string(type));
-        Monitor m;
-        const size_t before = ToCountdown(m, IniFile().Set("ShutType", type), option);
-        EXPECT_EQ(std::tuple(m.p.monitor.delays.idle, m.p.monitor.delays.link), std::tuple(delay, delay));
-        const std::string n = type == 3 ? "Shutdown" : "Hibernate";
-        EXPECT_EQ(m.app.window.view.counter.text,
-                  "The Computer Will " + n + " In " + std::to_string(seconds) + "s");
-        m.Seconds(seconds - 1);
-        EXPECT_TRUE(m.host.messages.empty());
-        EXPECT_EQ(m.Seconds(1), type == 3 ? 0 : -1);
-        EXPECT_EQ(m.Boxes(), (std::vector{Box{MsgIcon::None, MsgButtons::Ok, "Quenzel Simulate " + n,
-                                              "Test Real " + n}}));
-        EXPECT_TRUE(m.world.power.exitCalls.empty() && m.world.power.suspends.empty());
-        Events expected = type == 3 ? Ended(n) : Suspended(n);
-        expected.insert(expected.begin() + 2, "Simulate/" + n);
-        EXPECT_EQ(m.EventsSince(before), expected);
+        const std::vector<Box> simulation{
+            {MsgIcon::None, MsgButtons::Ok, "Quenzel Simulate " + name, "Test Real " + name}};
+        EXPECT_EQ(m.Boxes(), *r.option ? simulation : std::vector<Box>{});
     }
 }
 

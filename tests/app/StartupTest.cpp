@@ -159,8 +159,7 @@ TEST(LinkKey, ANewKeyIsWrittenOnceAndReadAtStartAKeyFileThatCannotServeEndsTheSt
     std::ostringstream out, err;
     ASSERT_EQ(WriteNewLinkKey(made.world.files, out, err), 0) << err.str();
     const std::string key = made.dir.Read("Data/Quenzel.key");
-    EXPECT_EQ(key.size(), 32u);
-    EXPECT_NE(out.str().find("Data/Quenzel.key"), std::string::npos);
+    EXPECT_TRUE(key.size() == 32u && out.str().find("Data/Quenzel.key") != std::string::npos);
     EXPECT_EQ(WriteNewLinkKey(made.world.files, out, err), 1); // never replaces a key
     EXPECT_EQ(made.dir.Read("Data/Quenzel.key"), key);
     made.Start(IniFile());
@@ -179,10 +178,7 @@ TEST(LinkKey, ANewKeyIsWrittenOnceAndReadAtStartAKeyFileThatCannotServeEndsTheSt
         {std::string(1025, 'k'), 0600, " is too long:\r\na key has at most 1024 bytes."},
 #ifndef _WIN32
         {std::nullopt, 0700, ":\r\nnot a regular file."},
-        {std::string(32, 'k'), 0604,
-         "\r\nmay be read or changed by other users.\r\nLet only its owner read it: chmod 600 "
-         "Data/Quenzel.key"},
-        {std::string(32, 'k'), 0602,
+        {std::string(32, 'k'), 0602, // written by others; read by others is the platform test's
          "\r\nmay be read or changed by other users.\r\nLet only its owner read it: chmod 600 "
          "Data/Quenzel.key"},
 #else
@@ -214,12 +210,10 @@ TEST(LinkKey, ANewKeyIsWrittenOnceAndReadAtStartAKeyFileThatCannotServeEndsTheSt
         }
         EXPECT_THROW(m.Start(IniFile()), ProgramEnded);
         EXPECT_EQ(m.p.link.key, std::nullopt);
-        ASSERT_EQ(m.host.messages.size(), 1u);
-        const ShownMessage& box = m.host.messages[0];
         const std::string lead = row.bytes ? "The key file " : "Unable to read the key file ";
-        EXPECT_EQ(std::tuple(box.icon, box.title, box.text),
-                  std::tuple(MsgIcon::Critical, "Quenzel Key File Error",
-                             lead + path.string() + row.problem + "\r\nThe program will now terminate."));
+        EXPECT_EQ(m.Boxes(), (std::vector{Box{MsgIcon::Critical, MsgButtons::Ok, "Quenzel Key File Error",
+                                              lead + path.string() + row.problem +
+                                                  "\r\nThe program will now terminate."}}));
     }
 }
 
