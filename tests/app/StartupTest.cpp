@@ -96,26 +96,23 @@ TEST(StatusSentence, EveryFormOfIt) {
         const char* sentence;
         ProcessWatch watch{}; // said after the sentence; hidden processes also logged once at start
     };
-    const ProcessWatch kernelEvents{true, false}, othersHidden{false, true};
+    const ProcessWatch kernel{true, false}, othersHidden{false, true};
     for (const Row& r :
          {Row{1, 3, 300, 60, 2230, 3600, 0,
               "Shutdown if there is no activity for 300s or at 22:30 or after 3600s"},
           Row{1, 4, 300, 60, 705, 60, 0, "Monitor until no activity for 300s or until 07:05 or for 60s"},
-          Row{1, 3, 300, 600, 5, 0, 0, "Shutdown if there is no activity for 300s or at 00:05"},
-          Row{1, 6, -5, 60, 0, 0, 0, "Standby if there is no activity for 0s"},
+          Row{1, 3, 300, 600, 5, 0, 0,
+              "Shutdown if there is no activity for 300s or at 00:05 (other users' processes hidden)",
+              othersHidden},
+          Row{1, 6, -5, 60, 0, 0, 0, "Standby if there is no activity for 0s (kernel process events)",
+              kernel},
           Row{2, 2, 30, 60, 0, 0, 0, "Reboot if there are no communications for 60s"},
           Row{2, 3, 600, 300, 0, 0, 0, "Shutdown if there are no communications for 600s"},
-          Row{2, 4, 300, 600, 0, 0, 0, "Monitor until no activity for 600s"},
+          Row{2, 4, 300, 600, 0, 0, 0,
+              "Monitor until no activity for 600s (kernel process events, other users' processes hidden)",
+              ProcessWatch{true, true}},
           Row{1, 1, 45, 60, 0, 0, 3, "Power Off if there is no activity for 600s"},
-          Row{2, 1, 45, 90, 0, 0, 3, "Power Off if there are no communications for 60s"},
-          Row{1, 3, 300, 60, 0, 60, 0,
-              "Shutdown if there is no activity for 300s or after 60s (other users' processes hidden)",
-              othersHidden},
-          Row{1, 6, 30, 60, 0, 0, 0, "Standby if there is no activity for 30s (kernel process events)",
-              kernelEvents},
-          Row{2, 4, 300, 60, 0, 0, 0,
-              "Monitor until no activity for 300s (kernel process events, other users' processes hidden)",
-              ProcessWatch{true, true}}}) {
+          Row{2, 1, 45, 90, 0, 0, 3, "Power Off if there are no communications for 60s"}}) {
         Monitor m;
         m.world.processes.watch = r.watch;
         m.Start(IniFile());
