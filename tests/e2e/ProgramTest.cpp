@@ -35,9 +35,8 @@ const Config kWaiting{{"StartDelay", "3600"}};
 // Never a power action: -InhibitShutdown leads its command line, and its system bus leads nowhere.
 struct Quenzeld : Process {
     Quenzeld(const TempDir& runtime, const Station& s, const std::array<Stream, 3>& streams = kStreams,
-             const std::string& option = "", const char* program = QZ_QUENZELD)
-        : Process(option.empty() ? std::vector<std::string>{program, "-InhibitShutdown"}
-                                 : std::vector<std::string>{program, "-InhibitShutdown", option},
+             const char* program = QZ_QUENZELD)
+        : Process({program, "-InhibitShutdown"},
                   {"QZ_TEST_LOCK_FOLDER=" + runtime.path().string(), "XDG_RUNTIME_DIR=" + s.Folder().string(),
                    "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + (s.Folder() / "no-bus").string(),
                    "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (s.Folder() / "no-bus").string(),
@@ -169,7 +168,7 @@ TEST(Programs, NeitherAFullPipeNorClosedStreamsHoldThemUpAndTheyEndOnSignals) {
         const int filler = open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         for (const std::string page(4096, '.'); write(filler, page.data(), page.size()) > 0;) {
         }
-        Quenzeld program(runtime, station, row.streams, "", row.program);
+        Quenzeld program(runtime, station, row.streams, row.program);
         ASSERT_TRUE(Eventually([&] { return station.Logged(kStarted); }));
         if (console) { // three status lines a second, then a reset
             std::this_thread::sleep_for(3s);
