@@ -26,9 +26,11 @@ TEST(CommandLine, EveryOptionAnywhereAndNothingElse) {
     const auto S = StartOption::StartShutdown, I = StartOption::InhibitShutdown, N = StartOption::None;
     const std::string once = "only one start option at a time";
     const auto unknown = [](const char* option) { return "unknown option \"" + std::string(option) + "\""; };
+    // Qt's options, with their values, in either dash form and with an attached value.
+    const Args qt{"-platform", "offscreen",     "-InhibitShutdown", "--display",
+                  ":1",        "-style=fusion", "-reverse"};
     const Row rows[] = {
         {{}, false, kRuns, N, false, ""},
-        {{"-InhibitShutdown"}, false, kRuns, I, false, ""},
         {{"-AddErrorMessage"}, false, kRuns, StartOption::AddErrorMessage, false, ""},
         {{"-InhibitAdmin"}, false, kRuns, StartOption::InhibitAdmin, false, ""},
         {{"-AllowMulti", "-StartShutdown"}, false, kRuns, S, true, ""},
@@ -43,13 +45,7 @@ TEST(CommandLine, EveryOptionAnywhereAndNothingElse) {
         {{"-InhibitShutdown x"}, false, 2, N, false, unknown("-InhibitShutdown x")},
         {{""}, false, 2, N, false, unknown("")},
         {{"-platform", "offscreen"}, false, 2, N, false, unknown("-platform")},
-        // Qt's options, with their values, in either dash form and with an attached value.
-        {{"-platform", "offscreen", "-InhibitShutdown", "--display", ":1", "-style=fusion", "-reverse"},
-         true,
-         kRuns,
-         I,
-         false,
-         ""},
+        {qt, true, kRuns, I, false, ""},
         {{"-style", "-InhibitShutdown"}, true, kRuns, N, false, ""}, // a value, whatever it looks like
         {{"-platform"}, true, 2, N, false, unknown("-platform")},
         {{"-platform=offscreen"}, true, 2, N, false, unknown("-platform=offscreen")},

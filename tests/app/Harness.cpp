@@ -60,4 +60,11 @@ std::vector<std::string> Monitor::EventsSince(size_t from) const {
     return all;
 }
 
+std::vector<Box> Monitor::Boxes() const {
+    std::vector<Box> boxes;
+    for (const ShownMessage& m : host.messages)
+        boxes.emplace_back(m.icon, m.buttons, m.title, m.text);
+    return boxes;
+}
+
 } // namespace qz::test

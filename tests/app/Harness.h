@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/App.h"
@@ -40,6 +41,7 @@ class FakeWindow : public WindowHost {
 
 // A log entry as "Event/Detail", the event word with its test-mode marker "*".
 std::vector<std::string> LogEvents(const std::string& logText);
+using Box = std::tuple<MsgIcon, MsgButtons, std::string, std::string>;
 
 // One program in its own working folder, with fakes where no real process table or power is given.
 class Monitor {
@@ -53,6 +55,7 @@ class Monitor {
     int Seconds(int count);
     std::vector<std::string> Events() const { return LogEvents(dir.Read("Log/Quenzel.log")); }
     std::vector<std::string> EventsSince(size_t from = 0) const; // after the first `from` entries
+    std::vector<Box> Boxes() const;
 
     TempDir dir;
     HookHost host;

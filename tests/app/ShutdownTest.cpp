@@ -21,16 +21,18 @@ size_t ToCountdown(Monitor& m, IniFile ini, const std::string& commandLine = "")
     return m.Events().size() - 1; // the countdown's "Enter" entry is the last one
 }
 
+// The countdown's entries from its start: an action that ends the program, or a suspend that starts over.
 Events Ended(const std::string& type, const std::string& start = "Start") {
     return {"Enter/" + type, start + "/" + type, "Close/" + type};
 }
-
 Events Suspended(const std::string& type) {
     return {"Enter/" + type,   "Start/" + type,        "Start/Initialise",
             "Restart/" + type, "---------/----------", "---------/----------"};
 }
 
-TEST(Countdown, ActionOfEachTypeNormalOrForced) {
+// Each type's action, forced or not, and under the start options that may shorten the delays and only
+// simulate it.
+TEST(Countdown, ActionOfEachTypeNormalForcedOrSimulated) {
     enum How { Normal, Forced, FixedTime };
     struct Row {
         int type;
@@ -38,6 +40,12 @@ TEST(Countdown, ActionOfEachTypeNormalOrForced) {
         std::vector<int> exitCalls;
         std::vector<bool> suspends; // true: hibernate
         Events events;
+        const char* option = "";
+        int idleDelay = 5, seconds = 3; // the countdown's
+    };
+    const auto simulated = [](Events events) {
+        events.insert(events.begin() + 2, "Simulate/" + events[0].substr(6));
+        return events;
     };
     for (const Row& r :
          {Row{1, Normal, {8}, {}, Ended("Power Off")},
@@ -48,8 +56,13 @@ TEST(Countdown, ActionOfEachTypeNormalOrForced) {
           Row{4, Forced, {}, {}, Ended("Monitor")}, Row{5, Normal, {}, {true}, Suspended("Hibernate")},
           Row{5, Forced, {}, {true}, Suspended("Hibernate")},
           Row{6, Normal, {}, {false}, Suspended("Standby")},
-          Row{6, Forced, {}, {false}, Suspended("Standby")}}) {
-        SCOPED_TRACE("type " + std::to_string(r.type) + " how " + std::to_string(r.how));
+          Row{6, Forced, {}, {false}, Suspended("Standby")},
+          Row{3, Normal, {}, {}, simulated(Ended("Shutdown")), "-InhibitShutdown", 6, 6},
+          Row{3, Normal, {}, {}, simulated(Ended("Shutdown")), "-AddErrorMessage", 5, 3},
+          Row{3, Normal, {}, {}, simulated(Ended("Shutdown")), "-StartShutdown", 6, 3},
+          Row{3, Normal, {}, {}, simulated(Ended("Shutdown")), "-InhibitAdmin", 5, 3},
+          Row{5, Normal, {}, {}, simulated(Suspended("Hibernate")), "-InhibitShutdown", 6, 6}}) {
+        SCOPED_TRACE("type " + std::to_string(r.type) + " how " + std::to_string(r.how) + " " + r.option);
         Monitor m;
         IniFile ini =
             IniFile().Set("ShutType", r.type).Set("Force", r.how == Forced ? 2 : 1).Set("IPAdd", "127.1.2.3");
@@ -58,66 +71,41 @@ TEST(Countdown, ActionOfEachTypeNormalOrForced) {
             m.world.processes.names = {"worker.exe"};
             ini.Set("Stop_On", 2).Set("StopTime", 12230);
         }
-        const size_t before = ToCountdown(m, ini);
-        const bool ends = r.suspends.empty();
-        EXPECT_EQ(m.Seconds(3), ends ? 0 : -1);
+        const size_t before = ToCountdown(m, ini, r.option);
+        const std::string name = r.events[0].substr(6); // after "Enter/"
+        EXPECT_EQ(std::tuple(m.p.monitor.delays.idle, m.app.window.view.counter.text),
+                  std::tuple(r.idleDelay, (r.type == 4 ? "Quenzel Will Close" : "The Computer Will " + name) +
+                                              " In " + std::to_string(r.seconds) + "s"));
+        m.Seconds(r.seconds - 1);
+        EXPECT_TRUE(m.host.messages.empty());
+        const bool ends = r.events.back().starts_with("Close/");
+        EXPECT_EQ(m.Seconds(1), ends ? 0 : -1);
         EXPECT_EQ(std::tuple(m.world.power.exitCalls, m.world.power.suspends),
                   std::tuple(r.exitCalls, r.suspends));
         EXPECT_EQ(m.EventsSince(before), r.events);
         EXPECT_EQ(std::tuple(m.host.trayRemovals, m.p.monitor.phase),
                   std::tuple(ends ? 1 : 0, ends ? MonitorPhase::Shutdown : MonitorPhase::Initialise));
-    }
-}
-
-TEST(Countdown, StartOptionsShortenTheDelaysAndOnlySimulateTheAction) {
-    for (const auto& [option, type, delay, seconds] :
-         {std::tuple{"-InhibitShutdown", 3, 6, 6}, std::tuple{"-AddErrorMessage", 3, 5, 3},
-          std::tuple{"-StartShutdown", 3, 6, 3}, std::tuple{"-InhibitAdmin", 3, 5, 3},
-          std::tuple{"-InhibitShutdown", 5, 6, 6}}) {
-        SCOPED_TRACE(std::string(option) + " type " + std::to_string(type));
-        Monitor m;
-        const size_t before = ToCountdown(m, IniFile().Set("ShutType", type), option);
-        EXPECT_EQ(std::tuple(m.p.monitor.delays.idle, m.p.monitor.delays.link), std::tuple(delay, delay));
-        const std::string n = type == 3 ? "Shutdown" : "Hibernate";
-        EXPECT_EQ(m.app.window.view.counter.text,
-                  "The Computer Will " + n + " In " + std::to_string(seconds) + "s");
-        m.Seconds(seconds - 1);
-        EXPECT_TRUE(m.host.messages.empty());
-        EXPECT_EQ(m.Seconds(1), type == 3 ? 0 : -1);
-        ASSERT_EQ(m.host.messages.size(), 1u);
-        const ShownMessage& box = m.host.messages[0];
-        EXPECT_EQ(std::tuple(box.icon, box.buttons, box.title, box.text),
-                  std::tuple(MsgIcon::None, MsgButtons::Ok, "Quenzel Simulate " + n, "Test Real " + n));
-        EXPECT_TRUE(m.world.power.exitCalls.empty() && m.world.power.suspends.empty());
-        Events expected = type == 3 ? Ended(n) : Suspended(n);
-        expected.insert(expected.begin() + 2, "Simulate/" + n);
-        EXPECT_EQ(m.EventsSince(before), expected);
+        const std::vector<Box> simulation{
+            {MsgIcon::None, MsgButtons::Ok, "Quenzel Simulate " + name, "Test Real " + name}};
+        EXPECT_EQ(m.Boxes(), *r.option ? simulation : std::vector<Box>{});
     }
 }
 
 TEST(Countdown, ItsNoticeSaysWhatHappensWhenAndHowToStopItOncePerCountdown) {
-    struct Row {
+    const struct {
         int type, shutTime;
         LocalTime now;
         bool tray;
-        std::string notice;
+        std::string notice; // then how to stop it
+    } rows[] = {
+        {1, 60, {2026, 12, 5, 22, 30, 0}, true, "The computer will power off at 22:31:00 (in 60 s)."},
+        {2, 10, {2026, 12, 5, 8, 5, 55}, true, "The computer will reboot at 08:06:05 (in 10 s)."},
+        {3, 600, {2026, 12, 5, 23, 59, 30}, true, "The computer will shut down at 00:09:30 (in 600 s)."},
+        {4, 3, {2026, 12, 5, 12, 0, 0}, false, "Quenzel will close at 12:00:03 (in 3 s)."},
+        {5, 45, {2026, 12, 5, 23, 59, 59}, false, "The computer will hibernate at 00:00:44 (in 45 s)."},
+        {6, 2, {2026, 12, 5, 0, 0, 0}, true, "The computer will stand by at 00:00:02 (in 2 s)."},
     };
-    // clang-format off
-    const Row rows[] = {
-        {1, 60, {2026, 12, 5, 22, 30, 0}, true,
-         "The computer will power off at 22:31:00 (in 60 s). Click Cancel or use the tray menu to stop it."},
-        {2, 10, {2026, 12, 5, 8, 5, 55}, true,
-         "The computer will reboot at 08:06:05 (in 10 s). Click Cancel or use the tray menu to stop it."},
-        {3, 600, {2026, 12, 5, 23, 59, 30}, true,
-         "The computer will shut down at 00:09:30 (in 600 s). Click Cancel or use the tray menu to stop it."},
-        {4, 3, {2026, 12, 5, 12, 0, 0}, false, "Quenzel will close at 12:00:03 (in 3 s). Click Cancel to stop it."},
-        {5, 45, {2026, 12, 5, 23, 59, 59}, false,
-         "The computer will hibernate at 00:00:44 (in 45 s). Click Cancel to stop it."},
-        {6, 2, {2026, 12, 5, 0, 0, 0}, true,
-         "The computer will stand by at 00:00:02 (in 2 s). Click Cancel or use the tray menu to stop it."},
-    };
-    // clang-format on
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         Monitor m;
         MainView& v = m.app.window.view;
         v.trayAvailable = r.tray;
@@ -126,7 +114,9 @@ TEST(Countdown, ItsNoticeSaysWhatHappensWhenAndHowToStopItOncePerCountdown) {
         ToCountdown(m,
                     IniFile().Set("ShutType", r.type).Set("ShutTime", r.shutTime).Set("IPAdd", "127.1.2.3"));
         m.Seconds(1); // the following seconds say nothing new
-        EXPECT_EQ(std::tuple(v.notice, v.noticeSerial), std::tuple(r.notice, 1u));
+        const std::string stop =
+            r.tray ? " Click Cancel or use the tray menu to stop it." : " Click Cancel to stop it.";
+        EXPECT_EQ(std::tuple(v.notice, v.noticeSerial), std::tuple(r.notice + stop, 1u));
     }
 }
 
@@ -146,30 +136,37 @@ class WindowScreenHost final : public ConfigScreenHost, private MonitorWindow {
     App& app_;
 };
 
-TEST(Countdown, StartOptionsKeepTheShortDelaysOutOfTheSettingsTheScreenAndTheFile) {
-    for (const auto& [option, shutTime] :
-         {std::pair{"-InhibitShutdown", 6}, std::pair{"-StartShutdown", 50}}) {
+// A reload after a save: the monitor counts the saved delays, or a start option's short ones, which the
+// screen and the file never see.
+TEST(Reload, TheMonitorCountsTheSavedDelaysOrAStartOptionsShortOnes) {
+    for (const auto& [option, procDelay, delays, sentence] :
+         {std::tuple{"-InhibitShutdown", "60", std::tuple{6, 6, 6}, "for 6s"},
+          std::tuple{"-StartShutdown", "60", std::tuple{6, 6, 50}, "for 600s"},
+          std::tuple{"", "20", std::tuple{20, 70, 50}, "for 20s"}}) {
         SCOPED_TRACE(option);
         Monitor m;
         IniFile ini = IniFile().Set("ProcDelay", 60).Set("ComDelay", 70).Set("ShutTime", 50);
         m.Start(ini, option);
-        const std::string sentence = m.app.window.view.title.text;
         WindowScreenHost host(m.p, m.app);
         ConfigScreen screen(m.p, host);
         screen.Load();
-        const ConfigView& v = screen.view;
+        ConfigView& v = screen.view;
         EXPECT_EQ(v.processDelay.field.text + " " + v.lostLinkDelay.field.text + " " + v.countdown.field.text,
                   "60 70 50");
-        screen.view.processNames[1].field.text = "other";
+        v.processNames[1].field.text = "other";
+        v.processDelay.field.text = procDelay;
         screen.OnSave();
         screen.OnExit();
         const Settings saved = ReadConfigFile(m.world.files)->settings;
-        m.dir.Write("Data/Quenzel.ini", ini.Set("Proc2", "other").Text());
+        m.dir.Write("Data/Quenzel.ini", ini.Set("Proc2", "other").Set("ProcDelay", procDelay).Text());
         EXPECT_EQ(saved, ReadConfigFile(m.world.files)->settings);
-        // The reload brought the trial's delays back for the monitor and its status.
-        EXPECT_EQ(std::tuple(m.p.monitor.delays.idle, m.p.monitor.delays.link, m.p.monitor.delays.countdown,
-                             m.app.window.view.title.text),
-                  std::tuple(6, 6, shutTime, sentence));
+        const MonitorState& s = m.p.monitor;
+        EXPECT_EQ(std::tuple(s.delays.idle, s.delays.link, s.delays.countdown), delays);
+        EXPECT_EQ(m.app.window.view.title.text, "Shutdown if there is no activity " + std::string(sentence));
+        m.Seconds(1 + std::get<0>(delays)); // activation, then all but the last idle second
+        EXPECT_EQ(s.phase, MonitorPhase::Run);
+        m.Seconds(1);
+        EXPECT_EQ(s.phase, MonitorPhase::Shutdown);
     }
 }
 
@@ -184,10 +181,10 @@ TEST(Countdown, CancelAtAnySecondStartsOverAndPutsTheWindowBackAsTheUserLeftIt) 
         if (action == Restore) m.app.window.OnTrayDoubleClick(); // a double click on the tray icon
         if (action == Minimise) m.app.window.OnMenuMinimise();
         m.Seconds(7 + second);
-        const MainView& v = m.app.window.view;
-        EXPECT_EQ(v.counter.text, "The Computer Will Shutdown In " + std::to_string(4 - second) + "s");
-        EXPECT_EQ(std::tuple(v.state, v.hidden),
-                  std::tuple(WindowState::Normal, false)); // not the user's choice
+        const MainView& v = m.app.window.view; // shown whatever the user chose
+        EXPECT_EQ(std::tuple(v.counter.text, v.state, v.hidden),
+                  std::tuple("The Computer Will Shutdown In " + std::to_string(4 - second) + "s",
+                             WindowState::Normal, false));
         second % 2 ? m.app.window.OnMenuCancel() : m.app.window.OnReset();
         EXPECT_EQ(m.EventsSince(2), (Events{"Enter/Shutdown", "Cancel/Shutdown", "Start/Initialise"}));
         EXPECT_EQ(m.world.socket.sent.back().data, "<QZC000>"); // the slaves cancel too
@@ -213,10 +210,7 @@ TEST(TestRun, ActivatesShowsTheTestMessageAndStartsOver) {
     m.Seconds(6);
     EXPECT_TRUE(m.host.messages.empty());
     m.Seconds(1);
-    ASSERT_EQ(m.host.messages.size(), 1u);
-    const ShownMessage& box = m.host.messages[0];
-    EXPECT_EQ(std::tuple(box.icon, box.buttons, box.title, box.text),
-              std::tuple(MsgIcon::None, MsgButtons::Ok, "Quenzel Test", "Test Shutdown"));
+    EXPECT_EQ(m.Boxes(), (std::vector{Box{MsgIcon::None, MsgButtons::Ok, "Quenzel Test", "Test Shutdown"}}));
     EXPECT_EQ(m.app.window.view.noticeSerial, 0u); // a test run says nothing
     EXPECT_EQ(m.EventsSince(2), (Events{"*Enter/Test", "*Start/Initialise", "*Enter/Run",
                                         "*Simulate/Shutdown", "Start/Initialise"}));

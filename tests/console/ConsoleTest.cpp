@@ -30,8 +30,6 @@ struct World {
         program.rt.CommandLine = "-InhibitShutdown";
         program.rt.ExeName = "quenzeld";
     }
-    std::vector<LogEntry> Log() const { return station.Log(); }
-
     Station station;
     std::ostringstream written;
     ConsoleOutput output{written, written, false};
@@ -94,7 +92,7 @@ TEST(EventLoop, WatchesTheSocketThatAReloadBindsAndHandlesItsDataBeforeTheComman
         {"UnConfig", "********"}, {"Config", "Updated"},    {"Start", "Initialise"}, {"*Enter", "Test"},
         {"*Start", "Initialise"}, {"*Reset", "Initialise"}, {"Start", "Initialise"}, {"*Enter", "Test"},
         {"*Start", "Initialise"}, {"*Exit", "Initialise"}};
-    EXPECT_EQ(w.Log(), log);
+    EXPECT_EQ(w.station.Log(), log);
 }
 
 #ifndef _WIN32
@@ -190,25 +188,24 @@ TEST(Session, CommandsDoNothingWhileTheirControlsAreDisabledAndResetCancelsTheCo
         w.session.Start();
         for (int tick = 0; tick < 14; ++tick) // activation, six idle seconds, the countdown's first step
             w.session.Tick();
-        const auto before = std::ssize(w.Log());
+        const auto before = std::ssize(w.station.Log());
         int status = -1;
         try {
             w.session.Do(row.command);
         } catch (const ConsoleExit& end) {
             status = end.status;
         }
-        EXPECT_EQ(status, row.status);
-        const std::vector<LogEntry> log = w.Log();
-        EXPECT_EQ(std::vector<LogEntry>(log.begin() + before, log.end()), row.logged);
+        const std::vector<LogEntry> log = w.station.Log();
+        EXPECT_EQ(std::tuple(status, std::vector<LogEntry>(log.begin() + before, log.end())),
+                  std::tuple(row.status, row.logged));
     }
 }
 
 TEST(ConsoleOutput, OnATerminalTheCounterRewritesItsLineUntilSomethingElseIsWritten) {
     std::ostringstream out, err;
     ConsoleOutput output(out, err, true);
-    output.Counter("No activity for 10s");
-    output.Counter("Activity");
-    output.Counter("No activity for 1s");
+    for (const char* counter : {"No activity for 10s", "Activity", "No activity for 1s"})
+        output.Counter(counter);
     output.Line("Quenzel - Test Mode");
     output.Counter("Program Activation In 2s");
     output.Box("Quenzel Test", "a\r\n\r\nlast line ends\r\n"); // the empty line inside stays
@@ -251,12 +248,9 @@ TEST(OutputChannel, DropsAndCountsWhatCannotBeWrittenAndNeverCutsALineIntoAnothe
         std::string arrived;
         OutputChannel channel(std::make_unique<ThrottledEnd>(arrived, r.room));
         std::ostream out(&channel);
-        out << "one\n"
-            << std::flush << "two "
-            << "three\n"
-            << std::flush << "four\n"
-            << std::flush;
-        out << std::flush; // the rest of an unfinished text goes first
+        out << "one\n" << std::flush;
+        out << "two three\n" << std::flush;
+        out << "four\n" << std::flush << std::flush; // the rest of an unfinished text goes first
         EXPECT_TRUE(out.good());
         EXPECT_EQ(std::tuple(arrived, channel.DroppedLines()), std::tuple(r.arrived, r.dropped));
     }

@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <random>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -36,9 +35,8 @@ const Config kWaiting{{"StartDelay", "3600"}};
 // Never a power action: -InhibitShutdown leads its command line, and its system bus leads nowhere.
 struct Quenzeld : Process {
     Quenzeld(const TempDir& runtime, const Station& s, const std::array<Stream, 3>& streams = kStreams,
-             const std::string& option = "", const char* program = QZ_QUENZELD)
-        : Process(option.empty() ? std::vector<std::string>{program, "-InhibitShutdown"}
-                                 : std::vector<std::string>{program, "-InhibitShutdown", option},
+             const char* program = QZ_QUENZELD)
+        : Process({program, "-InhibitShutdown"},
                   {"QZ_TEST_LOCK_FOLDER=" + runtime.path().string(), "XDG_RUNTIME_DIR=" + s.Folder().string(),
                    "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + (s.Folder() / "no-bus").string(),
                    "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (s.Folder() / "no-bus").string(),
@@ -115,12 +113,12 @@ TEST(Quenzeld, RefusesASecondCopyObeysSignalsAndKeysAndGivesTheTerminalBack) {
     ASSERT_TRUE(Eventually([&] { return station.Logged(kStarted) && !cooked(); }));
     Quenzeld refused(runtime, second);
     EXPECT_EQ(refused.WaitExit(), 1);
-    EXPECT_EQ(refused.Stderr(),
-              "Quenzel Start Up Error\nQuenzel is already running.\nOnly one instance can be\n"
-              "running at a time.\n\nProcess " +
-                  std::to_string(program.Pid()) + " holds the lock " +
-                  (runtime.path() / "Quenzel.lock").string() +
-                  ".\n\"-AllowMulti\" starts another copy beside it.\n");
+    // The box's text is the screen's; the note names the holder.
+    EXPECT_TRUE(refused.Stderr().starts_with("Quenzel Start Up Error\nQuenzel is already running.\n") &&
+                refused.Stderr().ends_with("\n\nProcess " + std::to_string(program.Pid()) +
+                                           " holds the lock " + (runtime.path() / "Quenzel.lock").string() +
+                                           ".\n\"-AllowMulti\" starts another copy beside it.\n"))
+        << refused.Stderr();
     EXPECT_EQ(refused.Stdout(), "");
 
     program.Signal(SIGUSR1);
@@ -159,10 +157,10 @@ TEST(Programs, NeitherAFullPipeNorClosedStreamsHoldThemUpAndTheyEndOnSignals) {
         {QZ_QUENZEL, kStreams, SIGINT},
 #endif
     };
+    TempDir runtime;
     for (const auto& row : rows) {
         const bool console = row.program == std::string(QZ_QUENZELD);
         SCOPED_TRACE(&row - rows);
-        TempDir runtime;
         Station station(kWaiting);
         const fs::path fifo = station.Folder() / "full.fifo";
         ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
@@ -170,7 +168,7 @@ TEST(Programs, NeitherAFullPipeNorClosedStreamsHoldThemUpAndTheyEndOnSignals) {
         const int filler = open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         for (const std::string page(4096, '.'); write(filler, page.data(), page.size()) > 0;) {
         }
-        Quenzeld program(runtime, station, row.streams, "", row.program);
+        Quenzeld program(runtime, station, row.streams, row.program);
         ASSERT_TRUE(Eventually([&] { return station.Logged(kStarted); }));
         if (console) { // three status lines a second, then a reset
             std::this_thread::sleep_for(3s);
@@ -222,31 +220,16 @@ TEST(Quenzeld, WhatItCannotGoOnWithoutEndsItWithTheBox) {
     const int port = FreeUdpPort();
     const auto holder = MakeUdpSocket();
     ASSERT_TRUE(holder->Bind(port));
-    std::string noise;
-    for (std::mt19937 random(1); noise.size() < 65536;)
-        noise += static_cast<char>(random());
-    const std::string end = "The program will now terminate.\n\n";
     const struct {
         std::function<void(const fs::path&)> spoil; // none: the port is taken
-        std::string box;
+        std::string box, last;                      // its title line and its last line
         bool reload = false;
     } rows[] = {
-        {{},
-         "Quenzel Port Error\nThe RX Port " + std::to_string(port) +
-             " Is Already In Use\nThis Error Must Be "
-             "Resolved Before\nYou Can Use Quenzel.\nUse The Configuration Screen\nTo Change The RX "
-             "Port.\nDo You "
-             "Want To End The Program?\n\n"},
-        {[](const fs::path& at) { fs::remove_all(at / "Log"); },
-         "Quenzel Log Directory Error\nThe log directory does not exist. This\ndirectory must be created "
-         "manually "
-         "if\nit is not the default one. To restore\nthe default log directory reinstall\nthe program.\n" +
-             end},
-        {[&](const fs::path& at) { std::ofstream(at / "Data/Quenzel.ini", std::ios::binary) << noise; },
-         "Quenzel Configuration File Error\nThe configuration file is corrupted.\nReinstall the program to "
-         "restore the file.\n" +
-             end,
-         true},
+        {{}, "Quenzel Port Error\nThe RX Port " + std::to_string(port), "Do You Want To End The Program?"},
+        {[](const fs::path& at) { fs::remove_all(at / "Log"); }, "Quenzel Log Directory Error\n",
+         "The program will now terminate."},
+        {[](const fs::path& at) { std::ofstream(at / "Data/Quenzel.ini", std::ios::binary) << '\0'; },
+         "Quenzel Configuration File Error\n", "The program will now terminate.", true},
     };
     TempDir runtime;
     for (const auto& row : rows) {
@@ -264,40 +247,30 @@ TEST(Quenzeld, WhatItCannotGoOnWithoutEndsItWithTheBox) {
         }
         if (row.reload) program.Signal(SIGHUP);
         EXPECT_EQ(program.WaitExit(), 1);
-        EXPECT_EQ(std::tuple(program.Stderr(), program.Stdout().empty()), std::tuple(row.box, !row.spoil));
+        const std::string err = program.Stderr();
+        EXPECT_TRUE(err.starts_with(row.box) && err.ends_with("\n" + row.last + "\n\n")) << err;
+        EXPECT_EQ(program.Stdout().empty(), !row.spoil);
     }
 }
 
-// Help and version are answered at once and a command line it does not understand is refused:
-// nothing starts (no log), and the desktop program answers without a display to connect to.
+// Help, version and a strange option are answered before anything starts (no log), the desktop
+// program's without a display to connect to.
 TEST(Programs, AnswerHelpAndVersionAndRefuseStrangeOptionsBeforeAnythingStarts) {
-    struct Row {
-        std::vector<std::string> argv;
-        int status;
-        std::string out, err; // how each begins
-    };
-    std::vector<Row> rows{
-        {{QZ_QUENZELD, "-h"}, 0, "Usage: quenzeld ", ""},
-        {{QZ_QUENZELD, "--version"}, 0, "quenzeld 1.6\n", ""},
+    std::vector<std::tuple<std::vector<std::string>, int, std::string>> rows{
+        {{QZ_QUENZELD, "-h"}, 0, "Usage: quenzeld "},
         {{QZ_QUENZELD, "-InhibitShutdown", "-InhibitShutdwn"},
          2,
-         "",
-         "quenzeld: unknown option \"-InhibitShutdwn\"\n"},
-    };
+         "quenzeld: unknown option \"-InhibitShutdwn\"\n"}};
 #ifdef QZ_QUENZEL
-    rows.push_back({{QZ_QUENZEL, "--help"}, 0, "Usage: quenzel ", ""});
-    rows.push_back({{QZ_QUENZEL, "--version"}, 0, "quenzel 1.6\n", ""});
-    rows.push_back(
-        {{QZ_QUENZEL, "-InhibitShutdown", "-platform"}, 2, "", "quenzel: unknown option \"-platform\""});
+    rows.push_back({{QZ_QUENZEL, "--version"}, 0, "quenzel 1.6\n"});
 #endif
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.argv.back());
+    for (const auto& [argv, status, said] : rows) {
+        SCOPED_TRACE(argv.back());
         Station station;
-        Process program(r.argv, {"QT_QPA_PLATFORM=xcb"}, station.Folder(), kStreams);
-        EXPECT_EQ(program.WaitExit(), r.status);
+        Process program(argv, {"QT_QPA_PLATFORM=xcb"}, station.Folder(), kStreams);
+        EXPECT_EQ(program.WaitExit(), status);
         const std::string out = station.dir.Read("stdout.txt"), err = station.dir.Read("stderr.txt");
-        EXPECT_TRUE(out.starts_with(r.out) && err.starts_with(r.err) && r.out.empty() == out.empty())
-            << out << err;
+        EXPECT_TRUE((status ? err : out).starts_with(said) && (status ? out : err).empty()) << out << err;
         EXPECT_FALSE(fs::exists(station.Folder() / "Log/Quenzel.log"));
     }
 }
