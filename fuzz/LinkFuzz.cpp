@@ -1,11 +1,7 @@
 // Any datagrams at the link socket of a main station or a slave. The first byte picks the station:
-//   bit 0     slave (else main station)
-//   bits 1-2  the peer address: none, a short one, a dotted one, a name that does not resolve
-//   bit 3     sends fail
-//   bit 4     the first read finds nothing waiting
-//   bit 5     the rest is several datagrams, split at each 0xFF byte (else one datagram)
-//   bits 6-7  the pending link message
-// The outcome is compared with a model of the receive rules written from the message format.
+// bit 0 a slave, bits 1-2 the peer address (none, short, dotted, a name that does not resolve), bit 3
+// sends fail, bit 4 the first read finds nothing, bit 5 the rest is datagrams split at each 0xFF byte,
+// bits 6-7 the pending message. The outcome is compared with a model written from the message format.
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -28,97 +24,51 @@ constexpr size_t kDatagramsPerEvent = 256;
 constexpr int kPeerPort = 10005;
 
 // A station's state, calls and sends ("address:port data") after one data-arrival event.
-struct Outcome {
-    std::string mark = "-";
-    int16_t linkIdle = 1;
-    std::string pending;
-    std::vector<std::string> calls, sent;
-    size_t unread = 0;
-    bool operator==(const Outcome&) const = default;
-};
-
-struct Events : LinkEvents {
+struct Outcome : LinkEvents {
     void RemoteReset() override { calls.emplace_back("RemoteReset"); }
     void RemoteTest() override { calls.emplace_back("RemoteTest"); }
     void ShowLinkError(const std::string& text) override { calls.push_back("ShowLinkError " + text); }
     void LogEvent(std::string_view, std::string_view) override {}
-    std::vector<std::string> calls;
+    auto Tie() const { return std::tie(mark, linkIdle, pending, calls, sent, unread); }
+    std::string mark = "-", pending;
+    int16_t linkIdle = 1;
+    std::vector<std::string> calls, sent;
+    size_t unread = 0;
 };
 
-struct Station {
-    bool slave, sendFails;
-    std::string address, pending;
-};
-
-enum class Kind { Valid, Invalid, Unreadable };
-
-// Unreadable without a length field of digits; valid only when the frame, rebuilt around the
-// payload with its true length, is the datagram itself.
-Kind Judge(const std::string& m) {
-    auto IsDigit = [](char c) { return c >= '0' && c <= '9'; };
-    if (m.size() < 6 || !IsDigit(m[5]) || (m.size() > 6 && !IsDigit(m[6]))) return Kind::Unreadable;
-    if (m.size() < 8 || m.size() - 8 > 99) return Kind::Invalid;
+// '.' without digits in the length field; 'C' for a known sender's frame of the length it says; else 'E'.
+char Judge(const std::string& m) {
+    if (m.size() < 6 || m.substr(5, 2).find_first_not_of("0123456789") != std::string::npos) return '.';
     const std::string sender = m.substr(0, 3);
-    if (sender != "<QZ" && sender != "<KX" && sender != "<WV") return Kind::Invalid;
-    const size_t payload = m.size() - 8;
-    const std::string rebuilt = m.substr(0, 5) + static_cast<char>('0' + payload / 10) +
-                                static_cast<char>('0' + payload % 10) + m.substr(7, payload) + ">";
-    return rebuilt == m ? Kind::Valid : Kind::Invalid;
+    if (m.size() < 8 || (sender != "<QZ" && sender != "<KX" && sender != "<WV")) return 'E';
+    const size_t length = static_cast<size_t>((m[5] - '0') * 10 + m[6] - '0');
+    return m.back() == '>' && length == m.size() - 8 ? 'C' : 'E';
 }
 
-void ExpectOne(const Station& st, const std::optional<std::string>& datagram, Outcome& out) {
-    const Kind kind = datagram ? Judge(*datagram) : Kind::Unreadable;
-    out.mark = kind == Kind::Valid                 ? "C"
-               : kind == Kind::Invalid             ? "E"
-               : st.slave || st.address.size() > 3 ? "."
-                                                   : "";
-    if (!st.slave) return;
-    out.linkIdle = 0;
-    const std::string command = kind == Kind::Valid ? datagram->substr(3, 2) : "";
-    const bool numeric =
-        !st.address.empty() && st.address.find_first_not_of("0123456789.") == std::string::npos;
-    if (kind != Kind::Valid)
-        out.calls.emplace_back(kind == Kind::Invalid ? "ShowLinkError Connection Error"
-                                                     : "ShowLinkError Not connexted");
-    if (command == "A1" && numeric && !st.sendFails) {
-        out.sent.push_back(st.address + ":" + std::to_string(kPeerPort) + " " + out.pending);
-        out.pending = "<QZA100>";
-    }
-    // The clock stands still during the event: one Reset and one Test at most, the others held back.
-    const char* call = command == "C0" ? "RemoteReset" : command == "T0" ? "RemoteTest" : nullptr;
-    if (call && std::find(out.calls.begin(), out.calls.end(), call) == out.calls.end())
-        out.calls.emplace_back(call);
-}
-
-// One data-arrival event: a failed first read is handled once; otherwise datagrams are taken until
-// none waits, at most a fixed number per event.
-Outcome Expect(const Station& st, const Queue& queue) {
+// The receive rules: nothing waiting is read once, else datagrams while they wait, a fixed number at most.
+Outcome Expect(const test::FakeWorld& station, const Queue& queue) {
+    const std::string& address = station.program.set.peerAddress;
+    const bool slave = station.program.set.role == Role::Slave;
     Outcome out;
-    out.pending = st.pending;
-    size_t taken = queue.front() ? 0 : 1;
-    if (!queue.front()) ExpectOne(st, std::nullopt, out);
-    for (; queue.front() && taken < queue.size() && taken < kDatagramsPerEvent && queue[taken]; ++taken)
-        ExpectOne(st, queue[taken], out);
+    out.pending = station.program.rt.LinkMessage;
+    const size_t taken = queue.front() ? std::min(queue.size(), kDatagramsPerEvent) : 1;
     out.unread = queue.size() - taken;
-    return out;
-}
-
-Outcome Run(const Station& st, const Queue& queue) {
-    static const test::TempDir folder;
-    test::FakeWorld world(folder.path());
-    Program& p = world.program;
-    p.set.role = st.slave ? Role::Slave : Role::Main;
-    p.set.peerAddress = st.address;
-    p.rt.PeerPort = kPeerPort;
-    p.rt.LinkMessage = st.pending;
-    world.socket.sendFails = st.sendFails;
-    world.socket.incoming.assign(queue.begin(), queue.end());
-    Events events;
-    OnDatagram(p, events);
-    Outcome out{
-        p.rt.LinkMark, p.rt.LinkIdle, p.rt.LinkMessage, events.calls, {}, world.socket.incoming.size()};
-    for (const auto& s : world.socket.sent)
-        out.sent.push_back(s.to + ":" + std::to_string(s.port) + " " + s.data);
+    for (size_t i = 0; i < taken; ++i) {
+        const char kind = queue[i] ? Judge(*queue[i]) : '.';
+        out.mark = kind == '.' && !slave && address.size() <= 3 ? "" : std::string(1, kind);
+        if (!slave) continue;
+        out.linkIdle = 0;
+        if (kind != 'C') out.ShowLinkError(kind == 'E' ? "Connection Error" : "Not connexted");
+        const std::string command = kind == 'C' ? queue[i]->substr(3, 2) : "";
+        const bool resolves = address.find_first_not_of("0123456789.") == std::string::npos;
+        if (command == "A1" && !address.empty() && resolves && !station.socket.sendFails) {
+            out.sent.push_back(address + ":" + std::to_string(kPeerPort) + " " + out.pending);
+            out.pending = "<QZA100>";
+        }
+        // The clock stands still during the event: one Reset and one Test at most, the others held back.
+        const char* call = command == "C0" ? "RemoteReset" : command == "T0" ? "RemoteTest" : nullptr;
+        if (call && std::ranges::find(out.calls, call) == out.calls.end()) out.calls.emplace_back(call);
+    }
     return out;
 }
 
@@ -126,11 +76,10 @@ Outcome Run(const Station& st, const Queue& queue) {
 } // namespace qz::fuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace qz;
     using namespace qz::fuzz;
     if (size == 0) return 0;
     const uint8_t mode = data[0];
-    const Station station{(mode & 0x01) != 0, (mode & 0x08) != 0, kAddresses[(mode >> 1) & 3],
-                          kPending[mode >> 6]};
     const std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
     Queue queue;
     if (mode & 0x10) queue.emplace_back(std::nullopt);
@@ -139,6 +88,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         queue.emplace_back(std::string(rest.substr(start, split - start)));
         start = split + 1;
     }
-    Require(Run(station, queue) == Expect(station, queue), "the receive handler follows the link's rules");
+    static const test::TempDir folder;
+    test::FakeWorld world(folder.path());
+    RunState& rt = world.program.rt;
+    world.program.set.role = mode & 0x01 ? Role::Slave : Role::Main;
+    world.program.set.peerAddress = kAddresses[(mode >> 1) & 3];
+    world.socket.sendFails = (mode & 0x08) != 0;
+    rt.LinkMessage = kPending[mode >> 6];
+    rt.PeerPort = kPeerPort;
+    world.socket.incoming.assign(queue.begin(), queue.end());
+    const Outcome expected = Expect(world, queue);
+    Outcome out;
+    OnDatagram(world.program, out);
+    std::tie(out.mark, out.linkIdle, out.pending, out.unread) =
+        std::tuple(rt.LinkMark, rt.LinkIdle, rt.LinkMessage, world.socket.incoming.size());
+    for (const auto& s : world.socket.sent)
+        out.sent.push_back(s.to + ":" + std::to_string(s.port) + " " + s.data);
+    Require(out.Tie() == expected.Tie(), "the receive handler follows the link's rules");
     return 0;
 }
