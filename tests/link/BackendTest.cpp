@@ -62,7 +62,7 @@ TEST(ThreadedResolver, AnswersAtOnceLooksUpInTheBackgroundCachesAndLooksUpAfresh
     ThreadedResolver resolver([held](const std::string&) {
         std::unique_lock lock(held->mutex);
         const size_t n = ++held->asked;
-        held->answered.wait(lock, [&] { return held->answers.count(n) > 0; });
+        held->answered.wait(lock, [&] { return held->answers.contains(n); });
         return held->answers[n];
     });
     auto answer = [&](size_t n, Address address) {

@@ -13,26 +13,25 @@ namespace {
 using Names = std::vector<std::string>;
 
 TEST(ScanProcesses, ReportsEachNameThatRunsAsItsDigitComparedWholeWithoutCase) {
-    struct Row {
-        Names processes;
-        std::string name1, name2, name3;
-        int16_t code;
+    // the processes that run, the three names, the digits
+    const std::tuple<Names, std::string, std::string, std::string, int16_t> rows[] = {
+        {{"NotePad.Exe"}, "NOTEPAD.exe", "", "", 1},
+        {{"QUENZEL.EXE"}, "quenzel.exe", "", "", 1},
+        {{"notepad.exe.bak", "mynotepad.exe", "notepad.exf"}, "notepad.exe", "", "", 0},
+        {{"notepad.exe"}, "notepad", "notepad.exe ", "", 0},
+        {{"calc.exe"}, "notepad.exe", "calc.exe", "", 10},
+        {{"c.exe"}, "", "", "c.exe", 100},
+        {{"c.exe", "b.exe", "a.exe", "a.exe"}, "a.exe", "b.exe", "c.exe", 111},
+        {{"a.exe"}, "a.exe", "A.EXE", "", 11},
+        {{"a.exe", ""}, "", "", "", 0},
+        {{"a{b}", "a@b"}, "A[B]", "a`b", "", 0},                               // not letters
+        {{"\xC3\xA4rger.exe"}, "\xC3\xA4RGER.EXE", "\xC3\x84RGER.EXE", "", 1}, // bytes beyond ASCII
     };
-    for (const Row& r : {
-             Row{{"NotePad.Exe"}, "NOTEPAD.exe", "", "", 1}, Row{{"QUENZEL.EXE"}, "quenzel.exe", "", "", 1},
-             Row{{"notepad.exe.bak", "mynotepad.exe", "notepad.exf"}, "notepad.exe", "", "", 0},
-             Row{{"notepad.exe"}, "notepad", "notepad.exe ", "", 0},
-             Row{{"calc.exe"}, "notepad.exe", "calc.exe", "", 10}, Row{{"c.exe"}, "", "", "c.exe", 100},
-             Row{{"c.exe", "b.exe", "a.exe", "a.exe"}, "a.exe", "b.exe", "c.exe", 111},
-             Row{{"a.exe"}, "a.exe", "A.EXE", "", 11}, Row{{"a.exe", ""}, "", "", "", 0},
-             Row{{"a{b}", "a@b"}, "A[B]", "a`b", "", 0},                               // not letters
-             Row{{"\xC3\xA4rger.exe"}, "\xC3\xA4RGER.EXE", "\xC3\x84RGER.EXE", "", 1}, // bytes beyond ASCII
-         }) {
+    for (const auto& [processes, name1, name2, name3, code] : rows) {
         test::FakeProcessTable table;
-        table.names = r.processes;
-        const ScanResult result = ScanProcesses(table, r.name1, r.name2, r.name3);
-        EXPECT_EQ(std::pair(result.code, result.ok), std::pair(r.code, true))
-            << r.name1 << r.name2 << r.name3;
+        table.names = processes;
+        const ScanResult result = ScanProcesses(table, name1, name2, name3);
+        EXPECT_EQ(std::pair(result.code, result.ok), std::pair(code, true)) << name1 << name2 << name3;
     }
 }
 
