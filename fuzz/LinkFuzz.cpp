@@ -76,7 +76,6 @@ Outcome Expect(const test::FakeWorld& station, const Queue& queue) {
 } // namespace qz::fuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    using namespace qz;
     using namespace qz::fuzz;
     if (size == 0) return 0;
     const uint8_t mode = data[0];
@@ -88,10 +87,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         queue.emplace_back(std::string(rest.substr(start, split - start)));
         start = split + 1;
     }
-    static const test::TempDir folder;
-    test::FakeWorld world(folder.path());
-    RunState& rt = world.program.rt;
-    world.program.set.role = mode & 0x01 ? Role::Slave : Role::Main;
+    static const qz::test::TempDir folder;
+    qz::test::FakeWorld world(folder.path());
+    qz::RunState& rt = world.program.rt;
+    world.program.set.role = mode & 0x01 ? qz::Role::Slave : qz::Role::Main;
     world.program.set.peerAddress = kAddresses[(mode >> 1) & 3];
     world.socket.sendFails = (mode & 0x08) != 0;
     rt.LinkMessage = kPending[mode >> 6];

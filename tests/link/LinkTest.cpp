@@ -44,10 +44,8 @@ struct Station : LinkEvents {
 };
 
 TEST(Receive, ASlaveActsOnOneResetAndOneTestASecondTheLastOneLaterAndLogsTheCountOfTheRestOnceAMinute) {
-    struct Step {
-        LocalTime at;
-        Texts datagrams, calls, log; // no datagrams: a tick of the timer
-    } steps[] = {
+    // the time, the datagrams (none: a tick of the timer), the calls and the log
+    const std::tuple<LocalTime, Texts, Texts, Texts> steps[] = {
         {{2026, 12, 5, 10, 30, 0}, {C, C, C, T}, {"Reset", "Test"}, {}},
         {{2026, 12, 5, 10, 30, 0}, {T, T, C}, {}, {}}, // the Reset is held
         {{2026, 12, 5, 10, 30, 0}, {}, {}, {}},
@@ -61,12 +59,13 @@ TEST(Receive, ASlaveActsOnOneResetAndOneTestASecondTheLastOneLaterAndLogsTheCoun
         {{2026, 12, 6, 11, 31, 0}, {T}, {}, {}},
     };
     Station s(2);
-    for (const Step& step : steps) {
-        s.w.clock.now = step.at;
+    for (const auto& step : steps) {
+        const auto& [at, datagrams, calls, log] = step;
+        s.w.clock.now = at;
         s.calls = s.log = {};
-        if (step.datagrams.empty()) LinkTick(s.p, s);
-        if (!step.datagrams.empty()) s.Hear(step.datagrams);
-        EXPECT_EQ(std::tuple(s.calls, s.log), std::tuple(step.calls, step.log)) << "step " << &step - steps;
+        if (datagrams.empty()) LinkTick(s.p, s);
+        if (!datagrams.empty()) s.Hear(datagrams);
+        EXPECT_EQ(std::tuple(s.calls, s.log), std::tuple(calls, log)) << "step " << &step - steps;
     }
     LogLinkDrops(s.p, s, true); // the exit: the held Test is dropped
     EXPECT_EQ(s.log, Texts{"TestDrop/1"});
@@ -77,15 +76,14 @@ std::string Proven(const char* plain, Role sender, uint64_t counter, const std::
 }
 
 TEST(KeyedLink, OnlyProvenMessagesOfThePeerWithARisingCounterAreHeardAndOnlyASentOneReplacesTheMessage) {
-    std::string altered = Proven(C, Role::Main, 60), forged = Proven(C, Role::Main, 61);
-    altered[3] = 'T';
+    std::string forged = Proven(C, Role::Main, 61);
     forged[20] = forged[20] == 'A' ? 'B' : 'A'; // within the tag
     const std::tuple<int, std::string, const char*, Texts> rows[] = {
         // cmain, datagram, mark ("-": unchanged)
         {2, Proven("<QZA100>", Role::Main, 50), "C", {}},
-        {2, Proven("<QZA100>", Role::Main, 50), "-", {}}, // replayed
-        {2, Proven("<QZA100>", Role::Main, 49), "-", {}}, // older
-        {2, altered, "-", {}},
+        {2, Proven("<QZA100>", Role::Main, 50), "-", {}},           // replayed
+        {2, Proven("<QZA100>", Role::Main, 49), "-", {}},           // older
+        {2, Proven(C, Role::Main, 60).replace(3, 1, "T"), "-", {}}, // the command altered
         {2, forged, "-", {}},
         {2, Proven(C, Role::Slave, 70), "-", {}}, // its own, sent back
         {2, Proven(C, Role::Main, 71, std::string(32, 'k')), "-", {}},
@@ -132,10 +130,9 @@ TEST(LoadSettings, GivesStartValuesBindsOnlyForAnotherOwnPortAndRetriesAPortThat
     struct Step {
         int cmain, port1, port2, bound;
         bool linked, taken; // taken: another socket holds the own port; the box is answered No
-    } steps[] = {{1, 10001, 10000, 0, false, false},    {2, 10001, 10000, 0, true, true},
-                 {2, 10001, 10000, 10001, true, false}, {1, 10001, 10000, 10000, true, false},
-                 {1, 10002, 10000, 10000, true, false}, {1, 10002, 10005, 0, true, true},
-                 {1, 10002, 10000, 10000, true, false}};
+    } steps[] = {{1, 10001, 10000, 0, false, false},    {2, 10001, 10000, 10001, true, false},
+                 {1, 10001, 10000, 10000, true, false}, {1, 10002, 10000, 10000, true, false},
+                 {1, 10002, 10005, 0, true, true},      {1, 10002, 10000, 10000, true, false}};
     Station s;
     RunState& rt = s.p.rt;
     auto load = [&](int cmain, const char* address, int port1, int port2) {
@@ -161,12 +158,16 @@ TEST(LoadSettings, GivesStartValuesBindsOnlyForAnotherOwnPortAndRetriesAPortThat
                              step.linked ? (slave ? step.port2 : step.port1) : 0, step.taken))
             << "step " << &step - steps;
     }
-    EXPECT_EQ(s.w.socket.binds, (std::vector<int>{10001, 10001, 10000, 10005, 10000}));
+    EXPECT_EQ(s.w.socket.binds, (std::vector<int>{10001, 10000, 10005, 10000}));
     s.w.host.answers = {Answer::Yes};
     s.w.socket.takenPorts = {10005};
     EXPECT_THROW(load(1, kPeer, 10002, 10005), ProgramEnded);
-    EXPECT_EQ(std::tuple(s.w.host.endedWith, s.w.host.trayRemovals, s.w.host.messages.back().buttons),
-              std::tuple(1, 1, MsgButtons::YesNo)); // the box's text: the end-to-end test
+    const ShownMessage& box = s.w.host.messages.back();
+    EXPECT_EQ(std::tuple(s.w.host.endedWith, s.w.host.trayRemovals, box.buttons),
+              std::tuple(1, 1, MsgButtons::YesNo));
+    EXPECT_EQ(box.text, "The RX Port 10005 Is Already In Use\r\nThis Error Must Be Resolved Before\r\n"
+                        "You Can Use Quenzel.\r\nUse The Configuration Screen\r\nTo Change The RX Port.\r\n"
+                        "Do You Want To End The Program?");
 }
 
 } // namespace

@@ -38,8 +38,7 @@ TEST(ScanProcesses, ReportsEachNameThatRunsAsItsDigitComparedWholeWithoutCase) {
 TEST(SystemProcessTable, FindsThisVeryProgramWhateverTheCase) {
     const std::string own = QZ_TEST_IMAGE_NAME;
     std::string upper = own;
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return std::toupper(c); });
+    std::ranges::transform(upper, upper.begin(), [](unsigned char c) { return std::toupper(c); });
     const ScanResult result = ScanProcesses(*MakeProcessTable(), "absent-" + own, upper, own);
     EXPECT_EQ(std::pair(result.code, result.ok), std::pair(int16_t{110}, true));
 }
