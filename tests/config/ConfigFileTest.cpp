@@ -1,12 +1,7 @@
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 #include <filesystem>
-#include <random>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -19,16 +14,12 @@ namespace qz {
 namespace {
 
 using test::IniFile;
-using Edits = std::vector<std::pair<std::string, std::string>>;
 enum class Outcome { Ok, NotConfigured, Corrupt, Other };
 
-// "Data\Quenzel.ini" read as a start reads it: bytes written there unless absent, under another name to
-// leave only the folder; place puts something else where the file belongs.
+// "Data\Quenzel.ini" read as a start reads it: the bytes written there, elsewhere, or nowhere.
 struct Load {
-    explicit Load(std::optional<std::string_view> bytes, const char* name = "Data/Quenzel.ini",
-                  void (*place)(const std::filesystem::path&) = nullptr) {
+    explicit Load(std::optional<std::string_view> bytes, const char* name = "Data/Quenzel.ini") {
         if (bytes) dir.Write(name, *bytes);
-        if (place) place(dir.path() / "Data" / "Quenzel.ini");
         read = ReadConfigFile(FileSys(dir.path()));
     }
     Outcome Result() const { // Corrupt only with the corrupted-configuration fault
@@ -40,17 +31,19 @@ struct Load {
 };
 
 // The text with each edit's first "from" replaced; a missing one throws.
-std::string Edited(std::string text, const Edits& edits) {
+std::string Edited(std::string text, const std::vector<std::pair<std::string, std::string>>& edits) {
     for (const auto& [from, to] : edits)
         text.replace(text.find(from), from.size(), to);
     return text;
 }
 
-std::string Repeat(const std::string& piece, long count) {
-    std::string text;
-    while (count-- > 0)
-        text += piece;
-    return text;
+// The standard file with each "Key=value" of a list separated by ";" set.
+IniFile With(const std::string& list) {
+    IniFile file;
+    std::istringstream items(list);
+    for (std::string item; std::getline(items, item, ';');)
+        file.Set(item.substr(0, item.find('=')), item.substr(item.find('=') + 1));
+    return file;
 }
 
 TEST(CheckSettings, AcceptsEveryRangeUpToItsBoundsAndNoFurther) {
@@ -59,7 +52,9 @@ TEST(CheckSettings, AcceptsEveryRangeUpToItsBoundsAndNoFurther) {
                           const std::string& suffix) {
         for (long n : {low - 1, low, high, high + 1}) {
             if (n < 0) continue;
-            const std::string value = piece.empty() ? std::to_string(n) : Repeat(piece, n) + suffix;
+            std::string value = piece.empty() ? std::to_string(n) : suffix;
+            for (long i = 0; i < n && !piece.empty(); ++i)
+                value.insert(0, piece);
             const Outcome outcome = Load(IniFile(base).Set(key, value).Text()).Result();
             EXPECT_TRUE(outcome != Outcome::Other && (outcome == Outcome::Corrupt) == (n < low || n > high))
                 << key << " of " << n;
@@ -86,118 +81,63 @@ TEST(CheckSettings, AcceptsEveryRangeUpToItsBoundsAndNoFurther) {
     expectRange("IPAdd", 0, 100, IniFile().Set("DName", 2), "n", "");
 }
 
-// Values as the file holds them: names untrimmed, times by their last four digits. Numbers: ValuesTest.
-TEST(ReadConfigFile, ReadsValuesAsTheFileHoldsThem) {
-    auto read = [](const char* key, const char* value, int startTime = 1) {
-        return Load(IniFile().Set("StartTime", startTime).Set(key, value).Text()).read.value().settings;
+// Times past their offset, paths, addresses, delays, names in order, and what each mode needs to run.
+TEST(ReadConfigFile, FollowsTheCrossFieldRules) {
+    const bool slash = std::filesystem::path::preferred_separator == '/'; // a separator on POSIX only
+    const std::pair<Outcome, std::vector<std::string>> rows[] = {
+        {Outcome::Corrupt,
+         {"StartTime=0", "StartTime=3", "StopTime=-30000", "StopTime=30000", "LogPath=Log", "IPAdd=peer",
+          "DName=2;IPAdd=10.1.1.1", "Del_On=2;ProcDelay=60", "Proc1=;Proc2=b", "Proc3=c"}},
+        {Outcome::NotConfigured,
+         {"Proc1=", "ShutType=4", "ShutType=4;DName=2", "CMain=2", "CMain=2;IPAdd=10.1.1.1;ShutType=4",
+          "CMain=2;DName=2"}},
+        {Outcome::Ok,
+         {"Del_On=2;ProcDelay=59", "ProcDelay=60", "ShutType=4;IPAdd=10.1.1.1",
+          "ShutType=4;DName=2;IPAdd=peer", "CMain=2;IPAdd=10.1.1.1;Proc1=", "CMain=2;DName=2;IPAdd=main"}},
+        {slash ? Outcome::Ok : Outcome::Corrupt, {"LogPath=/var/log/"}},
     };
-    EXPECT_EQ(std::tuple(read("Proc1", " a").processNames[0], read("Proc1", "a\t").processNames[0],
-                         read("Proc1", "caf\xE9").processNames[0], read("LogPath", "").logFolder),
-              std::tuple(" a", "a\t", "caf\xE9", "Log\\"));
-    EXPECT_EQ(std::tuple(read("StopTime", "12215").stopTime, read("StartDelay", "3600").activationDelay,
-                         read("StartDelay", "10730", 2).activationDelay),
-              std::tuple(2215, 3600, 730));
+    for (const auto& [outcome, files] : rows)
+        for (const std::string& values : files)
+            EXPECT_EQ(Load(With(values).Text()).Result(), outcome) << values;
 }
 
-TEST(ReadConfigFile, FollowsTheLineAndCrossFieldRules) {
-    const Outcome ok = Outcome::Ok, bad = Outcome::Corrupt, nc = Outcome::NotConfigured;
-    const IniFile domain = IniFile().Set("DName", 2);
-    const IniFile slave = IniFile().Set("IPAdd", "10.1.1.1").Set("CMain", 2);
-    const struct {
-        const char* name;
-        IniFile file;
-        Outcome outcome;
-        Edits edits = {};
-    } rows[] = {
-        {"key in the wrong case", {}, bad, {{"Proc1=", "proc1="}}},
-        {"key missing", {}, bad, {{"Proc3=\r\n", ""}}},
-        {"key twice makes up for a missing one", {}, ok, {{"Proc3=", "Proc2="}}},
-        {"key with blanks before the equals sign", {}, bad, {{"CMain=1", "CMain = 1"}}},
-        {"commented-out key", {}, bad, {{"Proc2=", "#Proc2="}}},
-        {"header twice", {}, bad, {{"[Run]", "[Run]\r\n[Run]"}}},
-        {"header missing", {}, bad, {{"[Shutdown]\r\n", ""}}},
-        {"header with blanks inside", {}, bad, {{"[Run]", "[ Run ]"}}},
-        {"keys in other sections", {}, ok, {{"\r\n[Shutdown]", ""}, {"[Comms]", "[Comms]\r\n[Shutdown]"}}},
-        {"too large for 16 bits", IniFile().Set("ProcDelay", 70000), bad},
-        {"shutdown time below 16 bits after the offset", IniFile().Set("StopTime", -30000), bad},
-        {"shutdown time past 23:59 with a valid last four digits", IniFile().Set("StopTime", 30000), bad},
-        {"StartTime=0", IniFile().Set("StartTime", 0), bad},
-        {"StartTime=3", IniFile().Set("StartTime", 3), bad},
-        {"log path without separator", IniFile().Set("LogPath", "Log"), bad},
-#ifndef _WIN32
-        {"log path with slash", IniFile().Set("LogPath", "/var/log/"), ok},
-#endif
-        {"name as IP address", IniFile().Set("IPAdd", "peer"), bad},
-        {"IP address as domain name", IniFile(domain).Set("IPAdd", "10.1.1.1"), bad},
-        {"domain name with a zero part", IniFile(domain).Set("IPAdd", "10.0.0.1"), ok},
-        {"fixed delay equal to the process delay", IniFile().Set("Del_On", 2).Set("ProcDelay", 60), bad},
-        {"fixed delay above the process delay", IniFile().Set("Del_On", 2).Set("ProcDelay", 59), ok},
-        {"equal delays without fixed delay", IniFile().Set("ProcDelay", 60), ok},
-        {"second process without the first", IniFile().Set("Proc1", "").Set("Proc2", "b"), bad},
-        {"third process without the second", IniFile().Set("Proc3", "c"), bad},
-        {"main station without a process", IniFile().Set("Proc1", ""), nc},
-        {"monitor without an address", IniFile().Set("ShutType", 4), nc},
-        {"monitor with an address", IniFile().Set("ShutType", 4).Set("IPAdd", "10.1.1.1"), ok},
-        {"monitor with a domain name", IniFile(domain).Set("ShutType", 4).Set("IPAdd", "peer"), ok},
-        {"monitor with an empty domain name", IniFile(domain).Set("ShutType", 4), nc},
-        {"slave without a process", IniFile(slave).Set("Proc1", ""), ok},
-        {"slave without an address", IniFile().Set("CMain", 2), nc},
-        {"slave with the monitor type", IniFile(slave).Set("ShutType", 4), nc},
-        {"slave with a domain name", IniFile(slave).Set("DName", 2).Set("IPAdd", "main"), ok},
-        {"slave with an empty domain name", IniFile(slave).Set("DName", 2).Set("IPAdd", ""), nc},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(Load(Edited(row.file.Text(), row.edits)).Result(), row.outcome) << row.name;
-}
-
-TEST(ReadConfigFile, CopiesTheSignificantLinesWithoutTheStationsMode) {
-    Load load(Edited(IniFile().Text(), {{"# Configuration File", "   # indented comment"},
-                                        {"Port2=10000\r\n", "Port2=10000\r\n   \r\nHello there \r\n"},
-                                        {"\r\n[Run]\r\nDel_On=1", "\r\n  [Run] \r\n  Del_On=1  "}}));
+// The text keeps the lines but comments, trimmed of blanks; values keep tabs and blanks, times lose
+// their offset. Keys stand in any section, and one twice stands in for a missing one.
+TEST(ReadConfigFile, CopiesTheSignificantLinesAndReadsValuesAsTheFileHoldsThem) {
+    const IniFile file = With("Proc1= caf\xE9\t;LogPath=;StopTime=12215;StartTime=2;StartDelay=10730");
+    Load load(Edited(file.Text(), {{"# Configuration File", "   # indented comment"},
+                                   {"Port2=10000\r\n", "Port2=10000\r\n   \r\nHello there \r\n"},
+                                   {"\r\n[Run]\r\nDel_On=1", "\r\n  [Run] \r\n  Del_On=1  "},
+                                   {"Proc3=", "Proc2="},
+                                   {"\r\n[Shutdown]", ""},
+                                   {"[Comms]", "[Comms]\r\n[Shutdown]"}}));
     ASSERT_EQ(load.Result(), Outcome::Ok);
+    const Settings& s = load.read.value().settings;
     EXPECT_EQ(
-        load.read.value().text,
-        "\nConfiguration\n-------------\n# indented comment\n\n[Comms]\nComDelay=5\nDName=1\nIPAdd=\n"
-        "Port1=10001\nPort2=10000\n\nHello there\n\n[Run]\nDel_On=1\nDelTime=60\nLogLevel=2\n"
-        "LogName=Quenzel.log\nLogPath=Log\\\nProc1=worker.exe\nProc2=\nProc3=\nProcDelay=5\nRunOnTop=1\n"
-        "StartDelay=2\nStartMin=1\nStartTime=1\nStopTime=10000\nStop_On=1\n\n[Shutdown]\nForce=1\n"
-        "ShutTime=3\nShutType=3\nUserExit=1");
+        std::tuple(load.read.value().text, s.processNames[0], s.logFolder, s.stopTime, s.activationDelay),
+        std::tuple(
+            "\nConfiguration\n-------------\n# indented comment\n\n[Comms]\n\n[Shutdown]\nComDelay=5\n"
+            "DName=1\nIPAdd=\nPort1=10001\nPort2=10000\n\nHello there\n\n[Run]\nDel_On=1\nDelTime=60\n"
+            "LogLevel=2\nLogName=Quenzel.log\nLogPath=\nProc1= caf\xE9\t\nProc2=\nProc2=\nProcDelay=5\n"
+            "RunOnTop=1\nStartDelay=10730\nStartMin=1\nStartTime=2\nStopTime=12215\nStop_On=1\nForce=1\n"
+            "ShutTime=3\nShutType=3\nUserExit=1",
+            " caf\xE9\t", "Log\\", 2215, 730));
 }
 
+// Up to 64 KiB is read, keys and headers count only as they stand, and without folder or file no reading.
 TEST(ReadConfigFile, BadFilesEndInTheCorruptedBoxAndNothingElse) {
-    std::mt19937 gen(5122026);
-    std::string randomBytes(60'000, '\0'), wide;
-    for (char& c : randomBytes)
-        c = static_cast<char>(std::uniform_int_distribution<int>(1, 255)(gen));
-    for (char c : IniFile().Text()) // UTF-16, as an editor might save it
-        wide += std::string{c, '\0'};
-    for (const std::string& bytes :
-         {std::string(), std::string("# Quenzel Version 1.6\r\n"), randomBytes,
-          Edited(IniFile().Text(), {{"=5", "=" + std::string(60'000, '9')}}), std::string(1000, '\0'),
-          IniFile().Text() + '\0', wide, std::string(5000, '\xE9')})
-        EXPECT_EQ(Load(bytes).Result(), Outcome::Corrupt) << bytes.substr(0, 40);
-    EXPECT_EQ(CorruptConfig(),
-              (Fault{MsgIcon::Critical, "Configuration File Error",
-                     "The configuration file is corrupted.\r\nReinstall the program to restore "
-                     "the file.\r\nThe program will now terminate."}));
-    // Up to 64 KiB is read; one byte more is not this program's file, whatever it holds.
     const std::string text = IniFile().Text(),
                       padded = text + std::string(65536 - text.size() - 2, '#') + "\r\n";
-    EXPECT_EQ(std::pair(Load(padded).Result(), Load(padded + "#").Result()),
-              std::pair(Outcome::Ok, Outcome::Corrupt));
-#ifndef _WIN32
-    alarm(30); // a FIFO waited for would hang the run; the alarm ends it as a failure instead
-    EXPECT_EQ(Load("", "Data/other.ini", [](const auto& file) { mkfifo(file.c_str(), 0600); }).Result(),
-              Outcome::Corrupt);
-    const auto zeros = [](const auto& file) { std::filesystem::create_symlink("/dev/zero", file); };
-    EXPECT_EQ(Load("", "Data/other.ini", zeros).Result(), Outcome::Corrupt);
-    alarm(0);
-#endif
-}
-
-TEST(ReadConfigFile, AMissingFolderOrFileEndsTheProgramBeforeReading) {
-    EXPECT_EQ(Load(std::nullopt).read.fault().title, "Data Directory Error");
-    EXPECT_EQ(Load("", "Data/other.ini").read.fault().title, "Configuration File Error");
+    int row = 0;
+    for (const std::string& bytes :
+         {text + '\0', padded + "#", Edited(text, {{"=5", "=" + std::string(60'000, '9')}}),
+          Edited(text, {{"Proc3=\r\n", ""}}), Edited(text, {{"Proc2=", "#Proc2="}}),
+          Edited(text, {{"Proc1=", "proc1="}}), Edited(text, {{"[Run]", "[Run]\r\n[Run]"}}),
+          Edited(text, {{"[Shutdown]\r\n", ""}})})
+        EXPECT_EQ(Load(bytes).Result(), Outcome::Corrupt) << "row " << row++;
+    EXPECT_EQ(std::tuple(Load(padded).Result(), Load(std::nullopt).read.fault().title,
+                         Load("", "Data/other.ini").read.fault().title),
+              std::tuple(Outcome::Ok, "Data Directory Error", "Configuration File Error"));
 }
 
 } // namespace
