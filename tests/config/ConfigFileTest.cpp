@@ -104,13 +104,13 @@ TEST(ReadConfigFile, FollowsTheCrossFieldRules) {
 // The text keeps the lines but comments, trimmed of blanks; values keep tabs and blanks, times lose
 // their offset. Keys stand in any section, and one twice stands in for a missing one.
 TEST(ReadConfigFile, CopiesTheSignificantLinesAndReadsValuesAsTheFileHoldsThem) {
-    const IniFile file = With("Proc1= caf\xE9\t;LogPath=;StopTime=12215;StartTime=2;StartDelay=10730");
-    Load load(Edited(file.Text(), {{"# Configuration File", "   # indented comment"},
-                                   {"Port2=10000\r\n", "Port2=10000\r\n   \r\nHello there \r\n"},
-                                   {"\r\n[Run]\r\nDel_On=1", "\r\n  [Run] \r\n  Del_On=1  "},
-                                   {"Proc3=", "Proc2="},
-                                   {"\r\n[Shutdown]", ""},
-                                   {"[Comms]", "[Comms]\r\n[Shutdown]"}}));
+    Load load(Edited(With("Proc1= caf\xE9\t;LogPath=;StopTime=12215;StartTime=2;StartDelay=10730").Text(),
+                     {{"# Configuration File", "   # indented comment"},
+                      {"Port2=10000\r\n", "Port2=10000\r\n   \r\nHello there \r\n"},
+                      {"\r\n[Run]\r\nDel_On=1", "\r\n  [Run] \r\n  Del_On=1  "},
+                      {"Proc3=", "Proc2="},
+                      {"\r\n[Shutdown]", ""},
+                      {"[Comms]", "[Comms]\r\n[Shutdown]"}}));
     ASSERT_EQ(load.Result(), Outcome::Ok);
     const Settings& s = load.read.value().settings;
     EXPECT_EQ(
