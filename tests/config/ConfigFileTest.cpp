@@ -136,8 +136,11 @@ TEST(ReadConfigFile, BadFilesEndInTheCorruptedBoxAndNothingElse) {
           Edited(text, {{"[Shutdown]\r\n", ""}})})
         EXPECT_EQ(Load(bytes).Result(), Outcome::Corrupt) << "row " << row++;
     EXPECT_EQ(std::tuple(Load(padded).Result(), Load(std::nullopt).read.fault().title,
-                         Load("", "Data/other.ini").read.fault().title),
-              std::tuple(Outcome::Ok, "Data Directory Error", "Configuration File Error"));
+                         Load("", "Data/other.ini").read.fault().title, CorruptConfig()),
+              std::tuple(Outcome::Ok, "Data Directory Error", "Configuration File Error",
+                         Fault{MsgIcon::Critical, "Configuration File Error",
+                               "The configuration file is corrupted.\r\nReinstall the program to restore the "
+                               "file.\r\nThe program will now terminate."}));
 }
 
 } // namespace

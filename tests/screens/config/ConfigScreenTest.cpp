@@ -164,6 +164,7 @@ TEST(ValidateFields, CountsAndMarksEveryCheckAtItsBoundsAndSwitchesTheHints) {
         {"processName2=b", 1, "processName1", slave},
         {"processName3=c;fixedDelay=1;processDelay=120;shutdownAfter=120", 2, "processName2 shutdownAfter"},
         {"shutdownType=Monitor", 2, "shutdownType address", kMain, "|(Only Use With A Valid IP Address)||2|"},
+        {"shutdownType=StandBy", 0, "", kMain, "|||2|"},
         {"shutdownType=Monitor;domainName=1", 2, "shutdownType address"},
         {"shutdownType=Monitor;domainName=1;address=10.1.1.1", 3, "shutdownType address"},
         {"fixedDelay=1;processDelay=120;shutdownAfter=120;shutdownType=Monitor", 2,
