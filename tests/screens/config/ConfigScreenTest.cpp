@@ -20,10 +20,9 @@ namespace {
 std::vector<std::pair<std::string, std::string>> Pairs(std::string_view list) {
     std::vector<std::pair<std::string, std::string>> pairs;
     std::istringstream items{std::string(list)};
-    for (std::string item; std::getline(items, item, ';');) {
-        const size_t equals = std::min(item.find('='), item.size());
-        pairs.emplace_back(item.substr(0, equals), item.substr(std::min(equals + 1, item.size())));
-    }
+    for (std::string item; std::getline(items, item, ';');)
+        pairs.emplace_back(item.substr(0, item.find('=')),
+                           item.find('=') == item.npos ? "" : item.substr(item.find('=') + 1));
     return pairs;
 }
 
