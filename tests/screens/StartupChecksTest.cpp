@@ -20,9 +20,9 @@ std::optional<Fault> FaultOf(const Check& check, const TempDir& dir) {
     return result ? std::nullopt : std::optional(result.fault());
 }
 
-// The fault of a folder or file that is there but cannot be checked.
-Fault Unchecked(const char* title, const std::string& subject, const std::filesystem::path& path,
-                const std::string& reason) {
+// The fault of a folder or file that is there but cannot be checked (POSIX only here).
+[[maybe_unused]] Fault Unchecked(const char* title, const std::string& subject,
+                                 const std::filesystem::path& path, const std::string& reason) {
     return {MsgIcon::Critical, title,
             "Unable to check the " + subject + " " + path.string() + ".\r\n" + reason +
                 ".\r\nThe program will now terminate."};

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <system_error>
 
 #include "screens/AboutScreen.h"
