@@ -5,7 +5,7 @@
 #include "app/ProgramLog.h"
 #include "app/Startup.h"
 #include "core/PathChecks.h"
-#include "core/ProgramEnd.h"
+#include "app/ProgramEnd.h"
 #include "link/Link.h"
 
 namespace qz {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <sstream>
 
+#include "app/ProgramEnd.h"
 #include "app/ProgramReset.h"
 #include "config/ConfigFile.h"
 #include "screens/config/ConfigScreen.h"
@@ -68,6 +69,7 @@ struct ScreenWorld : ConfigScreenHost, MonitorWindow {
     void ShowStatus() override {}
     void EnableMainControls() override { calls.push_back("EnableMainControls"); }
     void SetTopMost(bool) override {}
+    void EndProgram(const Fault& fault) override { EndWithFault(p, fault); }
     void OpenWebPage(const std::string&) override {}
 
     TempDir dir;
@@ -309,6 +311,19 @@ TEST(Save, AFailedWriteShowsItsBoxReloadsTheFieldsAndKeepsTheOldFile) {
               std::tuple(kMain.Text(), 1, "editor,Power Off,(Forces Applications To Close)", false));
 }
 #endif
+
+// A configuration file gone while the screen was open cannot be saved over: the box, then the end.
+TEST(Save, AConfigurationFileGoneEndsTheProgramThroughItsHost) {
+    ScreenWorld w;
+    ConfigScreen& s = w.Open();
+    Edit(s, "processName1=changed");
+    std::filesystem::remove(w.dir.path() / "Data/Quenzel.ini");
+    EXPECT_THROW(s.OnSave(), ProgramEnded);
+    ASSERT_EQ(w.world.host.messages.size(), 1u);
+    EXPECT_EQ(std::tuple(w.world.host.messages[0].title, w.world.host.endedWith),
+              std::tuple("Quenzel Configuration File Error", std::optional<int>(1)));
+    EXPECT_FALSE(std::filesystem::exists(w.dir.path() / "Data/Quenzel.ini"));
+}
 
 TEST(Exit, ResetsTheProgramOnlyAfterASaveOrWhenItCannotRun) {
     using Calls = std::vector<std::string>;
