@@ -1,7 +1,7 @@
 #include "app/LoadSettings.h"
 
-#include "config/ConfigFile.h"
 #include "app/ProgramEnd.h"
+#include "config/ConfigFile.h"
 #include "link/LinkMessage.h"
 
 namespace qz {
