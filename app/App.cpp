@@ -2,10 +2,10 @@
 
 #include "app/LinkKey.h"
 #include "app/LoadSettings.h"
+#include "app/ProgramEnd.h"
 #include "app/ProgramLog.h"
 #include "app/Startup.h"
 #include "core/PathChecks.h"
-#include "core/ProgramEnd.h"
 #include "link/Link.h"
 
 namespace qz {

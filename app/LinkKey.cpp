@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "core/ProgramEnd.h"
+#include "app/ProgramEnd.h"
 #include "link/LinkProof.h"
 #include "platform/Crypto.h"
 

@@ -1,7 +1,7 @@
 #include "app/LoadSettings.h"
 
+#include "app/ProgramEnd.h"
 #include "config/ConfigFile.h"
-#include "core/ProgramEnd.h"
 #include "link/LinkMessage.h"
 
 namespace qz {

@@ -1,6 +1,6 @@
 #include "app/ProgramLog.h"
 
-#include "core/ProgramEnd.h"
+#include "app/ProgramEnd.h"
 #include "logging/Log.h"
 
 namespace qz {

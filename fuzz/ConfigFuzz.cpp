@@ -26,6 +26,7 @@ struct NoWindow : ConfigScreenHost {
     void EnableMainControls() override {}
     void SetTopMost(bool) override {}
     void OpenWebPage(const std::string&) override {}
+    [[noreturn]] void EndProgram(const Fault&) override { std::abort(); }
 };
 
 // Shows the settings on the configuration screen, saves them, and reads the file again.

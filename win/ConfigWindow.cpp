@@ -1,6 +1,7 @@
 #include "win/ConfigWindow.h"
 
 #include "app/App.h"
+#include "app/ProgramEnd.h"
 #include "screens/WebLauncher.h"
 #include "win/MainWindow.h"
 #include "win/Text.h"
@@ -197,6 +198,10 @@ void ConfigWindow::SetTopMost(bool topMost) {
 
 void ConfigWindow::OpenWebPage(const std::string& page) {
     qz::OpenWebPage(p_, page);
+}
+
+void ConfigWindow::EndProgram(const Fault& fault) {
+    EndWithFault(p_, fault);
 }
 
 } // namespace qz::win

@@ -45,6 +45,7 @@ class ConfigWindow final : private ConfigScreenHost, private MonitorWindow {
     void EnableMainControls() override;
     void SetTopMost(bool topMost) override;
     void OpenWebPage(const std::string& page) override;
+    void EndProgram(const Fault& fault) override;
     void FollowTimer(UINT_PTR timer, bool enabled, UINT milliseconds);
 
     Program& p_;

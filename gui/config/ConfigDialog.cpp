@@ -22,6 +22,7 @@ class ConfigDialog::ScreenHost final : public ConfigScreenHost {
     void EnableMainControls() override { main_.EnableMainControls(); }
     void SetTopMost(bool topMost) override { dialog_.SetStaysOnTop(topMost); }
     void OpenWebPage(const std::string& page) override { main_.OpenWebPage(page); }
+    void EndProgram(const Fault& fault) override { main_.EndProgram(fault); }
 
   private:
     ConfigDialog& dialog_;

@@ -1,6 +1,7 @@
 #include "gui/config/MainWindowSide.h"
 
 #include "app/App.h"
+#include "app/ProgramEnd.h"
 #include "core/WindowHost.h"
 
 namespace qz {
@@ -23,6 +24,10 @@ void AppSide::EnableMainControls() {
 
 void AppSide::OpenWebPage(const std::string& page) {
     pages_.OpenWebPage(page);
+}
+
+void AppSide::EndProgram(const Fault& fault) {
+    EndWithFault(p_, fault);
 }
 
 } // namespace qz

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/ProgramReset.h"
+#include "core/Fault.h"
 
 namespace qz {
 
@@ -19,6 +20,8 @@ class MainWindowSide {
     virtual void EnableMainControls() = 0;
     // Opens a page of the product's web site.
     virtual void OpenWebPage(const std::string& page) = 0;
+    // Ends the program after a fault it cannot go on from.
+    virtual void EndProgram(const Fault& fault) = 0;
 };
 
 // The main window's logic and its page launcher in that role.
@@ -29,6 +32,7 @@ class AppSide final : public MainWindowSide, private MonitorWindow {
     void ResetProgram() override;
     void EnableMainControls() override;
     void OpenWebPage(const std::string& page) override;
+    void EndProgram(const Fault& fault) override;
 
   private:
     void ResetMonitor() override;

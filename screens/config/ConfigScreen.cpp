@@ -1,6 +1,6 @@
 #include "screens/config/ConfigScreen.h"
 
-#include "core/ProgramEnd.h"
+#include "core/FaultBox.h"
 #include "logging/LogArchive.h"
 #include "screens/AdminTest.h"
 #include "screens/config/ConfigChecks.h"
@@ -97,7 +97,7 @@ void ConfigScreen::OnSave() {
         const Result<void> saved =
             WriteConfigFile(p_.svc.files, ConfigFileText(Input(), p_.set.role, p_.svc.clock.Now()));
         if (!saved) {
-            if (saved.fault().fatal) EndWithFault(p_, saved.fault());
+            if (saved.fault().fatal) return host_.EndProgram(saved.fault());
             ShowFault(p_, saved.fault());
             ShowDataLoad();
             return;
@@ -159,13 +159,14 @@ void ConfigScreen::OnExit() {
 void ConfigScreen::OnArchive() {
     if (!view.archive.enabled) return;
     ArchiveOutcome outcome = qz::ArchiveLog(p_);
-    if (outcome.fatal) EndWithFault(p_, *outcome.fatal);
+    if (outcome.fatal) return host_.EndProgram(*outcome.fatal);
     if (!outcome.status.empty()) view.status.text = outcome.status;
     if (outcome.startCloseCountdown) closeCountdownEnabled = true;
 }
 
 void ConfigScreen::OnViewLog() {
-    if (view.viewLog.enabled) EndOnFault(p_, qz::ViewLog(p_));
+    if (!view.viewLog.enabled) return;
+    if (const Result<void> shown = qz::ViewLog(p_); !shown) host_.EndProgram(shown.fault());
 }
 
 void ConfigScreen::OnLogo() {

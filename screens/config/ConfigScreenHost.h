@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "core/Fault.h"
+
 namespace qz {
 
 // What the configuration screen needs from the window that opened it.
@@ -16,6 +18,8 @@ class ConfigScreenHost {
     virtual void SetTopMost(bool topMost) = 0;
     // Opens a page of the product's web site ("index.htm") with the screen as owner.
     virtual void OpenWebPage(const std::string& page) = 0;
+    // Ends the program after a fault it cannot go on from (the box first); does not return.
+    virtual void EndProgram(const Fault& fault) = 0;
 };
 
 } // namespace qz

@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "app/ProgramEnd.h"
 #include "app/ProgramReset.h"
 #include "config/ConfigFile.h"
 #include "screens/config/ConfigScreen.h"
@@ -128,6 +129,7 @@ class WindowScreenHost final : public ConfigScreenHost, private MonitorWindow {
     void EnableMainControls() override { app_.window.EnableMainControls(); }
     void SetTopMost(bool) override {}
     void OpenWebPage(const std::string&) override {}
+    void EndProgram(const Fault& fault) override { EndWithFault(p_, fault); }
 
   private:
     void ResetMonitor() override { app_.monitor.Reset(); }

@@ -15,6 +15,7 @@ struct FakeMainSide : MainWindowSide {
     void ResetProgram() override { calls.push_back("ResetProgram"); }
     void EnableMainControls() override { calls.push_back("EnableMainControls"); }
     void OpenWebPage(const std::string& page) override { calls.push_back("OpenWebPage " + page); }
+    void EndProgram(const Fault& fault) override { calls.push_back("EndProgram " + fault.title); }
     std::vector<std::string>& calls;
 };
 

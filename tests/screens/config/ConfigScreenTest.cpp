@@ -6,6 +6,7 @@
 #include <optional>
 #include <sstream>
 
+#include "app/ProgramEnd.h"
 #include "app/ProgramReset.h"
 #include "config/ConfigFile.h"
 #include "screens/config/ConfigScreen.h"
@@ -59,6 +60,7 @@ struct ScreenWorld : ConfigScreenHost, MonitorWindow {
     void ShowStatus() override {}
     void EnableMainControls() override { calls.push_back("EnableMainControls"); }
     void SetTopMost(bool) override {}
+    void EndProgram(const Fault& fault) override { EndWithFault(p, fault); }
     void OpenWebPage(const std::string&) override {}
 
     TempDir dir;
@@ -201,6 +203,18 @@ TEST(Save, RestoreWritesTheDefaultsButKeepsTheNamesAndThePeer) {
                            "StartMin=2;UserExit=2;LogLevel=3;StartTime=2;StartDelay=10730;ShutType=6"));
     Edit(w.Open(), "restore;save");
     EXPECT_EQ(ReadConfigFile(w.p.svc.files)->settings, ScreenWorld(With(kMain, keep)).p.set);
+}
+
+// A configuration file gone while the screen was open cannot be saved over: the box, then the end.
+TEST(Save, AConfigurationFileGoneEndsTheProgramThroughItsHost) {
+    ScreenWorld w;
+    ConfigScreen& s = w.Open();
+    Edit(s, "processName1=changed");
+    std::filesystem::remove(w.dir.path() / "Data/Quenzel.ini");
+    EXPECT_THROW(s.OnSave(), ProgramEnded);
+    EXPECT_EQ(
+        std::tuple(w.world.host.messages.at(0).title, w.world.host.endedWith, w.dir.Read("Data/Quenzel.ini")),
+        std::tuple(std::string("Quenzel Configuration File Error"), std::optional<int>(1), std::string()));
 }
 
 // Exit resets the program only after a save or when it cannot run; a refused or failed save writes

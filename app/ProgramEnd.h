@@ -1,15 +1,9 @@
 #pragma once
 #include <cstdlib>
 
-#include "core/Fault.h"
-#include "core/Program.h"
+#include "core/FaultBox.h"
 
 namespace qz {
-
-// Shows a fault's box (OK button) under the program's title.
-inline void ShowFault(Program& p, const Fault& fault) {
-    p.svc.host.ShowMessage(fault.icon, MsgButtons::Ok, p.rt.AppTitle + " " + fault.title, fault.text);
-}
 
 // Ends the program after a fatal fault: stops the main timer, shows the box, removes the tray icon
 // and ends with status 1.
