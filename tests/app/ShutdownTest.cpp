@@ -43,11 +43,14 @@ TEST(Countdown, ActionOfEachTypeNormalForcedOrSimulated) {
         Events events;
         const char* option = "";
         int idleDelay = 5, seconds = 3; // the countdown's
+        bool resetWhileOpen = false;    // by the link, while the simulation's box is open
     };
     const auto simulated = [](Events events) {
         events.insert(events.begin() + 2, "Simulate/" + events[0].substr(6));
         return events;
     };
+    const Events reset{"Enter/Shutdown", "Start/Shutdown", "Simulate/Shutdown", "Cancel/Shutdown",
+                       "Start/Initialise"};
     for (const Row& r :
          {Row{1, Normal, {8}, {}, Ended("Power Off")},
           Row{1, Forced, {12}, {}, Ended("Power Off", "Start(F)")}, Row{2, Normal, {2}, {}, Ended("Reboot")},
@@ -62,7 +65,8 @@ TEST(Countdown, ActionOfEachTypeNormalForcedOrSimulated) {
           Row{3, Normal, {}, {}, simulated(Ended("Shutdown")), "-AddErrorMessage", 5, 3},
           Row{3, Normal, {}, {}, simulated(Ended("Shutdown")), "-StartShutdown", 6, 3},
           Row{3, Normal, {}, {}, simulated(Ended("Shutdown")), "-InhibitAdmin", 5, 3},
-          Row{5, Normal, {}, {}, simulated(Suspended("Hibernate")), "-InhibitShutdown", 6, 6}}) {
+          Row{5, Normal, {}, {}, simulated(Suspended("Hibernate")), "-InhibitShutdown", 6, 6},
+          Row{3, Normal, {}, {}, reset, "-InhibitShutdown", 6, 6, true}}) {
         SCOPED_TRACE("type " + std::to_string(r.type) + " how " + std::to_string(r.how) + " " + r.option);
         Monitor m;
         IniFile ini =
@@ -79,6 +83,11 @@ TEST(Countdown, ActionOfEachTypeNormalForcedOrSimulated) {
                                               " In " + std::to_string(r.seconds) + "s"));
         m.Seconds(r.seconds - 1);
         EXPECT_TRUE(m.host.messages.empty());
+        if (r.resetWhileOpen)
+            m.host.whileOpen = [&m] {
+                m.Tick(6); // three seconds pass while the box is open
+                m.app.link.RemoteReset();
+            };
         const bool ends = r.events.back().starts_with("Close/");
         EXPECT_EQ(m.Seconds(1), ends ? 0 : -1);
         EXPECT_EQ(std::tuple(m.world.power.exitCalls, m.world.power.suspends),
@@ -179,10 +188,14 @@ TEST(Countdown, CancelAtAnySecondStartsOverAndPutsTheWindowBackAsTheUserLeftIt) 
           std::tuple{3, 1, Minimise, true}}) {
         SCOPED_TRACE("second " + std::to_string(second));
         Monitor m;
-        m.Start(IniFile().Set("StartMin", startMin).Set("ShutTime", 4).Set("IPAdd", "127.1.2.3"));
+        m.Start(IniFile()
+                    .Set("StartMin", startMin)
+                    .Set("ShutTime", 4)
+                    .Set("ProcDelay", 30)
+                    .Set("IPAdd", "127.1.2.3"));
         if (action == Restore) m.app.window.OnTrayDoubleClick(); // a double click on the tray icon
         if (action == Minimise) m.app.window.OnMenuMinimise();
-        m.Seconds(7 + second);
+        m.Seconds(32 + second);
         const MainView& v = m.app.window.view; // shown whatever the user chose
         EXPECT_EQ(std::tuple(v.counter.text, v.state, v.hidden),
                   std::tuple("The Computer Will Shutdown In " + std::to_string(4 - second) + "s",
@@ -196,44 +209,22 @@ TEST(Countdown, CancelAtAnySecondStartsOverAndPutsTheWindowBackAsTheUserLeftIt) 
                   std::tuple(std::string("Program Activation In 2s"), kBlue, kButtonFace, false));
         EXPECT_EQ(std::tuple(v.state == WindowState::Minimised, v.hidden),
                   std::tuple(minimisedAfterCancel, minimisedAfterCancel));
-        EXPECT_EQ(m.Seconds(7), -1);
+        // A test run then: its own short delays, its box, and no notice; then the configured delays again.
+        m.app.window.OnTest();
+        EXPECT_EQ(m.world.socket.sent.back().data, "<QZT000>");
+        EXPECT_EQ(v.caption, "Quenzel - Test Mode");
+        m.Seconds(6);
+        EXPECT_TRUE(m.host.messages.empty());
+        m.Seconds(1);
+        EXPECT_EQ(m.Boxes(),
+                  (std::vector{Box{MsgIcon::None, MsgButtons::Ok, "Quenzel Test", "Test Shutdown"}}));
+        EXPECT_EQ(m.EventsSince(5), (Events{"*Enter/Test", "*Start/Initialise", "*Enter/Run",
+                                            "*Simulate/Shutdown", "Start/Initialise"}));
+        EXPECT_EQ(std::tuple(m.p.monitor.phase, m.p.monitor.delays.idle, v.caption),
+                  std::tuple(MonitorPhase::Initialise, 30, std::string("Quenzel")));
+        EXPECT_EQ(m.Seconds(32), -1);
         EXPECT_EQ(v.noticeSerial, 2u); // the next countdown says it again
     }
-}
-
-TEST(TestRun, ActivatesShowsTheTestMessageAndStartsOver) {
-    Monitor m;
-    m.Start(IniFile().Set("ProcDelay", 30).Set("IPAdd", "127.1.2.3"));
-    m.Seconds(3);
-    m.app.window.OnTest();
-    EXPECT_EQ(m.world.socket.sent.back().data, "<QZT000>");
-    EXPECT_EQ(std::tuple(m.app.window.view.caption, m.app.window.view.counter.text),
-              std::tuple(std::string("Quenzel - Test Mode"), std::string("Program Activation In 2s")));
-    m.Seconds(6);
-    EXPECT_TRUE(m.host.messages.empty());
-    m.Seconds(1);
-    EXPECT_EQ(m.Boxes(), (std::vector{Box{MsgIcon::None, MsgButtons::Ok, "Quenzel Test", "Test Shutdown"}}));
-    EXPECT_EQ(m.app.window.view.noticeSerial, 0u); // a test run says nothing
-    EXPECT_EQ(m.EventsSince(2), (Events{"*Enter/Test", "*Start/Initialise", "*Enter/Run",
-                                        "*Simulate/Shutdown", "Start/Initialise"}));
-    EXPECT_EQ(
-        std::tuple(m.p.monitor.phase, m.p.monitor.delays.idle, m.app.window.view.caption),
-        std::tuple(MonitorPhase::Initialise, 30, std::string("Quenzel"))); // the configured delays again
-}
-
-TEST(MessageBoxes, WhileTheSimulationMessageIsOpenTicksRunNoStepAndAResetKeepsTheProgram) {
-    Monitor m;
-    const size_t before = ToCountdown(m, IniFile().Set("StartMin", 2), "-InhibitShutdown");
-    m.host.whileOpen = [&] {
-        m.Tick(6); // three seconds pass while the box is open
-        m.app.link.RemoteReset();
-    };
-    EXPECT_EQ(m.Seconds(6), -1);
-    EXPECT_EQ(m.host.messages.size(), 1u);
-    EXPECT_EQ(m.EventsSince(before), (Events{"Enter/Shutdown", "Start/Shutdown", "Simulate/Shutdown",
-                                             "Cancel/Shutdown", "Start/Initialise"}));
-    EXPECT_EQ(std::tuple(m.p.monitor.phase, m.host.trayRemovals, m.app.window.view.hidden),
-              std::tuple(MonitorPhase::Initialise, 0, false));
 }
 
 } // namespace

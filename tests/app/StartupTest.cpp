@@ -29,21 +29,6 @@ TEST(CommandLine, AllowMultiStandsAnywhereAndNoGuardIsKept) {
     }
 }
 
-TEST(Load, WritesSeparatorHeaderAndStartThenRunsTheTimer) {
-    Monitor m;
-    m.Start(IniFile());
-    EXPECT_EQ(SplitLines(m.dir.Read("Log/Quenzel.log")),
-              (Texts{"Quenzel", "Version 1.6", "File Created", "05-Dec-26 10:30:00", "", "", "Quenzel",
-                     "Version 1.6", "", "05-Dec-26 10:30:00,  Start    , Initialise, Count:    2"}));
-    EXPECT_EQ(std::tuple(m.p.rt.TimerEnabled, m.app.window.view.trayKey, m.world.system.priorityRaises),
-              std::tuple(true, std::string("Start"), 1));
-    const MainView& v = m.app.window.view;
-    EXPECT_EQ((Texts{v.caption, v.reset.tooltip, v.exit.tooltip, v.about.tooltip, v.configure.tooltip,
-                     v.test.tooltip}),
-              (Texts{"Quenzel", "Reset Quenzel", "Close Quenzel", "About Quenzel", "Configure Quenzel",
-                     "Enables/Restarts Quenzel Test Mode"}));
-}
-
 TEST(Load, UnusableSetupWaitsInViewForConfigurationAndNeverSteps) {
     struct Row {
         IniFile ini;
@@ -68,23 +53,6 @@ TEST(Load, UnusableSetupWaitsInViewForConfigurationAndNeverSteps) {
         EXPECT_EQ(std::tuple(m.p.monitor.phase, m.p.monitor.testMode),
                   std::tuple(MonitorPhase::Initialise, false));
         EXPECT_EQ(m.Events(), r.events);
-    }
-}
-
-TEST(Unload, LogsExitWithTheStateWordClosesTheScreensAndEndsWithZero) {
-    for (const auto& [state, proc1, events] :
-         {std::tuple{MonitorPhase::Run, "a.exe", Texts{"Exit/Run"}},
-          std::tuple{MonitorPhase::Shutdown, "a.exe", Texts{"Exit/Shutdown"}},
-          std::tuple{MonitorPhase::Initialise, "", Texts{}}}) { // not configured: no entry
-        Monitor m;
-        m.Start(IniFile().Set("Proc1", proc1));
-        m.app.window.OnAbout();
-        m.p.monitor.phase = state;
-        const size_t before = m.Events().size();
-        EXPECT_THROW(m.app.window.OnMenuExit(), ProgramEnded);
-        EXPECT_EQ(m.EventsSince(before), events);
-        EXPECT_EQ(std::tuple(m.host.endedWith, m.host.trayRemovals), std::tuple(0, 1));
-        EXPECT_FALSE(m.p.rt.TimerEnabled || m.window.aboutOpen);
     }
 }
 
@@ -133,20 +101,53 @@ TEST(StatusSentence, EveryFormOfIt) {
     }
 }
 
-TEST(ExitPermission, AdministratorsOrUserExitButNoAdministratorUnderInhibitAdmin) {
-    for (const auto& [admin, userExit, option, allowed] :
-         {std::tuple{true, 2, "", true}, std::tuple{false, 2, "", false}, std::tuple{false, 1, "", true},
-          std::tuple{true, 2, "-InhibitAdmin", false}, std::tuple{true, 2, "-InhibitShutdown", true}}) {
-        SCOPED_TRACE(std::string(option) + (admin ? " admin " : " user ") + std::to_string(userExit));
+// The first start's log and window; who may exit; an exit logs the state word, closes the screens, ends with
+// 0.
+TEST(Window, StartsLogsAndLetsOnlyThoseAllowedExit) {
+    const struct {
+        bool admin;
+        int userExit;
+        const char* option;
+        bool allowed;
+        MonitorPhase phase = MonitorPhase::Run;
+        const char* proc1 = "a.exe"; // "": not configured, no entry
+        Texts exit{};                // logged by the exit
+    } rows[] = {{true, 2, "", true, MonitorPhase::Run, "a.exe", {"Exit/Run"}},
+                {false, 2, "", false},
+                {false, 1, "", true, MonitorPhase::Shutdown, "a.exe", {"Exit/Shutdown"}},
+                {true, 2, "-InhibitAdmin", false},
+                {true, 2, "-InhibitShutdown", true, MonitorPhase::Initialise, ""}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.option) + (r.admin ? " admin " : " user ") + std::to_string(r.userExit));
         Monitor m;
-        m.world.system.admin = admin;
-        m.Start(IniFile().Set("UserExit", userExit), option);
+        m.world.system.admin = r.admin;
+        m.Start(IniFile().Set("UserExit", r.userExit).Set("Proc1", r.proc1), r.option);
         MainView& v = m.app.window.view;
+        if (&r == rows) {
+            EXPECT_EQ(
+                SplitLines(m.dir.Read("Log/Quenzel.log")),
+                (Texts{"Quenzel", "Version 1.6", "File Created", "05-Dec-26 10:30:00", "", "", "Quenzel",
+                       "Version 1.6", "", "05-Dec-26 10:30:00,  Start    , Initialise, Count:    2"}));
+            EXPECT_EQ(std::tuple(m.p.rt.TimerEnabled, v.trayKey, m.world.system.priorityRaises),
+                      std::tuple(true, std::string("Start"), 1));
+            EXPECT_EQ((Texts{v.caption, v.reset.tooltip, v.exit.tooltip, v.about.tooltip, v.configure.tooltip,
+                             v.test.tooltip}),
+                      (Texts{"Quenzel", "Reset Quenzel", "Close Quenzel", "About Quenzel",
+                             "Configure Quenzel", "Enables/Restarts Quenzel Test Mode"}));
+        }
         m.app.window.OnReset();
-        v.menuExit.enabled = !allowed;
+        v.menuExit.enabled = !r.allowed;
         m.app.window.OnActivated();
         EXPECT_EQ(std::tuple(v.exit.enabled, v.closeAllowed, v.menuExit.enabled),
-                  std::tuple(allowed, allowed, allowed));
+                  std::tuple(r.allowed, r.allowed, r.allowed));
+        if (!r.allowed) continue;
+        m.app.window.OnAbout();
+        m.p.monitor.phase = r.phase;
+        const size_t before = m.Events().size();
+        EXPECT_THROW(m.app.window.OnMenuExit(), ProgramEnded);
+        EXPECT_EQ(m.EventsSince(before), r.exit);
+        EXPECT_EQ(std::tuple(m.host.endedWith, m.host.trayRemovals), std::tuple(0, 1));
+        EXPECT_FALSE(m.p.rt.TimerEnabled || m.window.aboutOpen);
     }
 }
 

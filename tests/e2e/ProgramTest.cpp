@@ -8,7 +8,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -27,12 +26,10 @@ const LogEntry kStarted{"Start", "Initialise"};
 const std::array<Stream, 3> kStreams{"/dev/null", "stdout.txt", "stderr.txt"};
 // quenzeld chooses the kernel's process events where it may (as root) and says so after its sentence.
 const std::string kWatchNote = MakeProcessTable()->Watch().kernelEvents ? " (kernel process events)" : "";
-// A stand-alone station that waits an hour before it begins to watch.
 const Config kWaiting{{"StartDelay", "3600"}};
 
-// quenzeld (or the desktop program, on Qt's offscreen platform) in a station's folder, its lock in
-// runtime (the test-only QZ_TEST_LOCK_FOLDER), so that only the copies a test means to meet meet.
-// Never a power action: -InhibitShutdown leads its command line, and its system bus leads nowhere.
+// quenzeld (or the desktop program, offscreen) in a station's folder, its lock in runtime, so that only
+// the copies a test means to meet meet. Never a power action: -InhibitShutdown, and no system bus.
 struct Quenzeld : Process {
     Quenzeld(const TempDir& runtime, const Station& s, const std::array<Stream, 3>& streams = kStreams,
              const char* program = QZ_QUENZELD)
@@ -46,18 +43,6 @@ struct Quenzeld : Process {
     std::string Stdout() const { return station.dir.Read("stdout.txt"); }
     std::string Stderr() const { return station.dir.Read("stderr.txt"); }
     const Station& station;
-};
-
-// A copy of sleep to watch, under a unique name longer than the 15 characters the kernel keeps.
-struct WatchedProcess {
-    WatchedProcess(const Station& station, int seconds)
-        : name("qz-watched-" + std::to_string(getpid()) + "-" + std::to_string(++count)),
-          copied(fs::copy_file("/bin/sleep", station.Folder() / name)),
-          process({(station.Folder() / name).string(), std::to_string(seconds)}) {}
-    static inline int count = 0;
-    const std::string name;
-    const bool copied;
-    Process process;
 };
 
 // Log entries as "Event Detail, ..." (the event is one word).
@@ -82,8 +67,11 @@ struct Terminal {
 TEST(Quenzeld, PowersOffInSimulationOnceTheWatchedProcessHasEnded) {
     TempDir runtime;
     Station station;
-    WatchedProcess child(station, 4);
-    station.WriteConfig({{"Proc1", child.name}});
+    // A copy of sleep, under a unique name longer than the 15 characters the kernel keeps.
+    const std::string name = "qz-watched-" + std::to_string(getpid());
+    fs::copy_file("/bin/sleep", station.Folder() / name);
+    Process child({(station.Folder() / name).string(), "4"});
+    station.WriteConfig({{"Proc1", name}});
     Quenzeld program(runtime, station);
     EXPECT_EQ(program.WaitExit(40s), 0);
     EXPECT_EQ(station.Log(), Entries("Start Initialise, Enter Run, Enter Power Off, Start Power Off, "
@@ -113,7 +101,6 @@ TEST(Quenzeld, RefusesASecondCopyObeysSignalsAndKeysAndGivesTheTerminalBack) {
     ASSERT_TRUE(Eventually([&] { return station.Logged(kStarted) && !cooked(); }));
     Quenzeld refused(runtime, second);
     EXPECT_EQ(refused.WaitExit(), 1);
-    // The box's text is the screen's; the note names the holder.
     EXPECT_TRUE(refused.Stderr().starts_with("Quenzel Start Up Error\nQuenzel is already running.\n") &&
                 refused.Stderr().ends_with("\n\nProcess " + std::to_string(program.Pid()) +
                                            " holds the lock " + (runtime.path() / "Quenzel.lock").string() +
@@ -143,15 +130,19 @@ TEST(Quenzeld, RefusesASecondCopyObeysSignalsAndKeysAndGivesTheTerminalBack) {
 
 // Nothing done to its standard streams holds quenzeld up or turns into a command: a pipe nobody
 // reads (lines dropped and counted), or streams closed at start (its own descriptors must not land
-// there, or a status line becomes a signal). The desktop program ends on SIGTERM and SIGINT alike.
+// there, or a status line becomes a signal). Unconfigured with its errors on a terminal (CR LF line
+// ends), it says once what to edit and how to reload. The desktop program ends on SIGTERM and SIGINT.
 TEST(Programs, NeitherAFullPipeNorClosedStreamsHoldThemUpAndTheyEndOnSignals) {
+    Terminal terminal;
     const struct {
         const char* program;
         std::array<Stream, 3> streams;
         int signal;
+        bool configured = true;
     } rows[] = {
         {QZ_QUENZELD, {"/dev/null", "full.fifo", "stderr.txt"}, SIGTERM},
         {QZ_QUENZELD, {"", "", ""}, SIGTERM},
+        {QZ_QUENZELD, {"/dev/null", "stdout.txt", terminal.Name()}, SIGTERM, false},
 #ifdef QZ_QUENZEL
         {QZ_QUENZEL, kStreams, SIGTERM},
         {QZ_QUENZEL, kStreams, SIGINT},
@@ -161,7 +152,7 @@ TEST(Programs, NeitherAFullPipeNorClosedStreamsHoldThemUpAndTheyEndOnSignals) {
     for (const auto& row : rows) {
         const bool console = row.program == std::string(QZ_QUENZELD);
         SCOPED_TRACE(&row - rows);
-        Station station(kWaiting);
+        Station station(row.configured ? kWaiting : Config{{"Proc1", ""}});
         const fs::path fifo = station.Folder() / "full.fifo";
         ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
         const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); // and never reads
@@ -169,8 +160,23 @@ TEST(Programs, NeitherAFullPipeNorClosedStreamsHoldThemUpAndTheyEndOnSignals) {
         for (const std::string page(4096, '.'); write(filler, page.data(), page.size()) > 0;) {
         }
         Quenzeld program(runtime, station, row.streams, row.program);
-        ASSERT_TRUE(Eventually([&] { return station.Logged(kStarted); }));
-        if (console) { // three status lines a second, then a reset
+        std::string said;
+        ASSERT_TRUE(Eventually([&] {
+            std::array<char, 512> got{};
+            pollfd ready{terminal.master, POLLIN, 0};
+            const ssize_t n = poll(&ready, 1, 0) == 1 ? read(terminal.master, got.data(), got.size()) : 0;
+            said.append(got.data(), static_cast<size_t>(std::max<ssize_t>(n, 0)));
+            return row.configured ? station.Logged(kStarted) : said.ends_with("quenzeld.\r\n");
+        }));
+        if (!row.configured) {
+            EXPECT_EQ(said, "Quenzel is not set up yet. Edit " +
+                                (station.Folder() / "Data/Quenzel.ini").string() +
+                                "\r\nand name the program to watch under the key Proc1 (for example "
+                                "Proc1=backup.sh).\r\nThen reload the configuration: kill -HUP " +
+                                std::to_string(program.Pid()) +
+                                ", or for the service\r\nsystemctl reload quenzeld.\r\n");
+            EXPECT_EQ(program.Stdout(), "Quenzel\nClick Configure To Set Up Quenzel\n");
+        } else if (console) { // three status lines a second, then a reset
             std::this_thread::sleep_for(3s);
             program.Signal(SIGUSR1);
             ASSERT_TRUE(Eventually([&] { return station.Logged({"Reset", "Initialise"}); }, 5s));
@@ -178,8 +184,9 @@ TEST(Programs, NeitherAFullPipeNorClosedStreamsHoldThemUpAndTheyEndOnSignals) {
         program.Signal(row.signal);
         EXPECT_EQ(program.WaitExit(5s), 0);
         EXPECT_EQ(station.Log(),
-                  Entries(console ? "Start Initialise, Reset Initialise, Start Initialise, Exit Initialise"
-                                  : "Start Initialise, Exit Initialise"));
+                  Entries(!row.configured ? "UnConfig ********"
+                          : console ? "Start Initialise, Reset Initialise, Start Initialise, Exit Initialise"
+                                    : "Start Initialise, Exit Initialise"));
         if (row.streams[1] == Stream("full.fifo")) {
             const std::regex counted("quenzeld: [0-9]+ lines of output could not be written\n");
             EXPECT_TRUE(std::regex_match(program.Stderr(), counted)) << program.Stderr();
@@ -189,72 +196,23 @@ TEST(Programs, NeitherAFullPipeNorClosedStreamsHoldThemUpAndTheyEndOnSignals) {
     }
 }
 
-// Unconfigured on a terminal, it says once what to edit and how to reload: its standard error is
-// the terminal here, whose line ends come back as CR LF.
-TEST(Quenzeld, UnconfiguredOnATerminalItSaysWhatToEditAndHowToReload) {
-    Terminal terminal;
-    TempDir runtime;
-    Station station(Config{{"Proc1", ""}});
-    Quenzeld program(runtime, station, {"/dev/null", "stdout.txt", terminal.Name()});
-    std::string said;
-    ASSERT_TRUE(Eventually([&] {
-        std::array<char, 512> got{};
-        pollfd ready{terminal.master, POLLIN, 0};
-        const ssize_t n = poll(&ready, 1, 0) == 1 ? read(terminal.master, got.data(), got.size()) : 0;
-        said.append(got.data(), static_cast<size_t>(std::max<ssize_t>(n, 0)));
-        return said.ends_with("quenzeld.\r\n");
-    }));
-    EXPECT_EQ(said,
-              "Quenzel is not set up yet. Edit " + (station.Folder() / "Data/Quenzel.ini").string() +
-                  "\r\nand name the program to watch under the key Proc1 (for example Proc1=backup.sh).\r\n"
-                  "Then reload the configuration: kill -HUP " +
-                  std::to_string(program.Pid()) + ", or for the service\r\nsystemctl reload quenzeld.\r\n");
-    EXPECT_EQ(program.Stdout(), "Quenzel\nClick Configure To Set Up Quenzel\n");
-    program.Signal(SIGTERM);
-    EXPECT_EQ(program.WaitExit(), 0);
-}
-
-// What it cannot go on without ends it with its box and status 1: a port another holds at the
-// start, or a folder taken away or a configuration spoilt while it runs (read at the next reload).
-TEST(Quenzeld, WhatItCannotGoOnWithoutEndsItWithTheBox) {
+// A box it cannot go on after ends it with status 1: here a port another holds at the start.
+TEST(Quenzeld, APortAnotherHoldsEndsItWithTheBoxAndStatusOne) {
     const int port = FreeUdpPort();
     const auto holder = MakeUdpSocket();
     ASSERT_TRUE(holder->Bind(port));
-    const struct {
-        std::function<void(const fs::path&)> spoil; // none: the port is taken
-        std::string box, last;                      // its title line and its last line
-        bool reload = false;
-    } rows[] = {
-        {{}, "Quenzel Port Error\nThe RX Port " + std::to_string(port), "Do You Want To End The Program?"},
-        {[](const fs::path& at) { fs::remove_all(at / "Log"); }, "Quenzel Log Directory Error\n",
-         "The program will now terminate."},
-        {[](const fs::path& at) { std::ofstream(at / "Data/Quenzel.ini", std::ios::binary) << '\0'; },
-         "Quenzel Configuration File Error\n", "The program will now terminate.", true},
-    };
     TempDir runtime;
-    for (const auto& row : rows) {
-        SCOPED_TRACE(&row - rows);
-        // Waits an hour before it watches, logging every second of the wait.
-        Config config{{"StartDelay", "3600"}, {"LogLevel", "3"}};
-        if (!row.spoil) config.insert({{"IPAdd", "127.1.1.1"}, {"Port2", std::to_string(port)}});
-        Station station(config);
-        Quenzeld program(runtime, station);
-        if (row.spoil) {
-            ASSERT_TRUE(Eventually([&] {
-                return station.Logged(kStarted) && station.Logged({"Inactive", ""});
-            }));
-            row.spoil(station.Folder());
-        }
-        if (row.reload) program.Signal(SIGHUP);
-        EXPECT_EQ(program.WaitExit(), 1);
-        const std::string err = program.Stderr();
-        EXPECT_TRUE(err.starts_with(row.box) && err.ends_with("\n" + row.last + "\n\n")) << err;
-        EXPECT_EQ(program.Stdout().empty(), !row.spoil);
-    }
+    Station station({{"StartDelay", "3600"}, {"IPAdd", "127.1.1.1"}, {"Port2", std::to_string(port)}});
+    Quenzeld program(runtime, station);
+    EXPECT_EQ(program.WaitExit(), 1);
+    const std::string err = program.Stderr();
+    EXPECT_TRUE(err.starts_with("Quenzel Port Error\nThe RX Port " + std::to_string(port)) &&
+                err.ends_with("\nDo You Want To End The Program?\n\n"))
+        << err;
+    EXPECT_EQ(program.Stdout(), "");
 }
 
-// Help, version and a strange option are answered before anything starts (no log), the desktop
-// program's without a display to connect to.
+// Answered before anything starts (no log), the desktop program's without a display.
 TEST(Programs, AnswerHelpAndVersionAndRefuseStrangeOptionsBeforeAnythingStarts) {
     std::vector<std::tuple<std::vector<std::string>, int, std::string>> rows{
         {{QZ_QUENZELD, "-h"}, 0, "Usage: quenzeld "},
