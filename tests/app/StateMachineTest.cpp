@@ -9,7 +9,6 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-// Starts with an activation delay of one second and runs it.
 void Activate(Monitor& m, IniFile ini) {
     m.Start(ini.Set("StartDelay", 1));
     m.Seconds(1);
