@@ -14,21 +14,6 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// A copy runs beside another only with -AllowMulti, wherever it stands, and keeps none of the guards.
-TEST(CommandLine, AllowMultiStandsAnywhereAndNoGuardIsKept) {
-    for (const auto& [commandLine, runs] :
-         {std::pair{"-StartShutdown", false}, std::pair{"-StartShutdown -AllowMulti", true},
-          std::pair{"-AllowMulti -InhibitShutdown", true}}) {
-        TempDir dir;
-        FakeWorld world(dir.path());
-        world.guard.otherHolds = true;
-        world.program.rt.CommandLine = commandLine;
-        EXPECT_EQ(Main(world.program), runs ? StartWindow::Main : StartWindow::AlreadyRunning) << commandLine;
-        EXPECT_EQ(world.guard.created.size(), runs ? 2u : 1u);
-        EXPECT_EQ(world.guard.closed, world.guard.created);
-    }
-}
-
 TEST(Load, UnusableSetupWaitsInViewForConfigurationAndNeverSteps) {
     struct Row {
         IniFile ini;
@@ -101,8 +86,8 @@ TEST(StatusSentence, EveryFormOfIt) {
     }
 }
 
-// The first start's log and window; who may exit; an exit logs the state word, closes the screens, ends with
-// 0.
+// The first start's guard, log and window; who may exit; an exit logs the state word, closes the screens,
+// ends with 0.
 TEST(Window, StartsLogsAndLetsOnlyThoseAllowedExit) {
     const struct {
         bool admin;
@@ -115,12 +100,19 @@ TEST(Window, StartsLogsAndLetsOnlyThoseAllowedExit) {
     } rows[] = {{true, 2, "", true, MonitorPhase::Run, "a.exe", {"Exit/Run"}},
                 {false, 2, "", false},
                 {false, 1, "", true, MonitorPhase::Shutdown, "a.exe", {"Exit/Shutdown"}},
-                {true, 2, "-InhibitAdmin", false},
-                {true, 2, "-InhibitShutdown", true, MonitorPhase::Initialise, ""}};
+                {true, 2, "-InhibitAdmin -AllowMulti", false},
+                {true, 2, "-AllowMulti -InhibitShutdown", true, MonitorPhase::Initialise, ""}};
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.option) + (r.admin ? " admin " : " user ") + std::to_string(r.userExit));
         Monitor m;
         m.world.system.admin = r.admin;
+        // Beside another copy only with -AllowMulti, wherever it stands, and keeping none of the guards.
+        m.world.guard.otherHolds = true;
+        m.p.rt.CommandLine = r.option;
+        const bool multi = std::string_view(r.option).find("-AllowMulti") != std::string_view::npos;
+        EXPECT_EQ(Main(m.p), multi ? StartWindow::Main : StartWindow::AlreadyRunning);
+        EXPECT_EQ(m.world.guard.created.size(), multi ? 2u : 1u);
+        EXPECT_EQ(m.world.guard.closed, m.world.guard.created);
         m.Start(IniFile().Set("UserExit", r.userExit).Set("Proc1", r.proc1), r.option);
         MainView& v = m.app.window.view;
         if (&r == rows) {
