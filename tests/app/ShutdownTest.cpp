@@ -166,11 +166,8 @@ TEST(Countdown, CancelAtAnySecondStartsOverAndPutsTheWindowBackAsTheUserLeftIt) 
           std::tuple{3, 1, Minimise, true}}) {
         SCOPED_TRACE("second " + std::to_string(second));
         Monitor m;
-        m.Start(IniFile()
-                    .Set("StartMin", startMin)
-                    .Set("ShutTime", 4)
-                    .Set("ProcDelay", 30)
-                    .Set("IPAdd", "127.1.2.3"));
+        const IniFile ini = IniFile().Set("StartMin", startMin).Set("ShutTime", 4).Set("ProcDelay", 30);
+        m.Start(IniFile(ini).Set("IPAdd", "127.1.2.3"));
         if (action == Restore) m.app.window.OnTrayDoubleClick(); // a double click on the tray icon
         if (action == Minimise) m.app.window.OnMenuMinimise();
         m.Seconds(32 + second);

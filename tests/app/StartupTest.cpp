@@ -64,7 +64,6 @@ TEST(StatusSentence, EveryFormOfIt) {
           Row{2, 4, 300, 600, 0, 0, 0,
               "Monitor until no activity for 600s (kernel process events, other users' processes hidden)",
               ProcessWatch{true, true}},
-          Row{1, 1, 45, 60, 0, 0, 3, "Power Off if there is no activity for 600s"},
           Row{2, 1, 45, 90, 0, 0, 3, "Power Off if there are no communications for 60s"}}) {
         Monitor m;
         m.world.processes.watch = r.watch;
