@@ -80,7 +80,7 @@ TEST(Monitor, ActivationAtATimeOfDayPassedNowOrLater) {
     }
 }
 
-TEST(Monitor, FixedTimeForcesTheCountdownForItsWholeMinute) {
+TEST(Monitor, FixedTimeForItsWholeMinuteAndFixedDelayForceTheCountdown) {
     for (const auto& [minute, second, due] : {std::tuple{29, 59, false}, std::tuple{30, 0, true},
                                               std::tuple{30, 59, true}, std::tuple{31, 0, false}}) {
         Monitor m;
@@ -92,9 +92,7 @@ TEST(Monitor, FixedTimeForcesTheCountdownForItsWholeMinute) {
                   std::tuple(due ? MonitorPhase::Shutdown : MonitorPhase::Run, due))
             << second;
     }
-}
-
-TEST(Monitor, FixedDelayCountsDownBesideActivityAndForcesTheCountdown) {
+    // The fixed delay counts down beside the activity and forces the countdown.
     Monitor m;
     m.world.processes.names = {"worker.exe"};
     Activate(m, IniFile().Set("Del_On", 2).Set("DelTime", 60));
