@@ -68,7 +68,7 @@ TEST(Quenzeld, PowersOffInSimulationOnceTheWatchedProcessHasEnded) {
     TempDir runtime;
     Station station;
     // A copy of sleep, under a unique name longer than the 15 characters the kernel keeps.
-    const std::string name = "qz-watched-" + std::to_string(getpid());
+    const std::string name = "qz-watched-" + std::to_string(getpid()) + "-sleep";
     fs::copy_file("/bin/sleep", station.Folder() / name);
     Process child({(station.Folder() / name).string(), "4"});
     station.WriteConfig({{"Proc1", name}});
