@@ -24,7 +24,6 @@ namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 using namespace std::chrono_literals;
 using namespace std::string_literals;
-using test::TempDir;
 
 Names SortedNames(ProcessTable& table) {
     Names names;
@@ -34,47 +33,40 @@ Names SortedNames(ProcessTable& table) {
 }
 
 TEST(ProcProcessTable, NamesProcessesAsTheKernelKeepsThemCompletedFromArgv0OrTheirScript) {
-    struct Entry {
-        const char* pid;
-        std::optional<std::string> comm, cmdline; // none: the file is missing
-        Names listedAs;
-    };
-    // cut: as long as the kernel keeps a name (121: a script started by its #! line, argv[0] the
-    // interpreter, the kernel keeps the script's cut name); pad: longer than any buffer of the reader
+    using Entry = std::tuple<const char*, std::optional<std::string>, std::optional<std::string>, Names>;
+    // cut: as long as the kernel keeps a name (121: a #! script); pad: beyond any buffer; none: no file
     const std::string cut = "quenzel-watched", pad(5000, 'd');
-    TempDir proc;
+    test::TempDir proc;
     Names expected;
-    for (const Entry& e : {
-             Entry{"1999", cut, "/opt/q/quenzel-watched-worker\0--x\0"s, {"quenzel-watched-worker"}},
-             Entry{"102", cut, "other-name\0"s, {cut}},
-             Entry{"103", cut, "", {cut}},
-             Entry{"105", cut, "/x/quenzel-watched" + pad + "\0/real\0"s, {cut}},
-             Entry{"106", cut, "/x/QUENZEL-WATCHED-worker\0"s, {cut}},
-             Entry{"107", cut, "/x/quenzel-watched-title, no NUL", {"quenzel-watched-title, no NUL"}},
-             Entry{"121", cut, "/bin/sh\0-e\0./quenzel-watched-job.sh\0"s, {"quenzel-watched-job.sh"}},
-             Entry{"108", "short", "/bin/short-but-longer\0"s, {"short"}},
-             Entry{"109", {}, "x\0"s, {}},      // ended during the walk
-             Entry{"12ab", "impostor", {}, {}}, // not a process id
-             // Interpreters: also known by the script's base name.
-             Entry{"110", "python3", "python3\0-u\0/srv/job.py\0-v\0"s, {"python3", "job.py"}},
-             Entry{"111", "python3.11", "python3.11\0-W\0ignore\0-Xdev\0a b.py\0"s, {"python3.11", "a b.py"}},
-             Entry{"113", "python", "python\0-um\0http.server\0"s, {"python"}},
-             Entry{"115", "bash", "bash\0--norc\0-o\0pipefail\0+O\0extglob\0job.sh\0"s, {"bash", "job.sh"}},
-             Entry{"117", "perl", "perl\0-w\0--\0/x/-my job.pl\0"s, {"perl", "-my job.pl"}},
-             Entry{"118", "perl5.36.0", "perl5.36.0\0-ne\0print\0file.pl\0"s, {"perl5.36.0"}},
-             Entry{"119", "dash", "dash\0-\0"s, {"dash"}}, // its input
-             Entry{"120", "pythonista", "pythonista\0job.py\0"s, {"pythonista"}},
+    for (const auto& [pid, comm, cmdline, listedAs] : std::vector<Entry>{
+             {"1999", cut, "/opt/q/quenzel-watched-worker\0--x\0"s, {"quenzel-watched-worker"}},
+             {"102", cut, "other-name\0"s, {cut}},
+             {"103", cut, "", {cut}},
+             {"105", cut, "/x/quenzel-watched" + pad + "\0/real\0"s, {cut}},
+             {"106", cut, "/x/QUENZEL-WATCHED-worker\0"s, {cut}},
+             {"107", cut, "/x/quenzel-watched-title, no NUL", {"quenzel-watched-title, no NUL"}},
+             {"121", cut, "/bin/sh\0-e\0./quenzel-watched-job.sh\0"s, {"quenzel-watched-job.sh"}},
+             {"108", "short", "/bin/short-but-longer\0"s, {"short"}},
+             {"109", {}, "x\0"s, {}},      // ended during the walk
+             {"12ab", "impostor", {}, {}}, // not a process id
+             {"110", "python3", "python3\0-u\0/srv/job.py\0-v\0"s, {"python3", "job.py"}}, // and the script
+             {"111", "python3.11", "python3.11\0-W\0ignore\0-Xdev\0a b.py\0"s, {"python3.11", "a b.py"}},
+             {"113", "python", "python\0-um\0http.server\0"s, {"python"}},
+             {"115", "bash", "bash\0--norc\0-o\0pipefail\0+O\0extglob\0job.sh\0"s, {"bash", "job.sh"}},
+             {"117", "perl", "perl\0-w\0--\0/x/-my job.pl\0"s, {"perl", "-my job.pl"}},
+             {"118", "perl5.36.0", "perl5.36.0\0-ne\0print\0file.pl\0"s, {"perl5.36.0"}},
+             {"119", "dash", "dash\0-\0"s, {"dash"}}, // its input
+             {"120", "pythonista", "pythonista\0job.py\0"s, {"pythonista"}},
          }) {
-        if (e.comm) proc.Write(std::string(e.pid) + "/comm", *e.comm + "\n");
-        if (e.cmdline) proc.Write(std::string(e.pid) + "/cmdline", *e.cmdline);
-        expected.insert(expected.end(), e.listedAs.begin(), e.listedAs.end());
+        if (comm) proc.Write(std::string(pid) + "/comm", *comm + "\n");
+        if (cmdline) proc.Write(std::string(pid) + "/cmdline", *cmdline);
+        expected.insert(expected.end(), listedAs.begin(), listedAs.end());
     }
     std::sort(expected.begin(), expected.end());
     const auto table = MakeProcProcessTable(proc.path().string());
     EXPECT_EQ(SortedNames(*table), expected);
 
-    // Any read error but an ended process fails the whole walk: a folder as comm or as a cut name's
-    // cmdline, or comm a link to itself.
+    // Any read error but an ended process fails the walk: a folder as comm or cmdline, a comm link loop.
     for (const std::string broken : {"comm", "cmdline", "link"}) {
         const fs::path pid = proc.path() / "200";
         fs::create_directories(pid / broken);
@@ -85,8 +77,8 @@ TEST(ProcProcessTable, NamesProcessesAsTheKernelKeepsThemCompletedFromArgv0OrThe
     }
 }
 
-// The options of the proc file system mounted on the root (empty: another mount point), whether
-// other users' processes are hidden, and our effective capabilities.
+// The options of the proc mounted on the root (empty: none there), hidden or not, our capabilities;
+// the last mount on a point is the one seen.
 TEST(ProcProcessTable, SaysWhenHidepidHidesOtherUsersProcesses) {
     for (const auto& [options, hidden, capabilities] :
          std::vector<std::tuple<std::string, bool, const char*>>{
@@ -99,7 +91,7 @@ TEST(ProcProcessTable, SaysWhenHidepidHidesOtherUsersProcesses) {
              {"rw,hidepid=2,gid=" + std::to_string(getegid() + 4711), true, "0"},
              {"", false, "0"},
          }) {
-        TempDir proc;
+        test::TempDir proc;
         const std::string root = proc.path().string();
         std::string mountinfo = "22 1 0:21 / /proc rw,relatime - proc proc rw,hidepid=2\n";
         if (!options.empty())
@@ -107,16 +99,13 @@ TEST(ProcProcessTable, SaysWhenHidepidHidesOtherUsersProcesses) {
         proc.Write("self/mountinfo", mountinfo);
         proc.Write("self/status", std::string("Name:\tquenzeld\nCapEff:\t") + capabilities + "\n");
         EXPECT_EQ(MakeProcProcessTable(root)->Watch().otherUsersHidden, hidden) << options;
-        // The last mount on the point is the one seen.
         proc.Write("self/mountinfo", mountinfo + "24 1 0:23 / " + root + " rw - proc proc rw\n");
         EXPECT_FALSE(MakeProcProcessTable(root)->Watch().otherUsersHidden) << options;
     }
 }
 
-// A real process reading a pipe; ready once the kernel names it comm and it waits (state S), by
-// which time the kernel has sent its events.
-class Child {
-  public:
+// A real process reading a pipe; ready once named comm and waiting (state S): its events are sent.
+struct Child {
     Child(const Names& argv, const std::string& comm) {
         EXPECT_EQ(pipe2(pipe_, O_CLOEXEC), 0);
         process_.emplace(argv, Names{"PATH=/usr/bin:/bin"}, "/",
@@ -125,12 +114,6 @@ class Child {
         WaitFor(comm);
     }
     ~Child() { close(pipe_[1]); }
-    void Say(const std::string& comm) const { // a line on its input, then waits to be named comm
-        EXPECT_EQ(write(pipe_[1], "\n", 1), 1);
-        WaitFor(comm);
-    }
-
-  private:
     void WaitFor(const std::string& comm) const {
         const std::string stat = "/proc/" + std::to_string(process_->Pid()) + "/stat";
         const auto named = [&] {
@@ -143,17 +126,15 @@ class Child {
     std::optional<test::Process> process_;
 };
 
-// The kernel's events are seen between scans exactly as a walk sees the processes, long names
-// completed and scripts known by their names; after a queue overrun the table walks again.
+// Between scans the events show what a walk shows; after a queue overrun the table walks again.
 TEST(ProcEventTable, SeesAWatchedNameStartExecInRenameAndEndAtTheNextScanAsTheWalkDoes) {
     if (geteuid() != 0) GTEST_SKIP() << "the kernel's process events are for root";
     const auto events = ProcEventTable::Open("/proc", 4096); // room for a few events only
     ASSERT_NE(events, nullptr);
     const auto walk = MakeProcProcessTable("/proc");
-    const std::string ours =
-        "qz" + std::to_string(getpid()) + "-"; // starts the names of this run's processes
+    const std::string ours = "qz" + std::to_string(getpid()) + "-"; // this run's processes' names
     const std::string name = ours + "watched-worker", cut = name.substr(0, 15), script = ours + "job.sh";
-    TempDir dir;
+    test::TempDir dir;
     const Names sleep = {(dir.path() / name).string(), "60"},
                 sh = {"/bin/sh", (dir.path() / script).string()};
     fs::copy_file("/bin/sleep", sleep[0]);
@@ -169,7 +150,8 @@ TEST(ProcEventTable, SeesAWatchedNameStartExecInRenameAndEndAtTheNextScanAsTheWa
     {
         Child sleeps(sleep, cut), shell(sh, "sh");
         EXPECT_EQ(runs(), 11) << "started";
-        shell.Say("sleep");
+        EXPECT_EQ(write(shell.pipe_[1], "\n", 1), 1); // the line it waits for
+        shell.WaitFor("sleep");
         EXPECT_EQ(runs(), 1) << "exec'd into something else";
     }
     EXPECT_EQ(runs(), 0) << "ended";
@@ -178,17 +160,15 @@ TEST(ProcEventTable, SeesAWatchedNameStartExecInRenameAndEndAtTheNextScanAsTheWa
     prctl(PR_SET_NAME, cut.c_str());
     EXPECT_EQ(runs(), 100) << "renamed into the name";
     prctl(PR_SET_NAME, own);
-    std::thread([&] { // a thread of ours renamed: no process is
+    std::jthread([&] { // a thread of ours renamed, joined at once: no process is
         prctl(PR_SET_NAME, cut.c_str());
         EXPECT_EQ(runs(), 0) << "a thread renamed";
-    })
-        .join();
+    });
 
-    // A storm of short processes overruns the queue; the events after it are lost.
     auto ended = std::make_unique<Child>(sleep, cut);
     EXPECT_EQ(runs(), 1);
     const size_t walks = events->Walks();
-    for (int i = 0; i < 300; ++i)
+    for (int i = 0; i < 300; ++i) // a storm of short processes overruns the queue: events are lost
         if (const pid_t pid = fork(); pid == 0)
             _exit(0);
         else if (pid > 0)
