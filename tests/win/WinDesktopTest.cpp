@@ -31,10 +31,7 @@ constexpr COLORREF kOrangeRef = 0x0080FF, kGreenRef = 0x006600, kBlueRef = 0xFF0
 
 // Answers boxes as the fake host does; at the program's end it hands control back to the window.
 struct WinTestHost : FakeHost {
-    [[noreturn]] void EndProgram(int status) override {
-        endedWith = status;
-        throw win::ProgramEnd{status};
-    }
+    [[noreturn]] void EndProgram(int status) override { throw win::ProgramEnd{status}; }
 };
 
 // The desktop program's main window in a working folder of its own, with fakes for the world.
@@ -122,12 +119,19 @@ std::vector<std::string> Menu(const WinWorld& w) {
     return captions;
 }
 
-// The controls show the view (texts, colours, tooltips); the tray's menu minimises, a double click on
-// the icon restores; timer messages run the countdown, where only Cancel is left; About and Configure
-// disable the rest, ticking, typing and choosing reach the screen, Exit after a save resets the
-// program; the controls double on a screen of twice the dots per inch.
-TEST(MainWindow, ShowsTheViewRunsTrayCountdownAndScreensAndFollowsTheDpi) {
-    WinWorld w;
+struct MonitorSide : MonitorWindow {
+    explicit MonitorSide(App& app) : monitor_(app.monitor) {}
+    void ResetMonitor() override { monitor_.Reset(); }
+    void ShowStatus() override { monitor_.ShowStatus(); }
+    Monitor& monitor_;
+};
+
+// The view shown (texts, colours, tooltips), the tray's menu and icon, the countdown, About and
+// Configure (Exit after a save resets the program), the controls doubled at twice the dots per inch;
+// a slave's commands on loopback arrive as window messages after each reload that binds another port.
+TEST(MainWindow, ShowsTheViewRunsTrayCountdownAndScreensFollowsTheDpiAndTheLink) {
+    auto socket = MakeUdpSocket(), sender = MakeUdpSocket();
+    WinWorld w(socket.get());
     w.Start(IniFile().Set("Proc1", "worker.exe"));
     HWND main = w.window->Handle(), counter = w.Find("counter");
     EXPECT_EQ(std::tuple(Text(main), IsWindowVisible(main) != FALSE, Text(w.Find("title")), Text(counter),
@@ -190,9 +194,18 @@ TEST(MainWindow, ShowsTheViewRunsTrayCountdownAndScreensAndFollowsTheDpi) {
     SendMessageW(main, win::kDpiChanged, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&frame));
     GetClientRect(w.Find("reset"), &after);
     EXPECT_EQ(after.right, 2 * before.right);
+
+    ASSERT_TRUE(sender->Bind(FreeUdpPort()));
+    MonitorSide side(w.window->Logic());
+    for (const int port : {FreeUdpPort(), FreeUdpPort()}) {
+        w.dir.Write("Data/Quenzel.ini",
+                    IniFile().Set("CMain", 2).Set("IPAdd", "127.1.1.1").Set("Port1", port).Text());
+        w.window->Run([&] { ResetProgram(w.p, side); });
+        ASSERT_TRUE(sender->SendTo("127.0.0.1", port, "<QZT000>"));
+        EXPECT_TRUE(PumpUntil([&] { return Text(main) == "Quenzel Slave - Test Mode"; }));
+    }
 }
 
-// Another copy holds the guard: the "already running" window, whose button ends the program.
 TEST(AlreadyRunningWindow, ShowsTheMessageAndEnds) {
     WinWorld w;
     w.world.guard.otherHolds = true;
@@ -207,32 +220,8 @@ TEST(AlreadyRunningWindow, ShowsTheMessageAndEnds) {
     EXPECT_EQ(window.EndedWith(), 1);
 }
 
-struct MonitorSide : MonitorWindow {
-    explicit MonitorSide(App& app) : monitor_(app.monitor) {}
-    void ResetMonitor() override { monitor_.Reset(); }
-    void ShowStatus() override { monitor_.ShowStatus(); }
-    Monitor& monitor_;
-};
-
-// A slave on loopback: its main station's commands arrive as window messages, also after a reload
-// has bound the socket to another port.
-TEST(MainWindow, DatagramsArriveAsWindowMessagesAfterAReloadToo) {
-    auto socket = MakeUdpSocket(), sender = MakeUdpSocket();
-    ASSERT_TRUE(sender->Bind(FreeUdpPort()));
-    WinWorld w(socket.get());
-    MonitorSide side(w.window->Logic());
-    for (const int port : {FreeUdpPort(), FreeUdpPort()}) {
-        const IniFile ini = IniFile().Set("CMain", 2).Set("IPAdd", "127.1.1.1").Set("Port1", port);
-        w.p.rt.BoundPort
-            ? (w.dir.Write("Data/Quenzel.ini", ini.Text()), w.window->Run([&] { ResetProgram(w.p, side); }))
-            : w.Start(ini);
-        ASSERT_TRUE(sender->SendTo("127.0.0.1", port, "<QZT000>"));
-        EXPECT_TRUE(PumpUntil([&] { return Text(w.window->Handle()) == "Quenzel Slave - Test Mode"; }));
-    }
-}
-
 // A box's title longer than its text and buttons widens the box to show it whole; the answer comes back.
-TEST(WinHost, ALongTitleWidensTheBox) {
+TEST(WinHost, ALongTitleWidensTheBoxAndEachKindShowsItsIconAndButtons) {
     static const std::wstring title = L"Quenzel Start Up Error - a title far longer than its text";
     static LONG width = 0, needed = 0;
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
@@ -259,10 +248,16 @@ TEST(WinHost, ALongTitleWidensTheBox) {
     KillTimer(nullptr, timer);
     EXPECT_GT(needed, 200);
     EXPECT_GE(width, needed);
+    EXPECT_EQ(std::tuple(win::BoxStyle(MsgIcon::Critical, MsgButtons::Ok),
+                         win::BoxStyle(MsgIcon::None, MsgButtons::Ok),
+                         win::BoxStyle(MsgIcon::Exclamation, MsgButtons::YesNo),
+                         win::BoxStyle(MsgIcon::Information, MsgButtons::YesNoCancel), win::AnswerOf(IDYES),
+                         win::AnswerOf(IDCANCEL), win::AnswerOf(IDOK)),
+              std::tuple(UINT{MB_ICONERROR}, UINT{MB_OK}, UINT{MB_ICONWARNING | MB_YESNO},
+                         UINT{MB_ICONINFORMATION | MB_YESNOCANCEL}, Answer::Yes, Answer::Cancel, Answer::Ok));
 }
 
-// The pictures: the logo's clear rounded corner, tile, bar and dot where they belong; each key's badge
-// its own colour.
+// The logo's clear rounded corner, tile, bar and dot; each key's badge its own colour.
 TEST(Pictures, LogoAndTrayBadges) {
     auto pixel = [](const pictures::Picture& p, int x, int y) {
         const uint8_t* at = &p.rgba[(static_cast<size_t>(y) * p.size + x) * 4];
@@ -272,11 +267,9 @@ TEST(Pictures, LogoAndTrayBadges) {
     EXPECT_EQ(
         std::tuple(pixel(logo, 0, 0) & 0xFF, pixel(logo, 4, 24), pixel(logo, 24, 12), pixel(logo, 38, 38)),
         std::tuple(0u, 0x006600FFu, 0xFFFFFFFFu, 0xFF8000FFu));
-    const std::pair<const char*, uint32_t> badges[] = {{"Start", 0x005AD2FFu},
-                                                       {"Activate", 0x005AD2FFu},
-                                                       {"Activity", 0x28C828FFu},
-                                                       {"Shutdown", 0xD21414FFu}};
-    for (const auto& [key, badge] : badges) {
+    const uint32_t blue = 0x005AD2FFu;
+    for (const auto& [key, badge] : std::map<std::string, uint32_t>{
+             {"Start", blue}, {"Activate", blue}, {"Activity", 0x28C828FFu}, {"Shutdown", 0xD21414FFu}}) {
         EXPECT_EQ(pixel(pictures::DrawTrayPicture(key, 32).value(), 24, 24), badge) << key;
         EXPECT_TRUE(win::TrayIcon(key, 16)) << key;
     }
