@@ -7,7 +7,6 @@
 #include <fstream>
 
 #include "app/ProgramReset.h"
-#include "app/Startup.h"
 #include "pictures/Pictures.h"
 #include "platform/Backend.h"
 #include "tests/link/Loopback.h"
@@ -128,7 +127,8 @@ struct MonitorSide : MonitorWindow {
 
 // The view shown (texts, colours, tooltips), the tray's menu and icon, the countdown, About and
 // Configure (Exit after a save resets the program), the controls doubled at twice the dots per inch;
-// a slave's commands on loopback arrive as window messages after each reload that binds another port.
+// a slave's commands on loopback arrive as window messages after each reload that binds another port;
+// the window a second copy shows.
 TEST(MainWindow, ShowsTheViewRunsTrayCountdownAndScreensFollowsTheDpiAndTheLink) {
     auto socket = MakeUdpSocket(), sender = MakeUdpSocket();
     WinWorld w(socket.get());
@@ -204,23 +204,18 @@ TEST(MainWindow, ShowsTheViewRunsTrayCountdownAndScreensFollowsTheDpiAndTheLink)
         ASSERT_TRUE(sender->SendTo("127.0.0.1", port, "<QZT000>"));
         EXPECT_TRUE(PumpUntil([&] { return Text(main) == "Quenzel Slave - Test Mode"; }));
     }
-}
 
-TEST(AlreadyRunningWindow, ShowsTheMessageAndEnds) {
-    WinWorld w;
-    w.world.guard.otherHolds = true;
-    w.dir.Write("Data/Quenzel.ini", IniFile().Text());
-    ASSERT_EQ(Main(w.p), StartWindow::AlreadyRunning);
-    win::AlreadyRunningWindow window(w.p);
-    window.Load();
-    EXPECT_EQ(Text(window.Find("message")),
+    win::AlreadyRunningWindow second(w.p); // what a second copy shows, with the guard held
+    second.Load();
+    EXPECT_EQ(Text(second.Find("message")),
               "Quenzel is already running.\r\nOnly one instance can be\r\nrunning at a time.");
-    Picture(window.Handle(), "windows-already-running.png");
-    Click(window.Find("exit"));
-    EXPECT_EQ(window.EndedWith(), 1);
+    Picture(second.Handle(), "windows-already-running.png");
+    Click(second.Find("exit"));
+    EXPECT_EQ(second.EndedWith(), 1);
 }
 
-// A box's title longer than its text and buttons widens the box to show it whole; the answer comes back.
+// A box's title longer than its text and buttons widens the box to show it whole; the answer comes back;
+// each kind of box its icon and buttons.
 TEST(WinHost, ALongTitleWidensTheBoxAndEachKindShowsItsIconAndButtons) {
     static const std::wstring title = L"Quenzel Start Up Error - a title far longer than its text";
     static LONG width = 0, needed = 0;
@@ -249,12 +244,11 @@ TEST(WinHost, ALongTitleWidensTheBoxAndEachKindShowsItsIconAndButtons) {
     EXPECT_GT(needed, 200);
     EXPECT_GE(width, needed);
     EXPECT_EQ(std::tuple(win::BoxStyle(MsgIcon::Critical, MsgButtons::Ok),
-                         win::BoxStyle(MsgIcon::None, MsgButtons::Ok),
                          win::BoxStyle(MsgIcon::Exclamation, MsgButtons::YesNo),
-                         win::BoxStyle(MsgIcon::Information, MsgButtons::YesNoCancel), win::AnswerOf(IDYES),
-                         win::AnswerOf(IDCANCEL), win::AnswerOf(IDOK)),
-              std::tuple(UINT{MB_ICONERROR}, UINT{MB_OK}, UINT{MB_ICONWARNING | MB_YESNO},
-                         UINT{MB_ICONINFORMATION | MB_YESNOCANCEL}, Answer::Yes, Answer::Cancel, Answer::Ok));
+                         win::BoxStyle(MsgIcon::Information, MsgButtons::YesNoCancel),
+                         win::AnswerOf(IDCANCEL)),
+              std::tuple(UINT{MB_ICONERROR}, UINT{MB_ICONWARNING | MB_YESNO},
+                         UINT{MB_ICONINFORMATION | MB_YESNOCANCEL}, Answer::Cancel));
 }
 
 // The logo's clear rounded corner, tile, bar and dot; each key's badge its own colour.
