@@ -33,28 +33,6 @@ struct WinTestHost : FakeHost {
     [[noreturn]] void EndProgram(int status) override { throw win::ProgramEnd{status}; }
 };
 
-// The desktop program's main window in a working folder of its own, with fakes for the world.
-struct WinWorld {
-    explicit WinWorld(UdpSocket* socket = nullptr)
-        : p(Services{host, world.clock, world.files, world.processes, world.power,
-                     socket ? *socket : world.socket, world.resolver, world.guard, world.system}),
-          window(std::make_unique<win::MainWindow>(p, tray)) {
-        world.processes.names = {"worker.exe"};
-    }
-    void Start(const IniFile& ini) {
-        dir.Write("Data/Quenzel.ini", ini.Text());
-        dir.Write("Log/.keep", "");
-        window->Load();
-    }
-    HWND Find(const char* name) const { return window->Find(name); }
-    TempDir dir;
-    WinTestHost host;
-    FakeWorld world{dir.path()};
-    Program p;
-    win::Tray tray;
-    std::unique_ptr<win::MainWindow> window;
-};
-
 // Runs the window messages that wait, until done says so or the time is up.
 bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 3000) {
     for (const ULONGLONG end = GetTickCount64() + milliseconds; GetTickCount64() < end; Sleep(10)) {
@@ -99,20 +77,19 @@ void Picture(HWND window, const char* file) {
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, 0);
     PumpUntil([] { return false; }, 300); // painted, and framed by the window manager
     const std::filesystem::path request = std::filesystem::path(folder) / (std::string(file) + ".take");
-    std::ofstream(request) << r.left - 12 << ',' << r.top - 36 << ',' << r.right + 12 << ',' << r.bottom + 12
-                           << '\n';
+    std::ofstream(request) << r.left - 12 << ',' << r.top - 36 << ',' << r.right + 12 << ',' << r.bottom + 12;
     PumpUntil([&] { return !std::filesystem::exists(request); }, 20000);
 }
 
 // The popup menu's captions that may be chosen now.
-std::vector<std::string> Menu(const WinWorld& w) {
-    HMENU menu = w.window->BuildPopupMenu();
+std::vector<std::string> Menu(win::MainWindow& window) {
+    HMENU menu = window.BuildPopupMenu();
     std::vector<std::string> captions;
     for (UINT i = 0; i < static_cast<UINT>(GetMenuItemCount(menu)); ++i) {
         wchar_t text[64] = {};
         GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
-        const UINT state = GetMenuState(menu, i, MF_BYPOSITION);
-        if (!(state & (MF_SEPARATOR | MF_GRAYED))) captions.push_back(win::Utf8(text));
+        if (!(GetMenuState(menu, i, MF_BYPOSITION) & (MF_SEPARATOR | MF_GRAYED)))
+            captions.push_back(win::Utf8(text));
     }
     DestroyMenu(menu);
     return captions;
@@ -131,43 +108,52 @@ struct MonitorSide : MonitorWindow {
 // the window a second copy shows.
 TEST(MainWindow, ShowsTheViewRunsTrayCountdownAndScreensFollowsTheDpiAndTheLink) {
     auto socket = MakeUdpSocket(), sender = MakeUdpSocket();
-    WinWorld w(socket.get());
-    w.Start(IniFile().Set("Proc1", "worker.exe"));
-    HWND main = w.window->Handle(), counter = w.Find("counter");
-    EXPECT_EQ(std::tuple(Text(main), IsWindowVisible(main) != FALSE, Text(w.Find("title")), Text(counter),
-                         Painted(counter), Tip(*w.window, w.Find("configure")), w.tray.Key()),
+    TempDir dir;
+    WinTestHost host;
+    FakeWorld world{dir.path()};
+    Program p(Services{host, world.clock, world.files, world.processes, world.power, *socket, world.resolver,
+                       world.guard, world.system});
+    win::Tray tray;
+    win::MainWindow window(p, tray);
+    world.processes.names = {"worker.exe"};
+    dir.Write("Data/Quenzel.ini", IniFile().Set("Proc1", "worker.exe").Text());
+    dir.Write("Log/.keep", "");
+    window.Load();
+    HWND main = window.Handle(), counter = window.Find("counter");
+    EXPECT_EQ(std::tuple(Text(main), IsWindowVisible(main) != FALSE, Text(window.Find("title")),
+                         Text(counter), Painted(counter), Tip(window, window.Find("configure")), tray.Key()),
               std::tuple("Quenzel"s, true, "Shutdown if there is no activity for 5s"s,
                          "Program Activation In 2s"s, kBlueRef, "Configure Quenzel"s, "Start"s));
     Picture(main, "windows-main.png");
     SendMessageW(main, WM_COMMAND, win::MainWindow::kFirstMenuId + 4, 0); // Minimise
-    EXPECT_EQ(std::tuple(IsWindowVisible(main) != FALSE, Menu(w)[3]), std::tuple(false, "Restore"s));
+    EXPECT_EQ(std::tuple(IsWindowVisible(main) != FALSE, Menu(window)[3]), std::tuple(false, "Restore"s));
     SendMessageW(main, win::Tray::kCallback, 1, WM_LBUTTONDBLCLK);
-    EXPECT_EQ(std::tuple(IsWindowVisible(main) != FALSE, IsIconic(main) != FALSE, Menu(w)[2]),
+    EXPECT_EQ(std::tuple(IsWindowVisible(main) != FALSE, IsIconic(main) != FALSE, Menu(window)[2]),
               std::tuple(true, false, "Minimise"s));
-    w.world.processes.names.clear();
-    for (int tick = 0; tick < 40 && w.p.monitor.phase != MonitorPhase::Shutdown; ++tick)
+    world.processes.names.clear();
+    for (int tick = 0; tick < 40 && p.monitor.phase != MonitorPhase::Shutdown; ++tick)
         SendMessageW(main, WM_TIMER, win::MainWindow::kMainTimer, 0);
-    ASSERT_EQ(w.p.monitor.phase, MonitorPhase::Shutdown);
-    EXPECT_EQ(std::tuple(Painted(counter, false), w.tray.Key(), Menu(w), Text(w.Find("reset")),
-                         Enabled(w.Find("configure"))),
+    ASSERT_EQ(p.monitor.phase, MonitorPhase::Shutdown);
+    EXPECT_EQ(std::tuple(Painted(counter, false), tray.Key(), Menu(window), Text(window.Find("reset")),
+                         Enabled(window.Find("configure"))),
               std::tuple(kOrangeRef, "Shutdown"s, std::vector<std::string>{"Cancel"}, "&Cancel"s, false));
     Picture(main, "windows-countdown.png");
-    Click(w.Find("reset")); // Cancel
+    Click(window.Find("reset")); // Cancel
 
-    Click(w.Find("about"));
-    win::AboutWindow* about = w.window->About();
+    Click(window.Find("about"));
+    win::AboutWindow* about = window.About();
     ASSERT_TRUE(about);
     SendMessageW(about->Handle(), WM_TIMER, win::AboutWindow::kSecondTimer, 0);
-    EXPECT_EQ(
-        std::tuple(Text(about->Handle()), Text(about->Find("closeNotice")), Enabled(w.Find("configure"))),
-        std::tuple("About Quenzel"s, "About will close in 60 sec"s, false));
+    EXPECT_EQ(std::tuple(Text(about->Handle()), Text(about->Find("closeNotice")),
+                         Enabled(window.Find("configure"))),
+              std::tuple("About Quenzel"s, "About will close in 60 sec"s, false));
     Picture(about->Handle(), "windows-about.png");
     Click(about->Find("exit"));
-    EXPECT_TRUE(PumpUntil([&] { return w.window->About() == nullptr; }));
-    ASSERT_TRUE(Enabled(w.Find("configure")));
+    EXPECT_TRUE(PumpUntil([&] { return window.About() == nullptr; }));
+    ASSERT_TRUE(Enabled(window.Find("configure")));
 
-    Click(w.Find("configure"));
-    win::ConfigWindow* config = w.window->Config();
+    Click(window.Find("configure"));
+    win::ConfigWindow* config = window.Config();
     ASSERT_TRUE(config);
     auto find = [&](const char* name) { return config->Find(name); };
     EXPECT_EQ(
@@ -184,28 +170,28 @@ TEST(MainWindow, ShowsTheViewRunsTrayCountdownAndScreensFollowsTheDpiAndTheLink)
     Click(find("save"));
     EXPECT_EQ(Text(find("status")), "Changes Saved - Click Exit To Activate The Changes");
     Click(find("exit"));
-    EXPECT_TRUE(PumpUntil([&] { return w.window->Config() == nullptr; }));
-    EXPECT_EQ(std::tuple(Text(counter), Text(w.Find("title"))),
+    EXPECT_TRUE(PumpUntil([&] { return window.Config() == nullptr; }));
+    EXPECT_EQ(std::tuple(Text(counter), Text(window.Find("title"))),
               std::tuple("Program Activation At 07:30"s, "Hibernate if there is no activity for 5s"s));
 
     RECT before{}, after{}, frame{};
-    GetClientRect(w.Find("reset"), &before);
+    GetClientRect(window.Find("reset"), &before);
     GetWindowRect(main, &frame);
     SendMessageW(main, win::kDpiChanged, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&frame));
-    GetClientRect(w.Find("reset"), &after);
+    GetClientRect(window.Find("reset"), &after);
     EXPECT_EQ(after.right, 2 * before.right);
 
     ASSERT_TRUE(sender->Bind(FreeUdpPort()));
-    MonitorSide side(w.window->Logic());
+    MonitorSide side(window.Logic());
     for (const int port : {FreeUdpPort(), FreeUdpPort()}) {
-        w.dir.Write("Data/Quenzel.ini",
-                    IniFile().Set("CMain", 2).Set("IPAdd", "127.1.1.1").Set("Port1", port).Text());
-        w.window->Run([&] { ResetProgram(w.p, side); });
+        dir.Write("Data/Quenzel.ini",
+                  IniFile().Set("CMain", 2).Set("IPAdd", "127.1.1.1").Set("Port1", port).Text());
+        window.Run([&] { ResetProgram(p, side); });
         ASSERT_TRUE(sender->SendTo("127.0.0.1", port, "<QZT000>"));
         EXPECT_TRUE(PumpUntil([&] { return Text(main) == "Quenzel Slave - Test Mode"; }));
     }
 
-    win::AlreadyRunningWindow second(w.p); // what a second copy shows, with the guard held
+    win::AlreadyRunningWindow second(p); // what a second copy shows, with the guard held
     second.Load();
     EXPECT_EQ(Text(second.Find("message")),
               "Quenzel is already running.\r\nOnly one instance can be\r\nrunning at a time.");
