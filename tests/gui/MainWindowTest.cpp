@@ -217,7 +217,8 @@ TEST(Boxes, WithoutATrayTheNoticeGoesToTheBusOnceAndTheEndBoxOpensInFrontOfTheTo
     const bool bus = qEnvironmentVariableIsSet("QZ_PRIVATE_BUS");
     Notifications fake;
     if (bus) {
-        QDBusConnection service = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "notify-service");
+        QDBusConnection service =
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, "notify-service");
         ASSERT_TRUE(service.registerVirtualObject("/org/freedesktop/Notifications", &fake));
         ASSERT_TRUE(service.registerService("org.freedesktop.Notifications"));
         ASSERT_TRUE(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "notify-app").isConnected());
@@ -249,7 +250,8 @@ TEST(Boxes, WithoutATrayTheNoticeGoesToTheBusOnceAndTheEndBoxOpensInFrontOfTheTo
     const std::lock_guard lock(fake.mutex);
     ASSERT_EQ(fake.calls.size(), 1);
     QVariantList args = fake.calls.front();
-    args.removeAt(7); // the hints; the call, application, a new one, icon, title, text, no actions, the time-out
+    args.removeAt(
+        7); // the hints; the call, application, a new one, icon, title, text, no actions, the time-out
     EXPECT_EQ(args, (QVariantList{"Notify", "Quenzel", 0u, "quenzel", "Quenzel", "", QStringList(), -1}));
 }
 

@@ -146,7 +146,8 @@ TEST(ConfigDialog, ButtonsLeftToRightTheLogoAndClosingReachTheirHandlers) {
         {"save", "&Save", "No Changes To Save|shown"},
         {"exit", "&Exit", "|EnableMainControls|stopped hidden"},
         {"logo", nullptr, "|OpenWebPage index.htm|shown"},
-        {"title bar", nullptr, "|EnableMainControls|stopped hidden", [](DialogWorld& w) { w.dialog->close(); }},
+        {"title bar", nullptr, "|EnableMainControls|stopped hidden",
+         [](DialogWorld& w) { w.dialog->close(); }},
         {"done", nullptr, "|EnableMainControls|stopped hidden", [](DialogWorld& w) { w.dialog->accept(); }},
         // Escape would close the screen past Exit's question about unsaved edits.
         {"Escape", nullptr, "|shown", [](DialogWorld& w) { QTest::keyClick(w.dialog, Qt::Key_Escape); }},
