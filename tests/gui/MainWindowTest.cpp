@@ -252,7 +252,10 @@ TEST(Boxes, WithoutATrayTheNoticeGoesToTheBusOnceAndTheEndBoxOpensInFrontOfTheTo
     QVariantList args = fake.calls.front();
     args.removeAt(
         7); // the hints; the call, application, a new one, icon, title, text, no actions, the time-out
-    EXPECT_EQ(args, (QVariantList{"Notify", "Quenzel", 0u, "quenzel", "Quenzel", "", QStringList(), -1}));
+    EXPECT_EQ(args,
+              (QVariantList{"Notify", "Quenzel", 0u, "quenzel", "Quenzel",
+                            "The computer will shut down at 10:30:06 (in 6 s). Click Cancel to stop it.",
+                            QStringList(), -1}));
 }
 
 TEST(DesktopStart, SecondCopyShowsOnlyTheAlreadyRunningWindow) {
