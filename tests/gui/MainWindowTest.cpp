@@ -282,8 +282,6 @@ TEST(LinkEvents, CommandsArriveThroughTheEventLoopAfterAReloadToo) {
         w.dir.Write("Data/Quenzel.ini",
                     IniFile().Set("CMain", 2).Set("IPAdd", "127.1.1.1").Set("Port1", port).Text());
         w.p.rt.BoundPort ? w.window->Run([&] { side.ResetProgram(); }) : w.window->Load();
-        ASSERT_EQ(w.p.rt.BoundPort, port);
-        EXPECT_EQ(w.window->windowTitle(), "Quenzel Slave");
         ASSERT_TRUE(sender->SendTo("127.0.0.1", port, "<QZT000>"));
         EXPECT_TRUE(
             QTest::qWaitFor([&] { return w.window->windowTitle() == "Quenzel Slave - Test Mode"; }, 5000));
