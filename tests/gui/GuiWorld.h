@@ -10,8 +10,7 @@
 
 namespace qz::test {
 
-// Answers each box as the fake host does, or also shows it while onDesktop; the program's end
-// returns to the test instead of ending the process.
+// Answers boxes as the fake host does (and shows them onDesktop); the program's end returns here.
 struct GuiHost : QtHost {
     Answer ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string& title,
                        const std::string& text) override {

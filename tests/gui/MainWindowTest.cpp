@@ -76,7 +76,6 @@ TEST(MainWindow, ButtonsAndPopupItemsDriveTheProgramsHandlers) {
         {"configure", "menuConfigure", "ConfigScreen "},
         {"update", "menuUpdate", "https://www.quenzel.example/software/misc/update.htm?ID=15&Ver=1.6 "},
         {"logo", nullptr, "https://www.quenzel.example/index.htm "},
-        {nullptr, "menuMinimise", "hidden "},
         {"exit", "menuExit", "Exit/Run hidden ended 0"},
     };
     for (const auto& [button, item, outcome] : rows) {
