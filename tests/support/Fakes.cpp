@@ -21,8 +21,15 @@ void FakeHost::EndProgram(int status) {
     throw ProgramEnded{status};
 }
 
+std::string Shown(const FakeHost& host) {
+    std::string shown;
+    for (const ShownMessage& m : host.messages)
+        shown +=
+            m.title + ": " + m.text + (m.icon == MsgIcon::None && m.buttons == MsgButtons::Ok ? "" : "!");
+    return shown;
+}
+
 bool FakeProcessTable::ForEachName(const std::function<void(std::string_view)>& visit) {
-    ++scans;
     if (fails) return false;
     for (const auto& n : names)
         visit(n);
@@ -80,6 +87,7 @@ InstanceGuard::Handle FakeGuard::Create(const std::string&, bool, bool& existed)
 }
 
 int FakeSystem::OpenAddress(const std::string& address) {
+    if (openError) std::rethrow_exception(openError);
     opened.push_back(address);
     return openResult;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <deque>
+#include <exception>
 #include <map>
 #include <optional>
 #include <string>
@@ -47,7 +48,6 @@ class FakeProcessTable : public ProcessTable {
     std::vector<std::string> names;
     ProcessWatch watch;
     bool fails = false;
-    int scans = 0;
 };
 
 class FakePower : public PowerApi {
@@ -109,9 +109,13 @@ class FakeSystem : public SystemServices {
     int OpenAddress(const std::string& address) override;
     bool StartViewer(const std::string& path) override;
     bool admin = true, viewerStarts = true;
+    std::exception_ptr openError; // thrown by OpenAddress
     int openResult = 42, priorityRaises = 0;
     std::vector<std::string> opened, viewed;
 };
+
+// The boxes shown, "title: text" each, marked "!" unless a plain Ok box.
+std::string Shown(const FakeHost& host);
 
 // A program wired to fakes, working in the given folder.
 struct FakeWorld {
