@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -10,10 +10,9 @@
 #include "tests/support/IniFile.h"
 #include "tests/support/TempDir.h"
 
-namespace qz {
+namespace qz::test {
 namespace {
 
-using test::IniFile;
 enum class Outcome { Ok, NotConfigured, Corrupt, Other };
 
 // "Data\Quenzel.ini" read as a start reads it: the bytes written there, elsewhere, or nowhere.
@@ -26,7 +25,7 @@ struct Load {
         if (read) return read.value().complete ? Outcome::Ok : Outcome::NotConfigured;
         return read.fault() == CorruptConfig() ? Outcome::Corrupt : Outcome::Other;
     }
-    test::TempDir dir;
+    TempDir dir;
     qz::Result<ConfigRead> read = Fault{};
 };
 
@@ -37,21 +36,11 @@ std::string Edited(std::string text, const std::vector<std::pair<std::string, st
     return text;
 }
 
-// The standard file with each "Key=value" of a list separated by ";" set.
-IniFile With(const std::string& list) {
-    IniFile file;
-    std::istringstream items(list);
-    for (std::string item; std::getline(items, item, ';');)
-        file.Set(item.substr(0, item.find('=')), item.substr(item.find('=') + 1));
-    return file;
-}
-
 TEST(CheckSettings, AcceptsEveryRangeUpToItsBoundsAndNoFurther) {
     // Texts are measured in pieces, a piece of two bytes being one character.
     auto expectRange = [](const char* key, long low, long high, const IniFile& base, const std::string& piece,
                           const std::string& suffix) {
-        for (long n : {low - 1, low, high, high + 1}) {
-            if (n < 0) continue;
+        for (long n : {std::max(low - 1, 0L), low, high, high + 1}) {
             std::string value = piece.empty() ? std::to_string(n) : suffix;
             for (long i = 0; i < n && !piece.empty(); ++i)
                 value.insert(0, piece);
@@ -83,7 +72,6 @@ TEST(CheckSettings, AcceptsEveryRangeUpToItsBoundsAndNoFurther) {
 
 // Times past their offset, paths, addresses, delays, names in order, and what each mode needs to run.
 TEST(ReadConfigFile, FollowsTheCrossFieldRules) {
-    const bool slash = std::filesystem::path::preferred_separator == '/'; // a separator on POSIX only
     const std::pair<Outcome, std::vector<std::string>> rows[] = {
         {Outcome::Corrupt,
          {"StartTime=0", "StartTime=3", "StopTime=-30000", "StopTime=30000", "LogPath=Log", "IPAdd=peer",
@@ -94,23 +82,24 @@ TEST(ReadConfigFile, FollowsTheCrossFieldRules) {
         {Outcome::Ok,
          {"Del_On=2;ProcDelay=59", "ProcDelay=60", "ShutType=4;IPAdd=10.1.1.1",
           "ShutType=4;DName=2;IPAdd=peer", "CMain=2;IPAdd=10.1.1.1;Proc1=", "CMain=2;DName=2;IPAdd=main"}},
-        {slash ? Outcome::Ok : Outcome::Corrupt, {"LogPath=/var/log/"}},
+        {std::filesystem::path::preferred_separator == '/' ? Outcome::Ok : Outcome::Corrupt, // POSIX only
+         {"LogPath=/var/log/"}},
     };
     for (const auto& [outcome, files] : rows)
         for (const std::string& values : files)
-            EXPECT_EQ(Load(With(values).Text()).Result(), outcome) << values;
+            EXPECT_EQ(Load(With(IniFile(), values).Text()).Result(), outcome) << values;
 }
 
-// The text keeps the lines but comments, trimmed of blanks; values keep tabs and blanks, times lose
-// their offset. Keys stand in any section, and one twice stands in for a missing one.
+// Lines but comments kept trimmed, values with their blanks, times without offset, keys in any section.
 TEST(ReadConfigFile, CopiesTheSignificantLinesAndReadsValuesAsTheFileHoldsThem) {
-    Load load(Edited(With("Proc1= caf\xE9\t;LogPath=;StopTime=12215;StartTime=2;StartDelay=10730").Text(),
-                     {{"# Configuration File", "   # indented comment"},
-                      {"Port2=10000\r\n", "Port2=10000\r\n   \r\nHello there \r\n"},
-                      {"\r\n[Run]\r\nDel_On=1", "\r\n  [Run] \r\n  Del_On=1  "},
-                      {"Proc3=", "Proc2="},
-                      {"\r\n[Shutdown]", ""},
-                      {"[Comms]", "[Comms]\r\n[Shutdown]"}}));
+    Load load(Edited(
+        With(IniFile(), "Proc1= caf\xE9\t;LogPath=;StopTime=12215;StartTime=2;StartDelay=10730").Text(),
+        {{"# Configuration File", "   # indented comment"},
+         {"Port2=10000\r\n", "Port2=10000\r\n   \r\nHello there \r\n"},
+         {"\r\n[Run]\r\nDel_On=1", "\r\n  [Run] \r\n  Del_On=1  "},
+         {"Proc3=", "Proc2="},
+         {"\r\n[Shutdown]", ""},
+         {"[Comms]", "[Comms]\r\n[Shutdown]"}}));
     ASSERT_EQ(load.Result(), Outcome::Ok);
     const Settings& s = load.read.value().settings;
     EXPECT_EQ(
@@ -144,4 +133,4 @@ TEST(ReadConfigFile, BadFilesEndInTheCorruptedBoxAndNothingElse) {
 }
 
 } // namespace
-} // namespace qz
+} // namespace qz::test

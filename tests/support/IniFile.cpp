@@ -1,5 +1,7 @@
 #include "tests/support/IniFile.h"
 
+#include <sstream>
+
 namespace qz::test {
 namespace {
 
@@ -40,6 +42,13 @@ std::string IniFile::Text() const {
         text += std::string(k.name) + "=" + (it != values_.end() ? it->second : k.value) + "\r\n";
     }
     return text;
+}
+
+IniFile With(IniFile file, std::string_view list) {
+    std::istringstream items{std::string(list)};
+    for (std::string item; std::getline(items, item, ';');)
+        file.Set(item.substr(0, item.find('=')), item.substr(item.find('=') + 1));
+    return file;
 }
 
 } // namespace qz::test

@@ -1,6 +1,7 @@
 #pragma once
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace qz::test {
 
@@ -15,5 +16,8 @@ class IniFile {
   private:
     std::map<std::string, std::string> values_;
 };
+
+// The file with each key of a list "Key=value;Key=value" set to its value.
+IniFile With(IniFile file, std::string_view list);
 
 } // namespace qz::test

@@ -27,20 +27,12 @@ std::vector<std::pair<std::string, std::string>> Pairs(std::string_view list) {
     return pairs;
 }
 
-// The file with each key of a list "Key=value;Key=value" set to its value.
-IniFile With(IniFile file, std::string_view list) {
-    for (const auto& [key, value] : Pairs(list))
-        file.Set(key, value);
-    return file;
-}
-
 // A main station with one process, no peer and forced power off; a slave of 1.1.1.1 without processes.
 const IniFile kMain =
     With(IniFile(), "ComDelay=60;DelTime=90;Proc1=editor;ProcDelay=60;Force=2;ShutTime=60;ShutType=1");
 const IniFile kSlave = With(kMain, "CMain=2;IPAdd=1.1.1.1;Proc1=");
 
-// The file as Data/Quenzel.ini beside an empty Log/, a program that read it, and the screen over it,
-// whose host records the calls and resets the program as the main window does.
+// A program that read the file beside an empty Log/, and its screen, whose host resets it as the window does.
 struct ScreenWorld : ConfigScreenHost, MonitorWindow {
     explicit ScreenWorld(const IniFile& file = kMain) {
         dir.Write("Data/Quenzel.ini", file.Text());
@@ -70,41 +62,28 @@ struct ScreenWorld : ConfigScreenHost, MonitorWindow {
     std::optional<ConfigScreen> screen;
 };
 
-// The boxes shown, "title: text" each, marked "!" unless plain.
-std::string Boxes(const ScreenWorld& w) {
-    std::string boxes;
-    for (const ShownMessage& m : w.world.host.messages)
-        boxes += m.title + ": " + m.text + (m.icon == MsgIcon::None ? "" : "!");
-    return boxes;
-}
-
 // The names of the marked hints, separated by blanks; a half-marked one is "name(mixed look)".
 std::string MarkedHints(const ConfigView& v) {
     std::string marked;
-    auto add = [&](std::string_view name, const LabelView& hint) {
-        if (hint.fore == kDarkGreen && !hint.bold) return;
-        marked += (marked.empty() ? "" : " ") + std::string(name) +
-                  (hint.fore == kOrange && hint.bold ? "" : "(mixed look)");
-    };
-    VisitRows(v, Overloaded{[&](std::string_view name, const FieldRow& row) { add(name, row.hint); },
-                            [&](std::string_view name, const ListRow& row) { add(name, row.hint); },
-                            [](std::string_view, auto&) {}});
+    VisitRows(v, [&](std::string_view name, const auto& row) {
+        if constexpr (requires { row.hint; })
+            if (row.hint.fore != kDarkGreen || row.hint.bold)
+                marked += (marked.empty() ? "" : " ") + std::string(name) +
+                          (row.hint.fore == kOrange && row.hint.bold ? "" : "(mixed look)");
+    });
     return marked;
 }
 
-// Does what a list "name=value;button" says: a text field takes the value as its text, a tick box is
-// ticked by "1" and cleared by anything else, a list is clicked to the value, the buttons are clicked;
-// "atTime" ticks through its handler.
+// Does what "name=value;button" says: a field takes the text, a box is ticked by "1", a list or a
+// button is clicked ("atTime" ticks through its handler).
 void Edit(ConfigScreen& s, std::string_view actions) {
     for (const auto& [name, value] : Pairs(actions)) {
         bool found = false;
-        VisitRows(s.view, Overloaded{[&](std::string_view row, FieldRow& field) {
-                                         if (row == name) found = (field.field.text = value, true);
-                                     },
-                                     [&](std::string_view row, CheckRow& box) {
-                                         if (row == name) found = (box.box.checked = value == "1", true);
-                                     },
-                                     [](std::string_view, auto&) {}});
+        VisitRows(s.view, [&](std::string_view row, auto& r) {
+            if constexpr (requires { r.field.text; }) found |= row == name && (r.field.text = value, true);
+            if constexpr (requires { r.box.checked; })
+                found |= row == name && (r.box.checked = value == "1", true);
+        });
         const std::map<std::string, std::function<void()>> clicks = {
             {"shutdownType", [&] { s.OnShutdownTypeChosen(value); }},
             {"logLevel", [&] { s.OnLogLevelChosen(value); }},
@@ -118,12 +97,13 @@ void Edit(ConfigScreen& s, std::string_view actions) {
     }
 }
 
-// Values of different checks share a row; the marks tell which failed. Some rows show what the choices
-// switched: Force, the hints, the activation, the boxes ("at " when the shutdown time opened for editing).
+// Checks share a row; the marks tell which failed. Some rows show what the choices switched: Force, the
+// hints, the activation, the boxes ("at ": the shutdown time opened for editing).
 TEST(ValidateFields, CountsAndMarksEveryCheckAtItsBoundsAndSwitchesTheHints) {
     const IniFile slave = kSlave, withProc2 = With(kMain, "Proc2=b");
     const std::string a95(95, 'a'), d100(100, 'd'), p30(30, 'p'),
-        force = "force|(Forces Applications To Close)|";
+        force = "force|(Forces Applications To Close)|",
+        seven = "processDelay shutdownAfter activation countdown lostLinkDelay txPort rxPort";
     const struct {
         std::string edits;
         int count = 0;
@@ -147,10 +127,10 @@ TEST(ValidateFields, CountsAndMarksEveryCheckAtItsBoundsAndSwitchesTheHints) {
         {"shutdownType=Reboot", 0, "", With(kSlave, "ShutType=4"), "force|Not Available In Slave Mode||2|"},
         {"activation=07:30;atTime=1", 0, "", kMain, force + "|07:30|"},
         {"lostLinkDelay=4.9;shutdownAfter=59;txPort=1023;rxPort=1023;processDelay=4;countdown=1;activation=0",
-         7, "processDelay shutdownAfter activation countdown lostLinkDelay txPort rxPort"},
+         7, seven},
         {"lostLinkDelay=600.5;shutdownAfter=10801;txPort=65536;rxPort=65536;processDelay=3601;countdown=601;"
          "activation=3601",
-         7, "processDelay shutdownAfter activation countdown lostLinkDelay txPort rxPort"},
+         7, seven},
         {"activateAtTime=1;activation=24:00;shutdownAt=25:00;address=192.168.0.5", 3,
          "shutdownAt activation address"},
         {"activation=07:30;atTime=0", 1, "activation", kMain, force + "||"},
@@ -189,20 +169,9 @@ TEST(ValidateFields, CountsAndMarksEveryCheckAtItsBoundsAndSwitchesTheHints) {
         const std::string look = (v.shutdownAt.field.enabled && !v.shutdownAt.field.readOnly ? "at " : "") +
                                  std::string(v.force.box.enabled ? "force|" : "|") +
                                  v.shutdownType.hint.text + "|" + (after == kShutdownAfterHint ? "" : after) +
-                                 "|" + v.activation.field.text + "|" + Boxes(w);
+                                 "|" + v.activation.field.text + "|" + Shown(w.world.host);
         EXPECT_TRUE(r.look.empty() || look == r.look) << r.edits << ": " << look;
     }
-}
-
-// Restore puts the defaults back, but not the process names nor the peer. Every field's way into the
-// file: the configuration fuzz replay's round trip.
-TEST(Save, RestoreWritesTheDefaultsButKeepsTheNamesAndThePeer) {
-    const std::string keep = "DName=2;IPAdd=host.example;Proc2= two;";
-    ScreenWorld w(
-        With(kMain, keep + "Port1=65535;Del_On=2;DelTime=120;Stop_On=2;StopTime=12359;RunOnTop=2;"
-                           "StartMin=2;UserExit=2;LogLevel=3;StartTime=2;StartDelay=10730;ShutType=6"));
-    Edit(w.Open(), "restore;save");
-    EXPECT_EQ(ReadConfigFile(w.p.svc.files)->settings, ScreenWorld(With(kMain, keep)).p.set);
 }
 
 // A configuration file gone while the screen was open cannot be saved over: the box, then the end.
@@ -218,21 +187,28 @@ TEST(Save, AConfigurationFileGoneEndsTheProgramThroughItsHost) {
 }
 
 // Exit resets the program only after a save or when it cannot run; a refused or failed save writes
-// nothing (a folder in the temporary file's place fails the write) and leaves no file behind.
+// nothing (a folder in the temporary file's place fails the write) and leaves no file behind. Restore
+// puts the defaults back, but not the process names nor the peer.
 TEST(Exit, ResetsTheProgramOnlyAfterASaveOrWhenItCannotRun) {
     using Calls = std::vector<std::string>;
     const Calls close{"EnableMainControls"}, reset{"ResetProgram", "EnableMainControls"}, none;
-    const std::string cancel = "&Cancel Click Cancel to exit without saving changes";
+    const std::string cancel = "&Cancel Click Cancel to exit without saving changes",
+                      saved = "&Exit Changes Saved - Click Exit To Activate The Changes",
+                      keep = "DName=2;IPAdd=host.example;Proc2= two;";
     const struct {
         std::string name, state, actions; // state: set before the screen opens
         Calls calls;
         std::string shown; // Exit's caption, the status and the boxes
+        IniFile file = kMain;
     } rows[] = {
         {"not configured", "NotConfigured", "exit", reset,
-         "&Exit 1 Item(s) Highlighted Contain Out Of Range Values"},
+         "&Exit 1 Item(s) Highlighted Contain Out Of Range Values", With(kMain, "Proc1=")},
         {"link setup failed, saved nothing", "SetupFault", "save;exit", reset, "&Exit No Changes To Save"},
         {"saved a change at Full", "", "processDelay=61;logLevel=Full;shutdownType=StandBy;save;exit", reset,
-         "&Exit Changes Saved - Click Exit To Activate The Changes"},
+         saved},
+        {"restored the defaults", "", "restore;save;exit", reset, saved,
+         With(kMain, keep + "Port1=65535;Del_On=2;DelTime=120;Stop_On=2;StopTime=12359;RunOnTop=2;"
+                            "StartMin=2;UserExit=2;LogLevel=3;StartTime=2;StartDelay=10730;ShutType=6")},
         {"saved nothing", "", "save;exit", close, "&Exit No Changes To Save"},
         {"unsaved change", "", "processName2=b;exit", none, cancel},
         {"unsaved list choice", "", "logLevel=Full;exit", none, cancel},
@@ -245,7 +221,7 @@ TEST(Exit, ResetsTheProgramOnlyAfterASaveOrWhenItCannotRun) {
          "This may be a permissions problem.!"},
     };
     for (const auto& r : rows) {
-        ScreenWorld w(r.state == "NotConfigured" ? With(kMain, "Proc1=") : kMain);
+        ScreenWorld w(r.file);
         const std::string stored = w.dir.Read("Data/Quenzel.ini");
         w.p.rt.NotConfigured = r.state == "NotConfigured";
         w.p.rt.SetupFault = r.state == "SetupFault";
@@ -254,20 +230,23 @@ TEST(Exit, ResetsTheProgramOnlyAfterASaveOrWhenItCannotRun) {
             std::filesystem::create_directory(w.dir.path() / "Data" / "Quenzel.ini.tmp");
         ConfigScreen& s = w.Open();
         Edit(s, r.actions);
-        const bool open = r.calls.empty(), changed = r.name == "saved a change at Full";
+        const bool open = r.calls.empty(), full = r.name == "saved a change at Full";
         const std::string log = w.dir.Read("Log/Quenzel.log");
-        // The saved field and list take effect and are announced in the log, in full at the Full level.
+        // The saved field and list take effect and are logged, in full at the Full level.
         EXPECT_EQ(
             std::tuple(w.calls, s.view.open, w.p.rt.DialogOpen, w.p.rt.ConfigSaved,
-                       s.view.exit.caption + " " + s.view.status.text + Boxes(w),
+                       s.view.exit.caption + " " + s.view.status.text + Shown(w.world.host),
                        w.dir.Read("Data/Quenzel.ini") != stored,
                        std::pair(w.p.set.processDelay, w.p.set.shutdownType),
                        std::distance(std::filesystem::directory_iterator(w.dir.path() / "Data"), {}),
                        log.find(" Config   , Updated   , Count:") != log.npos,
-                       log.find("ProcDelay=61") != log.npos),
-            std::tuple(r.calls, open, open, false, r.shown, changed,
-                       changed ? std::pair(61, ShutdownType::Standby) : std::pair(60, ShutdownType::PowerOff),
-                       1, r.calls == reset && r.state != "NotConfigured", changed))
+                       log.find("ProcDelay=61") != log.npos,
+                       // every field's way into the file: the configuration fuzz replay's round trip
+                       r.name != "restored the defaults" ||
+                           ReadConfigFile(w.p.svc.files)->settings == ScreenWorld(With(kMain, keep)).p.set),
+            std::tuple(r.calls, open, open, false, r.shown, r.shown == saved,
+                       full ? std::pair(61, ShutdownType::Standby) : std::pair(60, ShutdownType::PowerOff), 1,
+                       r.calls == reset && r.state != "NotConfigured", full, true))
             << r.name;
     }
 }
