@@ -27,7 +27,7 @@ struct Station : LinkEvents {
     void LogEvent(std::string_view word, std::string_view detail) override {
         log.push_back(std::string(word) + "/" + std::string(detail));
     }
-    // Hears the datagrams with a fresh record of calls and marks; true when the last one was heard.
+    // Hears the datagrams afresh; true when the last one was heard.
     bool Hear(Texts datagrams) {
         calls.clear();
         p.rt.LinkMark = "-";
@@ -63,8 +63,7 @@ TEST(Receive, ASlaveActsOnOneResetAndOneTestASecondTheLastOneLaterAndLogsTheCoun
         const auto& [at, datagrams, calls, log] = step;
         s.w.clock.now = at;
         s.calls = s.log = {};
-        if (datagrams.empty()) LinkTick(s.p, s);
-        if (!datagrams.empty()) s.Hear(datagrams);
+        datagrams.empty() ? LinkTick(s.p, s) : void(s.Hear(datagrams));
         EXPECT_EQ(std::tuple(s.calls, s.log), std::tuple(calls, log)) << "step " << &step - steps;
     }
     LogLinkDrops(s.p, s, true); // the exit: the held Test is dropped
@@ -127,12 +126,11 @@ TEST(KeyedLink, OnlyProvenMessagesOfThePeerWithARisingCounterAreHeardAndOnlyASen
 }
 
 TEST(LoadSettings, GivesStartValuesBindsOnlyForAnotherOwnPortAndRetriesAPortThatFailed) {
-    struct Step {
-        int cmain, port1, port2, bound;
-        bool linked, taken; // taken: another socket holds the own port; the box is answered No
-    } steps[] = {{1, 10001, 10000, 0, false, false},    {2, 10001, 10000, 10001, true, false},
-                 {1, 10001, 10000, 10000, true, false}, {1, 10002, 10000, 10000, true, false},
-                 {1, 10002, 10005, 0, true, true},      {1, 10002, 10000, 10000, true, false}};
+    // taken: another socket holds the own port; the box is answered No
+    const std::tuple<int, int, int, int, bool, bool> steps[] = {
+        {1, 10001, 10000, 0, false, false},    {2, 10001, 10000, 10001, true, false},
+        {1, 10001, 10000, 10000, true, false}, {1, 10002, 10000, 10000, true, false},
+        {1, 10002, 10005, 0, true, true},      {1, 10002, 10000, 10000, true, false}};
     Station s;
     RunState& rt = s.p.rt;
     auto load = [&](int cmain, const char* address, int port1, int port2) {
@@ -141,21 +139,21 @@ TEST(LoadSettings, GivesStartValuesBindsOnlyForAnotherOwnPortAndRetriesAPortThat
         s.dir.Write("Data/Quenzel.ini", ini.Text());
         LoadSettings(s.p);
     };
-    for (const Step& step : steps) {
+    for (const auto& step : steps) {
+        const auto& [cmain, port1, port2, bound, linked, taken] = step;
         rt.DialogOpen = rt.TimerEnabled = rt.NotConfigured = rt.SetupFault = rt.ConfigSaved = true;
         rt.ApplyStartMin = false;
         rt.TickPhase = rt.AboutCloseCount = rt.ConfigCloseCount = 1;
         rt.LinkMessage = "<QZA100>";
-        const bool slave = step.cmain == 2;
-        s.w.socket.takenPorts = {step.taken ? (slave ? step.port1 : step.port2) : 0};
-        load(step.cmain, step.linked ? kPeer : "", step.port1, step.port2);
-        EXPECT_EQ(std::tuple(rt.DialogOpen, rt.TimerEnabled, rt.NotConfigured, rt.ConfigSaved,
-                             rt.ApplyStartMin, rt.TickPhase, rt.AboutCloseCount, rt.ConfigCloseCount,
-                             rt.LinkMessage, rt.AppTitle, s.w.socket.bound, rt.BoundPort, rt.PeerPort,
-                             rt.SetupFault),
-                  std::tuple(false, false, false, false, true, 2, 60, 60, C,
-                             slave ? "Quenzel Slave" : "Quenzel", step.bound, step.bound,
-                             step.linked ? (slave ? step.port2 : step.port1) : 0, step.taken))
+        const bool slave = cmain == 2;
+        s.w.socket.takenPorts = {taken ? (slave ? port1 : port2) : 0};
+        load(cmain, linked ? kPeer : "", port1, port2);
+        EXPECT_EQ(
+            std::tuple(rt.DialogOpen, rt.TimerEnabled, rt.NotConfigured, rt.ConfigSaved, rt.ApplyStartMin,
+                       rt.TickPhase, rt.AboutCloseCount, rt.ConfigCloseCount, rt.LinkMessage, rt.AppTitle,
+                       s.w.socket.bound, rt.BoundPort, rt.PeerPort, rt.SetupFault),
+            std::tuple(false, false, false, false, true, 2, 60, 60, C, slave ? "Quenzel Slave" : "Quenzel",
+                       bound, bound, linked ? (slave ? port2 : port1) : 0, taken))
             << "step " << &step - steps;
     }
     EXPECT_EQ(s.w.socket.binds, (std::vector<int>{10001, 10000, 10005, 10000}));

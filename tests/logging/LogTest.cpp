@@ -51,13 +51,13 @@ TEST(LogEventLine, TimeStampMarkerColumnsCountAndAtTheFullLevelTheMarks) {
         Settings s;
         s.logLevel = *address ? LogLevel::Full : LogLevel::Normal;
         s.peerAddress = address;
-        const LogMarks marks{testMode, count, "P1 .. .. ", "C"};
-        EXPECT_EQ(LogEventLine(s, {2099, 12, 31, 23, 59, 59}, event, detail, marks),
-                  std::string("31-Dec-99 23:59:59, ") + line);
+        EXPECT_EQ(
+            LogEventLine(s, {2099, 12, 31, 23, 59, 59}, event, detail, {testMode, count, "P1 .. .. ", "C"}),
+            std::string("31-Dec-99 23:59:59, ") + line);
     }
 }
 
-TEST(Log, StartUpKeepsAnOldLogWritesTheSeparatorAndHeaderAndTwoEmptyWordsLaterRepeatTheEntry) {
+TEST(Log, StartUpKeepsAnOldLogWritesTheHeaderTwoEmptyWordsRepeatTheEntryAndAFailureEndsTheProgram) {
     LogWorld old, none; // none: at the level None, without a folder
     old.SetLog("earlier run\n");
     old.p.rt.AppTitle = "Quenzel Slave";
@@ -78,10 +78,7 @@ TEST(Log, StartUpKeepsAnOldLogWritesTheSeparatorAndHeaderAndTwoEmptyWordsLaterRe
               Native("earlier run\n\n\nQuenzel Slave\nVersion 1.6\n\nConfiguration\n-------------\n\n" +
                      entry + entry + "\n\n\nConfiguration\n-------------\n\n"));
     EXPECT_EQ(std::tuple(fs::exists(none.dir.path() / "Log"), none.p.rt.LogLine), std::tuple(false, ""));
-}
-
-// Rows: what stands in the log's place and the box (FileSysTest has FIFOs and devices there).
-TEST(Log, ALogThatCannotBeMadeOrWrittenEndsTheProgram) {
+    // A log that cannot be made or written ends the program (FileSysTest has FIFOs and devices there).
     const std::string reason = ".\r\nThis may be a permissions problem.\r\nThe program will now terminate.";
     const std::pair<std::string, std::string> rows[] = {
         {"",
@@ -141,28 +138,24 @@ TEST(LogButtons, ArchiveAsksThenArchivesOrClearsNamesByDayAndNumberViewLogStarts
         EXPECT_EQ(std::tuple(t.Shown(), t.dir.Read("Log/Quenzel.log")), std::tuple(boxes, Native(logAfter)));
     }
     EXPECT_EQ(t.dir.Read("Log/Quenzel_261205_1.log"), Native(kNine));
-    for (const std::string logName : {"Quenzel.log", "Quenzel.log", "run.2024.txt"}) {
+    // Other days and names; a name without a dot, or an archive's place taken, shows the archive error.
+    fs::create_directory(t.dir.path() / "Log" / "run_270102_2.2024.txt");
+    const std::string names[] = {"Quenzel.log", "Quenzel.log", "run.2024.txt", "QuenzelLog", "run.2024.txt"};
+    for (const std::string& logName : names) {
+        const bool fails = &logName - names > 2;
         t.p.set.logName = logName;
         t.dir.Write("Log/" + logName, Native(kNine));
-        EXPECT_EQ(Archive(t, "Y"), "Log File Archived");
-        t.w.clock.now = {2027, 1, 2, 0, 0, 1}; // the next day
-    }
-    EXPECT_EQ(std::distance(fs::directory_iterator(t.dir.path() / "Log"), {}), 6); // two logs, four archives
-    for (const char* archive : {"Quenzel_261205_2.log", "Quenzel_270102_1.log", "run_270102_1.2024.txt"})
-        EXPECT_TRUE(fs::exists(t.dir.path() / "Log" / archive)) << archive;
-    EXPECT_EQ(t.Shown(), Boxes(3, ask));
-    // A name without a dot, or an archive that cannot be written, shows the archive error.
-    fs::create_directory(t.dir.path() / "Log" / "run_270102_2.2024.txt"); // in the archive's place
-    for (const std::string logName : {"QuenzelLog", "run.2024.txt"}) {
-        t.p.set.logName = logName;
-        t.dir.Write("Log/" + logName, Native(kNine));
-        EXPECT_EQ(Archive(t, "Y"), "-");
         const Boxes::value_type error{MsgIcon::Exclamation, MsgButtons::Ok,
                                       "Quenzel Log File Error: Unable to archive the log file " + logName +
                                           ".\r\nThis may be a permissions problem."};
-        EXPECT_EQ(std::tuple(t.Shown(), t.dir.Read("Log/" + logName)),
-                  std::tuple(Boxes{ask, error}, Native(kNine)));
+        EXPECT_EQ(Archive(t, "Y"), fails ? "-" : "Log File Archived") << logName;
+        EXPECT_EQ(std::tuple(t.Shown(), t.dir.Read("Log/" + logName) == Native(kNine)),
+                  std::tuple(fails ? Boxes{ask, error} : Boxes{ask}, fails));
+        t.w.clock.now = {2027, 1, 2, 0, 0, 1}; // the next day
     }
+    EXPECT_EQ(std::distance(fs::directory_iterator(t.dir.path() / "Log"), {}), 8); // and a folder
+    for (const char* archive : {"Quenzel_261205_2.log", "Quenzel_270102_1.log", "run_270102_1.2024.txt"})
+        EXPECT_TRUE(fs::exists(t.dir.path() / "Log" / archive)) << archive;
     EXPECT_TRUE(ViewLog(t.p) && t.Shown().empty());
     t.w.system.viewerStarts = false;
     EXPECT_TRUE(ViewLog(t.p));

@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <deque>
 #include <exception>
 #include <map>
@@ -27,7 +28,10 @@ class FakeHost : public Host {
     Answer ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string& title,
                        const std::string& text) override;
     void RemoveTrayIcon() override { ++trayRemovals; }
-    [[noreturn]] void EndProgram(int status) override;
+    [[noreturn]] void EndProgram(int status) override {
+        endedWith = status;
+        throw ProgramEnded{status};
+    }
 
     std::vector<ShownMessage> messages;
     std::deque<Answer> answers; // answers to give, in order; Ok/No/Cancel by default
@@ -43,7 +47,11 @@ class FakeClock : public Clock {
 
 class FakeProcessTable : public ProcessTable {
   public:
-    bool ForEachName(const std::function<void(std::string_view)>& visit) override;
+    bool ForEachName(const std::function<void(std::string_view)>& visit) override {
+        for (const auto& n : fails ? std::vector<std::string>{} : names)
+            visit(n);
+        return !fails;
+    }
     ProcessWatch Watch() const override { return watch; }
     std::vector<std::string> names;
     ProcessWatch watch;
@@ -52,9 +60,20 @@ class FakeProcessTable : public ProcessTable {
 
 class FakePower : public PowerApi {
   public:
-    PrivilegeResult EnableShutdownPrivilege(PowerAction action) override;
-    bool ExitWindows(int flags, std::string& systemText) override;
-    bool SetSuspendState(bool hibernate, std::string& systemText) override;
+    PrivilegeResult EnableShutdownPrivilege(PowerAction action) override {
+        ++privilegeCalls;
+        privilegeActions.push_back(action);
+        return privilege;
+    }
+    bool ExitWindows(int flags, std::string& systemText) override {
+        exitCalls.push_back(flags);
+        if (!exitAccepted) systemText = exitRefusal;
+        return exitAccepted;
+    }
+    bool SetSuspendState(bool hibernate, std::string&) override {
+        suspends.push_back(hibernate);
+        return true;
+    }
 
     PrivilegeResult privilege; // what EnableShutdownPrivilege answers
     bool exitAccepted = true;
@@ -68,9 +87,22 @@ class FakePower : public PowerApi {
 class FakeSocket : public UdpSocket {
   public:
     void Close() override { bound = 0; }
-    bool Bind(int port) override;
-    bool SendTo(const std::string& ipv4, int port, const std::string& data) override;
-    std::optional<std::string> Receive() override;
+    bool Bind(int port) override {
+        binds.push_back(port);
+        if (std::ranges::count(takenPorts, port)) return false;
+        bound = port;
+        return true;
+    }
+    bool SendTo(const std::string& ipv4, int port, const std::string& data) override {
+        if (!sendFails) sent.push_back({ipv4, port, data});
+        return !sendFails;
+    }
+    std::optional<std::string> Receive() override {
+        if (incoming.empty()) return std::nullopt;
+        auto d = incoming.front();
+        incoming.pop_front();
+        return d;
+    }
     std::intptr_t NativeHandle() const override { return bound ? 3 : -1; }
 
     struct Sent {
@@ -87,7 +119,11 @@ class FakeSocket : public UdpSocket {
 
 class FakeResolver : public NameResolver {
   public:
-    std::optional<std::string> Lookup(const std::string& host) override;
+    std::optional<std::string> Lookup(const std::string& host) override {
+        if (auto it = answers.find(host); it != answers.end()) return it->second;
+        if (!host.empty() && host.find_first_not_of("0123456789.") == std::string::npos) return host;
+        return std::nullopt;
+    }
     void Forget(const std::string& host) override { forgotten.push_back(host); }
     std::map<std::string, std::string> answers; // host -> address; numeric addresses answer themselves
     std::vector<std::string> forgotten;
@@ -95,7 +131,11 @@ class FakeResolver : public NameResolver {
 
 class FakeGuard : public InstanceGuard {
   public:
-    Handle Create(const std::string& name, bool initialOwner, bool& existed) override;
+    Handle Create(const std::string&, bool, bool& existed) override {
+        existed = otherHolds;
+        created.push_back(next);
+        return next++;
+    }
     void Close(Handle handle) override { closed.push_back(handle); }
     bool otherHolds = false; // another process holds the guard
     Handle next = 100;
@@ -106,8 +146,15 @@ class FakeSystem : public SystemServices {
   public:
     void RaisePriority() override { ++priorityRaises; }
     bool UserIsAdministrator() override { return admin; }
-    int OpenAddress(const std::string& address) override;
-    bool StartViewer(const std::string& path) override;
+    int OpenAddress(const std::string& address) override {
+        if (openError) std::rethrow_exception(openError);
+        opened.push_back(address);
+        return openResult;
+    }
+    bool StartViewer(const std::string& path) override {
+        viewed.push_back(path);
+        return viewerStarts;
+    }
     bool admin = true, viewerStarts = true;
     std::exception_ptr openError; // thrown by OpenAddress
     int openResult = 42, priorityRaises = 0;

@@ -102,8 +102,8 @@ void Edit(ConfigScreen& s, std::string_view actions) {
 TEST(ValidateFields, CountsAndMarksEveryCheckAtItsBoundsAndSwitchesTheHints) {
     const IniFile slave = kSlave, withProc2 = With(kMain, "Proc2=b");
     const std::string a95(95, 'a'), d100(100, 'd'), p30(30, 'p'),
-        force = "force|(Forces Applications To Close)|",
-        seven = "processDelay shutdownAfter activation countdown lostLinkDelay txPort rxPort";
+        force = "force|(Forces Applications To Close)|";
+    const char* seven = "processDelay shutdownAfter activation countdown lostLinkDelay txPort rxPort";
     const struct {
         std::string edits;
         int count = 0;
