@@ -19,12 +19,10 @@ struct ProgramEnded {
 struct ShownMessage {
     MsgIcon icon;
     MsgButtons buttons;
-    std::string title;
-    std::string text;
+    std::string title, text;
 };
 
-class FakeHost : public Host {
-  public:
+struct FakeHost : Host {
     Answer ShowMessage(MsgIcon icon, MsgButtons buttons, const std::string& title,
                        const std::string& text) override;
     void RemoveTrayIcon() override { ++trayRemovals; }
@@ -39,14 +37,12 @@ class FakeHost : public Host {
     std::optional<int> endedWith;
 };
 
-class FakeClock : public Clock {
-  public:
+struct FakeClock : Clock {
     LocalTime Now() const override { return now; }
     LocalTime now{2026, 12, 5, 10, 30, 0};
 };
 
-class FakeProcessTable : public ProcessTable {
-  public:
+struct FakeProcessTable : ProcessTable {
     bool ForEachName(const std::function<void(std::string_view)>& visit) override {
         for (const auto& n : fails ? std::vector<std::string>{} : names)
             visit(n);
@@ -58,8 +54,7 @@ class FakeProcessTable : public ProcessTable {
     bool fails = false;
 };
 
-class FakePower : public PowerApi {
-  public:
+struct FakePower : PowerApi {
     PrivilegeResult EnableShutdownPrivilege(PowerAction action) override {
         ++privilegeCalls;
         privilegeActions.push_back(action);
@@ -84,8 +79,7 @@ class FakePower : public PowerApi {
     std::vector<PowerAction> privilegeActions; // the action of every privilege request
 };
 
-class FakeSocket : public UdpSocket {
-  public:
+struct FakeSocket : UdpSocket {
     void Close() override { bound = 0; }
     bool Bind(int port) override {
         binds.push_back(port);
@@ -117,8 +111,7 @@ class FakeSocket : public UdpSocket {
     std::deque<std::optional<std::string>> incoming;
 };
 
-class FakeResolver : public NameResolver {
-  public:
+struct FakeResolver : NameResolver {
     std::optional<std::string> Lookup(const std::string& host) override {
         if (auto it = answers.find(host); it != answers.end()) return it->second;
         if (!host.empty() && host.find_first_not_of("0123456789.") == std::string::npos) return host;
@@ -129,8 +122,7 @@ class FakeResolver : public NameResolver {
     std::vector<std::string> forgotten;
 };
 
-class FakeGuard : public InstanceGuard {
-  public:
+struct FakeGuard : InstanceGuard {
     Handle Create(const std::string&, bool, bool& existed) override {
         existed = otherHolds;
         created.push_back(next);
@@ -142,8 +134,7 @@ class FakeGuard : public InstanceGuard {
     std::vector<Handle> created, closed;
 };
 
-class FakeSystem : public SystemServices {
-  public:
+struct FakeSystem : SystemServices {
     void RaisePriority() override { ++priorityRaises; }
     bool UserIsAdministrator() override { return admin; }
     int OpenAddress(const std::string& address) override {

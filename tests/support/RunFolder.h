@@ -2,9 +2,11 @@
 #include <algorithm>
 #include <map>
 #include <ostream>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "tests/support/IniFile.h"
 #include "tests/support/TempDir.h"
 
 namespace qz::test {
@@ -12,7 +14,13 @@ namespace qz::test {
 using Config = std::map<std::string, std::string>;
 
 // A configuration file: the values over a stand-alone main station that powers off, idle from the start.
-std::string ConfigText(const Config& values = {});
+inline std::string ConfigText(const Config& values = {}) {
+    IniFile ini;
+    ini.Set("Proc1", "no-such-program-runs").Set("ShutType", 1).Set("StartDelay", 1);
+    for (const auto& [key, value] : values)
+        ini.Set(key, value);
+    return ini.Text();
+}
 
 // An entry of the log: its event word (led by "*" in test mode) and its detail word, unpadded.
 struct LogEntry {
@@ -24,8 +32,14 @@ struct LogEntry {
     }
 };
 
-// The entries of a log file's text, in order.
-std::vector<LogEntry> LogEntries(const std::string& log);
+// The entries of a log file's text, in order: "06-Dec-26 08:36:21,  Enter    , Run       , Count:    0".
+inline std::vector<LogEntry> LogEntries(const std::string& log) {
+    static const std::regex kEntry(R"(\d\d-\w\w\w-\d\d \d\d:\d\d:\d\d, *(.*?) *, *(.*?) *, Count:)");
+    std::vector<LogEntry> entries;
+    for (std::sregex_iterator it(log.begin(), log.end(), kEntry), end; it != end; ++it)
+        entries.push_back({(*it)[1], (*it)[2]});
+    return entries;
+}
 
 // A working folder for a program: Data/Quenzel.ini and Log/.
 struct Station {

@@ -17,26 +17,17 @@
 namespace qz::test {
 namespace {
 
-// The "name=value" items of a list separated by ";"; a bare name has the value "".
-std::vector<std::pair<std::string, std::string>> Pairs(std::string_view list) {
-    std::vector<std::pair<std::string, std::string>> pairs;
-    std::istringstream items{std::string(list)};
-    for (std::string item; std::getline(items, item, ';');)
-        pairs.emplace_back(item.substr(0, item.find('=')),
-                           item.find('=') == item.npos ? "" : item.substr(item.find('=') + 1));
-    return pairs;
-}
-
 // A main station with one process, no peer and forced power off; a slave of 1.1.1.1 without processes.
 const IniFile kMain =
     With(IniFile(), "ComDelay=60;DelTime=90;Proc1=editor;ProcDelay=60;Force=2;ShutTime=60;ShutType=1");
 const IniFile kSlave = With(kMain, "CMain=2;IPAdd=1.1.1.1;Proc1=");
 
-// A program that read the file beside an empty Log/, and its screen, whose host resets it as the window does.
+// A program that read the file beside Log/, and its screen, whose host resets it as the window does.
 struct ScreenWorld : ConfigScreenHost, MonitorWindow {
     explicit ScreenWorld(const IniFile& file = kMain) {
         dir.Write("Data/Quenzel.ini", file.Text());
-        std::filesystem::create_directory(dir.path() / "Log");
+        for (size_t length : {95, 96}) // two log folders for the path rows
+            std::filesystem::create_directories(dir.path() / "Log" / std::string(length, 'a'));
         p.set = ReadConfigFile(p.svc.files)->settings;
         if (p.set.role == Role::Slave) p.rt.AppTitle = "Quenzel Slave";
     }
@@ -76,8 +67,11 @@ std::string MarkedHints(const ConfigView& v) {
 
 // Does what "name=value;button" says: a field takes the text, a box is ticked by "1", a list or a
 // button is clicked ("atTime" ticks through its handler).
-void Edit(ConfigScreen& s, std::string_view actions) {
-    for (const auto& [name, value] : Pairs(actions)) {
+void Edit(ConfigScreen& s, const std::string& actions) {
+    std::istringstream items(actions);
+    for (std::string name, value; std::getline(items, name, ';');) {
+        value = name.find('=') == name.npos ? "" : name.substr(name.find('=') + 1);
+        name.resize(std::min(name.size(), name.find('=')));
         bool found = false;
         VisitRows(s.view, [&](std::string_view row, auto& r) {
             if constexpr (requires { r.field.text; }) found |= row == name && (r.field.text = value, true);
@@ -100,7 +94,6 @@ void Edit(ConfigScreen& s, std::string_view actions) {
 // Checks share a row; the marks tell which failed. Some rows show what the choices switched: Force, the
 // hints, the activation, the boxes ("at ": the shutdown time opened for editing).
 TEST(ValidateFields, CountsAndMarksEveryCheckAtItsBoundsAndSwitchesTheHints) {
-    const IniFile slave = kSlave, withProc2 = With(kMain, "Proc2=b");
     const std::string a95(95, 'a'), d100(100, 'd'), p30(30, 'p'),
         force = "force|(Forces Applications To Close)|";
     const char* seven = "processDelay shutdownAfter activation countdown lostLinkDelay txPort rxPort";
@@ -123,7 +116,7 @@ TEST(ValidateFields, CountsAndMarksEveryCheckAtItsBoundsAndSwitchesTheHints) {
          "shutdownAfter=120"},
         {"logName=abcdefghijklmnop.log;fixedDelay=1;processDelay=120;shutdownAfter=121;shutdownType=Monitor;"
          "domainName=1;address=host.example"},
-        {"domainName=1;address=host", 0, "", slave},
+        {"domainName=1;address=host", 0, "", kSlave},
         {"shutdownType=Reboot", 0, "", With(kSlave, "ShutType=4"), "force|Not Available In Slave Mode||2|"},
         {"activation=07:30;atTime=1", 0, "", kMain, force + "|07:30|"},
         {"lostLinkDelay=4.9;shutdownAfter=59;txPort=1023;rxPort=1023;processDelay=4;countdown=1;activation=0",
@@ -140,25 +133,23 @@ TEST(ValidateFields, CountsAndMarksEveryCheckAtItsBoundsAndSwitchesTheHints) {
          "processName2 logName logPath"},
         {"logName=abcdefgh.logs;logPath=Log\\a" + a95 + "\\", 2, "logName logPath"},
         {"logName=ab;logPath=L", 5, "logName logPath"},
-        {"processName3=p" + p30, 1, "processName3", withProc2},
-        {"processName1=", 2, "processName1", withProc2},
-        {"processName2=b", 1, "processName1", slave},
+        {"processName3=p" + p30, 1, "processName3", With(kMain, "Proc2=b")},
+        {"processName1=", 2, "processName1", With(kMain, "Proc2=b")},
+        {"processName2=b", 1, "processName1", kSlave},
         {"processName3=c;fixedDelay=1;processDelay=120;shutdownAfter=120", 2, "processName2 shutdownAfter"},
         {"shutdownType=Monitor", 2, "shutdownType address", kMain, "|(Only Use With A Valid IP Address)||2|"},
         {"shutdownType=StandBy", 0, "", kMain, "|||2|"},
         {"shutdownType=Monitor;domainName=1", 2, "shutdownType address"},
         {"shutdownType=Monitor;domainName=1;address=10.1.1.1", 3, "shutdownType address"},
         {"fixedDelay=1;processDelay=120;shutdownAfter=120;shutdownType=Monitor", 2,
-         "shutdownAfter shutdownType", slave, "|Invalid Option In Slave Mode|< Process Delay|2|"},
-        {"address=", 1, "address", slave},
-        {"domainName=1;address=", 1, "address", slave},
-        {"shutdownAt=25:00", 1, "shutdownAt", slave,
+         "shutdownAfter shutdownType", kSlave, "|Invalid Option In Slave Mode|< Process Delay|2|"},
+        {"address=", 1, "address", kSlave},
+        {"domainName=1;address=", 1, "address", kSlave},
+        {"shutdownAt=25:00", 1, "shutdownAt", kSlave,
          "at " + force + "|2|Quenzel Slave Data Error: Invalid Data", 2},
     };
     for (const auto& r : rows) {
         ScreenWorld w(r.file);
-        for (size_t length : {95, 96})
-            std::filesystem::create_directories(w.dir.path() / "Log" / std::string(length, 'a'));
         ConfigScreen& s = w.Open();
         w.p.rt.CmdLineMode = int16_t(r.mode);
         Edit(s, r.edits);
@@ -222,7 +213,6 @@ TEST(Exit, ResetsTheProgramOnlyAfterASaveOrWhenItCannotRun) {
     };
     for (const auto& r : rows) {
         ScreenWorld w(r.file);
-        const std::string stored = w.dir.Read("Data/Quenzel.ini");
         w.p.rt.NotConfigured = r.state == "NotConfigured";
         w.p.rt.SetupFault = r.state == "SetupFault";
         w.world.system.admin = r.state != "NotAdmin";
@@ -236,7 +226,7 @@ TEST(Exit, ResetsTheProgramOnlyAfterASaveOrWhenItCannotRun) {
         EXPECT_EQ(
             std::tuple(w.calls, s.view.open, w.p.rt.DialogOpen, w.p.rt.ConfigSaved,
                        s.view.exit.caption + " " + s.view.status.text + Shown(w.world.host),
-                       w.dir.Read("Data/Quenzel.ini") != stored,
+                       w.dir.Read("Data/Quenzel.ini") != r.file.Text(),
                        std::pair(w.p.set.processDelay, w.p.set.shutdownType),
                        std::distance(std::filesystem::directory_iterator(w.dir.path() / "Data"), {}),
                        log.find(" Config   , Updated   , Count:") != log.npos,
