@@ -12,7 +12,6 @@ namespace qz::test {
 namespace {
 
 namespace fs = std::filesystem;
-using Texts = std::vector<std::string>;
 using Boxes = std::vector<std::tuple<MsgIcon, MsgButtons, std::string>>; // "Title: text"
 
 constexpr auto Native = &FileSys::ToPlatformLineEnds; // text with "\n" as this platform's line ends
@@ -163,7 +162,7 @@ TEST(LogButtons, ArchiveAsksThenArchivesOrClearsNamesByDayAndNumberViewLogStarts
     EXPECT_TRUE(ViewLog(t.p));
     EXPECT_EQ(
         std::tuple(t.w.system.viewed, t.Shown()),
-        std::tuple(Texts(2, (t.dir.path() / "Log" / "run.2024.txt").string()),
+        std::tuple(std::vector<std::string>(2, (t.dir.path() / "Log" / "run.2024.txt").string()),
                    Boxes{{MsgIcon::Exclamation, MsgButtons::Ok,
                           "Quenzel Log File Error: Unable to run Notepad\r\nCheck that it exists and\r\nis "
                           "working properly."},

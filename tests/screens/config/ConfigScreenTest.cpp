@@ -65,8 +65,7 @@ std::string MarkedHints(const ConfigView& v) {
     return marked;
 }
 
-// Does what "name=value;button" says: a field takes the text, a box is ticked by "1", a list or a
-// button is clicked ("atTime" ticks through its handler).
+// Does "name=value;button": a field takes the text, a box ticks on "1", lists and buttons are clicked.
 void Edit(ConfigScreen& s, const std::string& actions) {
     std::istringstream items(actions);
     for (std::string name, value; std::getline(items, name, ';');) {
@@ -177,9 +176,8 @@ TEST(Save, AConfigurationFileGoneEndsTheProgramThroughItsHost) {
         std::tuple(std::string("Quenzel Configuration File Error"), std::optional<int>(1), std::string()));
 }
 
-// Exit resets the program only after a save or when it cannot run; a refused or failed save writes
-// nothing (a folder in the temporary file's place fails the write) and leaves no file behind. Restore
-// puts the defaults back, but not the process names nor the peer.
+// Exit resets the program only after a save or when it cannot run; a refused or failed save (a folder in
+// the temporary file's place) writes nothing, leaves no file. Restore keeps the process names and peer.
 TEST(Exit, ResetsTheProgramOnlyAfterASaveOrWhenItCannotRun) {
     using Calls = std::vector<std::string>;
     const Calls close{"EnableMainControls"}, reset{"ResetProgram", "EnableMainControls"}, none;
