@@ -168,9 +168,8 @@ TEST(ValidateFields, CountsAndMarksEveryCheckAtItsBoundsAndSwitchesTheHints) {
 TEST(Save, AConfigurationFileGoneEndsTheProgramThroughItsHost) {
     ScreenWorld w;
     ConfigScreen& s = w.Open();
-    Edit(s, "processName1=changed");
     std::filesystem::remove(w.dir.path() / "Data/Quenzel.ini");
-    EXPECT_THROW(s.OnSave(), ProgramEnded);
+    EXPECT_THROW(Edit(s, "processName1=changed;save"), ProgramEnded);
     EXPECT_EQ(
         std::tuple(w.world.host.messages.at(0).title, w.world.host.endedWith, w.dir.Read("Data/Quenzel.ini")),
         std::tuple(std::string("Quenzel Configuration File Error"), std::optional<int>(1), std::string()));
