@@ -15,24 +15,24 @@ App::App(Program& program, WindowHost& windowHost)
       p(program), host(windowHost) {}
 
 void App::Load() {
-    p.rt.AppTitle = "Quenzel";
+    p.rt.appTitle = "Quenzel";
     EndOnFault(p, CheckDataDir(p.svc.files));
     LoadSettings(p);
     LoadLinkKey(p);
     window.view.caption = "Quenzel";
-    p.rt.CmdLineMode = ReadCmdLineMode(p.rt.CommandLine);
+    p.rt.startOption = ReadStartOption(p.rt.commandLine);
     p.svc.system.RaisePriority();
     monitor.Reset();
     EndOnFault(p, CheckLogDir(p.svc.files, p.set.logFolder));
     CreateLogFile(p);
-    p.rt.WindowOverride = false;
+    p.rt.windowOverride = false;
     WriteLog(p, "", ""); // the empty line between the program's runs
     WriteLogHeader(p, 0);
     if (p.svc.processes.Watch().otherUsersHidden) WriteLog(p, "HidePid", "OtherUser");
-    if (p.rt.NotConfigured) WriteLog(p, "UnConfig", "********");
+    if (p.rt.notConfigured) WriteLog(p, "UnConfig", "********");
     monitor.ShowStatus();
     window.SetTrayIcon("Start");
-    p.rt.DialogOpen = false;
+    p.rt.screenOpen = false;
     MainView& view = window.view;
     if (view.state == WindowState::Minimised && view.trayAvailable) view.hidden = true;
     window.OnResized(); // the window is shown
@@ -40,15 +40,15 @@ void App::Load() {
 
 void App::OnTimer() {
     RunState& rt = p.rt;
-    if (!rt.TimerEnabled) return;
-    if (rt.TickPhase == 1) {
+    if (!rt.timerOn) return;
+    if (rt.tickPhase == 1) {
         monitor.Tick();
-        rt.LinkMark = p.set.peerAddress.size() > 3 ? "." : "";
-        rt.TickPhase = 3;
-        if (rt.AboutCloseCount < 1 && rt.DialogOpen) host.UnloadAbout();
-        if (rt.ConfigCloseCount < 1 && rt.DialogOpen) host.UnloadConfig();
+        rt.linkMark = p.set.peerAddress.size() > 3 ? "." : "";
+        rt.tickPhase = 3;
+        if (rt.aboutCloseCount < 1 && rt.screenOpen) host.UnloadAbout();
+        if (rt.configCloseCount < 1 && rt.screenOpen) host.UnloadConfig();
     }
-    rt.TickPhase = static_cast<int16_t>(rt.TickPhase - 1);
+    rt.tickPhase = static_cast<int16_t>(rt.tickPhase - 1);
     link.OnTick();
 }
 

@@ -10,7 +10,7 @@ namespace qz {
 
 // The program as a front end drives it, once Main chose the main window:
 // - Load() once, then window.OnActivated() whenever the window becomes active;
-// - every 500 ms while p.rt.TimerEnabled: OnTimer();
+// - every 500 ms while p.rt.timerOn: OnTimer();
 // - when the link socket is readable: link.OnDatagram();
 // - the buttons, the popup items and the tray icon: the handlers of `window`, which renders as
 //   window.view after every event.

@@ -7,17 +7,9 @@
 #include <string_view>
 #include <vector>
 
-namespace qz {
+#include "core/StartOption.h"
 
-// The options that make a trial run: each ends the countdown in a message instead of the power
-// action. The numbers are the run-time record's CmdLineMode codes.
-enum class StartOption : int16_t {
-    None = 0,
-    InhibitShutdown = 1,
-    AddErrorMessage = 2,
-    StartShutdown = 3,
-    InhibitAdmin = 4
-};
+namespace qz {
 
 // What a command line asks the program to do.
 enum class Request { Run, Help, Version, Refuse };

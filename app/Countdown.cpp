@@ -57,16 +57,16 @@ bool Monitor::StepMessage(MsgIcon icon, const std::string& title, const std::str
 }
 
 void Monitor::CountdownStep() {
-    const std::string& title = p.rt.AppTitle;
+    const std::string& title = p.rt.appTitle;
     window.view.statusLine.text = "";
     if (s.countSeconds == 0) {
         window.BringToFront();
         window.SetTrayIcon("Shutdown");
     }
     if (s.testMode) {
-        if (!p.rt.NotConfigured) WriteLog(p, "Simulate", s.actionName);
+        if (!p.rt.notConfigured) WriteLog(p, "Simulate", s.actionName);
         if (!StepMessage(MsgIcon::None, title + " Test", "Test " + s.actionName)) return;
-        p.rt.ApplyStartMin = false;
+        p.rt.applyStartMinimised = false;
         Reset();
         ShowStatus();
         window.SetTrayIcon("Activate");
@@ -75,7 +75,7 @@ void Monitor::CountdownStep() {
 
     MainView& view = window.view;
     if (s.countSeconds == 0) {
-        if (!p.rt.NotConfigured) WriteLog(p, "Enter", s.actionName);
+        if (!p.rt.notConfigured) WriteLog(p, "Enter", s.actionName);
         view.notice =
             CountdownNotice(p.set.shutdownType, p.svc.clock.Now(), s.delays.countdown, view.trayAvailable);
         if (!view.notice.empty()) ++view.noticeSerial;
@@ -96,10 +96,10 @@ void Monitor::CountdownStep() {
 // The end of the countdown: the power action, or only its simulation under a start option.
 // False when the step ends here.
 bool Monitor::CompleteCountdown() {
-    const std::string& title = p.rt.AppTitle;
+    const std::string& title = p.rt.appTitle;
     const ShutdownType shutType = p.set.shutdownType;
     const bool forced = p.set.force || s.triggered;
-    const bool real = p.rt.CmdLineMode == 0;
+    const bool real = p.rt.startOption == StartOption::None;
     if (shutType < ShutdownType::Monitor) {
         WriteLog(p, forced ? "Start(F)" : "Start", s.actionName);
         if (real && !RunPowerAction(shutType, forced)) return false;
@@ -140,7 +140,7 @@ bool Monitor::RunPowerAction(ShutdownType shutType, bool forced) {
         return true;
     } catch (const PowerError& error) {
         WriteLog(p, "PowerFail", s.actionName);
-        StepMessage(MsgIcon::Exclamation, p.rt.AppTitle + " Shutdown Error",
+        StepMessage(MsgIcon::Exclamation, p.rt.appTitle + " Shutdown Error",
                     "Unable to " + s.actionName +
                         " the computer.\r\nError Number: " + ErrorNumberText(error.number) +
                         "\r\nError description: " + WithoutTrailingLineEnds(error.what()) +

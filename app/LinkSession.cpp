@@ -16,7 +16,7 @@ void LinkSession::OnDatagram() {
 void LinkSession::OnTick() {
     LinkTick(p, *this);
     const MonitorState& s = monitor.State();
-    if (p.set.role == Role::Main && !p.rt.NotConfigured && !p.rt.SetupFault && !p.set.peerAddress.empty() &&
+    if (p.set.role == Role::Main && !p.rt.notConfigured && !p.rt.setupFault && !p.set.peerAddress.empty() &&
         (s.phase == MonitorPhase::Run || (s.phase == MonitorPhase::Initialise && s.countSeconds == 1)))
         SendLinkMessage(p);
 }

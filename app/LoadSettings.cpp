@@ -16,26 +16,26 @@ void ReportPortInUse(Program& p, int port) {
                        "To Change The RX Port.\r\n"
                        "Do You Want To End The Program?";
     Answer answer =
-        p.svc.host.ShowMessage(MsgIcon::Exclamation, MsgButtons::YesNo, p.rt.AppTitle + " Port Error", text);
+        p.svc.host.ShowMessage(MsgIcon::Exclamation, MsgButtons::YesNo, p.rt.appTitle + " Port Error", text);
     if (answer == Answer::Yes) {
         p.svc.host.RemoveTrayIcon();
         p.svc.host.EndProgram(1);
     }
-    p.rt.SetupFault = true;
+    p.rt.setupFault = true;
 }
 
 // Binds the link socket to the port this role listens on, unless it is bound there already.
 void OpenLink(Program& p) {
     const bool slave = p.set.role == Role::Slave;
-    p.rt.PeerPort = slave ? p.set.mainPort : p.set.slavePort;
+    p.rt.peerPort = slave ? p.set.mainPort : p.set.slavePort;
     int wanted = slave ? p.set.slavePort : p.set.mainPort;
-    if (p.rt.BoundPort == wanted) return;
+    if (p.rt.boundPort == wanted) return;
 
     p.svc.socket.Close();
     // Recorded only once bound, so that a reload asking for the same port tries again.
-    p.rt.BoundPort = 0;
+    p.rt.boundPort = 0;
     if (p.svc.socket.Bind(wanted)) {
-        p.rt.BoundPort = wanted;
+        p.rt.boundPort = wanted;
         return;
     }
     ReportPortInUse(p, wanted);
@@ -45,25 +45,25 @@ void OpenLink(Program& p) {
 
 void LoadSettings(Program& p) {
     RunState& rt = p.rt;
-    rt.DialogOpen = false;
-    rt.TimerEnabled = false;
-    rt.NotConfigured = false;
-    rt.SetupFault = false;
+    rt.screenOpen = false;
+    rt.timerOn = false;
+    rt.notConfigured = false;
+    rt.setupFault = false;
 
     // Before the first read no key has a value to keep.
-    ConfigRead read = ValueOrEnd(p, ReadConfigFile(p.svc.files, rt.ConfigText.empty() ? nullptr : &p.set));
+    ConfigRead read = ValueOrEnd(p, ReadConfigFile(p.svc.files, rt.configText.empty() ? nullptr : &p.set));
     p.set = std::move(read.settings);
-    rt.ConfigText = std::move(read.text);
-    rt.NotConfigured = !read.complete;
+    rt.configText = std::move(read.text);
+    rt.notConfigured = !read.complete;
     // A reload back into main mode must not keep the slave's title.
-    rt.AppTitle = p.set.role == Role::Slave ? "Quenzel Slave" : "Quenzel";
+    rt.appTitle = p.set.role == Role::Slave ? "Quenzel Slave" : "Quenzel";
 
-    rt.TickPhase = 2;
-    rt.AboutCloseCount = 60;
-    rt.ConfigCloseCount = 60;
-    rt.ConfigSaved = false;
-    rt.ApplyStartMin = true;
-    rt.LinkMessage = kResetMessage;
+    rt.tickPhase = 2;
+    rt.aboutCloseCount = 60;
+    rt.configCloseCount = 60;
+    rt.configSaved = false;
+    rt.applyStartMinimised = true;
+    rt.linkMessage = kResetMessage;
     // A reload comes from the user, never from a flood: the peer's next command counts at once.
     p.link.resetActed.reset();
     p.link.testActed.reset();

@@ -29,7 +29,7 @@ bool MainWindowModel::Counting() const {
 void MainWindowModel::OnActivated() {
     view.topMost = p.set.runOnTop;
     if (view.state == WindowState::Minimised && view.trayAvailable) view.hidden = true;
-    if (p.rt.NotConfigured || p.rt.SetupFault) {
+    if (p.rt.notConfigured || p.rt.setupFault) {
         view.menuReset.enabled = false;
         view.menuTest.enabled = false;
     }
@@ -37,9 +37,9 @@ void MainWindowModel::OnActivated() {
 }
 
 void MainWindowModel::Close() {
-    p.rt.TimerEnabled = false;
+    p.rt.timerOn = false;
     link.OnClose();
-    if (!p.rt.NotConfigured) WriteLog(p, "Exit", monitor.PhaseWord());
+    if (!p.rt.notConfigured) WriteLog(p, "Exit", monitor.PhaseWord());
     host.UnloadAbout();
     host.UnloadConfig();
     p.svc.host.RemoveTrayIcon();
@@ -129,7 +129,7 @@ bool MainWindowModel::OverrideRule() const {
 }
 
 void MainWindowModel::ApplyOverrideRule() {
-    p.rt.WindowOverride = OverrideRule();
+    p.rt.windowOverride = OverrideRule();
 }
 
 void MainWindowModel::OnResized() {
@@ -139,9 +139,9 @@ void MainWindowModel::OnResized() {
     view.menuMinimise.visible = !minimised;
     // The countdown restores the window by force; that is no choice of the user's.
     if (OverrideRule())
-        p.rt.WindowOverride = true;
+        p.rt.windowOverride = true;
     else if (!Counting())
-        p.rt.WindowOverride = false;
+        p.rt.windowOverride = false;
 }
 
 void MainWindowModel::OnTrayDoubleClick() {
@@ -151,12 +151,12 @@ void MainWindowModel::OnTrayDoubleClick() {
 }
 
 void MainWindowModel::OnTrayRightClick() {
-    if (!p.rt.WindowOverride) ++view.foregroundRequests;
+    if (!p.rt.windowOverride) ++view.foregroundRequests;
     ++view.popupRequests;
 }
 
 void MainWindowModel::OnMenuRestore() {
-    p.rt.WindowOverride = false;
+    p.rt.windowOverride = false;
     OnTrayDoubleClick();
 }
 
@@ -185,7 +185,7 @@ void MainWindowModel::ShowMonitorControls() {
 
 void MainWindowModel::ShowResetButton() {
     view.reset.caption = "&Reset";
-    view.reset.tooltip = "Reset " + p.rt.AppTitle;
+    view.reset.tooltip = "Reset " + p.rt.appTitle;
     view.menuReset.visible = true;
     view.menuCancel.visible = false;
 }
@@ -202,7 +202,7 @@ void MainWindowModel::ShowStartControls() {
 
 void MainWindowModel::ShowTestControls() {
     ShowResetButton();
-    view.caption = p.rt.AppTitle + " - Test Mode";
+    view.caption = p.rt.appTitle + " - Test Mode";
     SetTrayIcon("Activate");
 }
 
@@ -215,7 +215,7 @@ void MainWindowModel::ShowCountdownControls(const std::string& actionName) {
     view.counter.back = kOrange;
     view.counter.bold = true;
     view.reset.caption = "&Cancel";
-    view.reset.tooltip = "Cancel " + p.rt.AppTitle + " " + actionName;
+    view.reset.tooltip = "Cancel " + p.rt.appTitle + " " + actionName;
     for (MenuItemView* item : {&view.menuAbout, &view.menuConfigure, &view.menuMinimise, &view.menuRestore,
                                &view.menuTest, &view.menuUpdate, &view.menuExit})
         item->enabled = false;

@@ -27,8 +27,8 @@ std::string Monitor::PhaseWord() const {
 }
 
 bool Monitor::MayStep(MonitorPhase phase) const {
-    return !stepMessageOpen && s.phase == phase && !p.rt.DialogOpen && !p.rt.NotConfigured &&
-           !p.rt.SetupFault;
+    return !stepMessageOpen && s.phase == phase && !p.rt.screenOpen && !p.rt.notConfigured &&
+           !p.rt.setupFault;
 }
 
 void Monitor::Tick() {
@@ -49,9 +49,9 @@ void Monitor::ActivationStep() {
         s.idleSeconds = 0;
         s.linkSilence = 0;
         s.runSeconds = 0;
-        if (!p.rt.NotConfigured) WriteLog(p, "Enter", "Run");
+        if (!p.rt.notConfigured) WriteLog(p, "Enter", "Run");
         if (p.set.role == Role::Main) s.linkSilence = s.delays.link; // a main station never waits for a link
-    } else if (p.set.logLevel == LogLevel::Full && !p.rt.NotConfigured) {
+    } else if (p.set.logLevel == LogLevel::Full && !p.rt.notConfigured) {
         WriteLog(p, "Inactive", "");
     }
 }
@@ -72,7 +72,7 @@ void Monitor::CheckActivity() {
     s.processMarks = code % 10 == 1 ? "P1 " : ".. ";
     s.processMarks += code / 10 % 10 == 1 ? "P2 " : ".. ";
     s.processMarks += code / 100 % 10 == 1 ? "P3 " : ".. ";
-    window.view.statusLine.text = std::string(TrimBlanks(s.processMarks + " " + p.rt.LinkMark));
+    window.view.statusLine.text = std::string(TrimBlanks(s.processMarks + " " + p.rt.linkMark));
 }
 
 void Monitor::RunStep() {
@@ -83,7 +83,7 @@ void Monitor::RunStep() {
     s.idleSeconds += 1;
     s.runSeconds += 1;
     if (slave) s.linkSilence += 1;
-    if (slave && p.rt.LinkIdle == 0) {
+    if (slave && p.link.peerHeard) {
         s.linkSilence = 0;
         s.countSeconds = 0;
     }
@@ -120,10 +120,10 @@ void Monitor::RunStep() {
     if ((s.linkSilence >= s.delays.link && s.idleSeconds >= s.delays.idle) || s.triggered) {
         s.phase = MonitorPhase::Shutdown;
         s.countSeconds = 0;
-    } else if (set.logLevel == LogLevel::Full && !p.rt.NotConfigured) {
+    } else if (set.logLevel == LogLevel::Full && !p.rt.notConfigured) {
         WriteLog(p, "Run", "");
     }
-    p.rt.LinkIdle = 1;
+    p.link.peerHeard = false;
 }
 
 void Monitor::UserReset() {
@@ -139,31 +139,32 @@ void Monitor::UserReset() {
         break;
     }
     StartOver();
-    p.rt.LinkMessage = kResetMessage;
+    p.rt.linkMessage = kResetMessage;
     if (p.set.role == Role::Main) SendLinkMessage(p); // the slaves reset as well
 }
 
 void Monitor::StartOver() {
     window.ShowStartControls();
     // A cancelled real countdown puts the window back into its start state.
-    p.rt.ApplyStartMin = s.phase == MonitorPhase::Shutdown && !s.testMode && p.rt.CmdLineMode != 1;
+    p.rt.applyStartMinimised =
+        s.phase == MonitorPhase::Shutdown && !s.testMode && p.rt.startOption != StartOption::InhibitShutdown;
     Reset();
     ShowStatus();
 }
 
 void Monitor::StartTest() {
-    if (p.rt.NotConfigured || p.rt.SetupFault) return;
+    if (p.rt.notConfigured || p.rt.setupFault) return;
     Reset();
     s.testMode = true;
     s.delays.fixed = 7;
     s.delays.idle = 5;
     s.delays.link = 5;
     s.countSeconds = 2;
-    p.rt.ApplyStartMin = false;
+    p.rt.applyStartMinimised = false;
     WriteLog(p, "Enter", "Test");
     ShowStatus();
     window.ShowTestControls();
-    p.rt.LinkMessage = "<QZT000>";
+    p.rt.linkMessage = "<QZT000>";
     if (p.set.role == Role::Main) SendLinkMessage(p); // the slaves start their own test
 }
 

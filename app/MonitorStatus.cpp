@@ -33,7 +33,7 @@ void Monitor::Reset() {
     RunState& rt = p.rt;
     const Settings& set = p.set;
     ++resets;
-    rt.TimerEnabled = false;
+    rt.timerOn = false;
     s.testMode = false;
     s.countSeconds = set.activationDelay;
     s.phase = MonitorPhase::Initialise;
@@ -49,10 +49,11 @@ void Monitor::Reset() {
     s.delays = {set.processDelay, set.fixedDelay, set.linkDelay, set.shutdownDelay};
     // A trial runs with short delays in the working copies only: the settings stay as the file has
     // them, so the configuration screen shows and saves the user's values.
-    if (rt.CmdLineMode == 1 || rt.CmdLineMode == 3) s.delays.idle = s.delays.link = 6;
-    if (rt.CmdLineMode == 1) s.delays.countdown = 6;
-    rt.LinkMark = "-";
-    rt.LinkIdle = 1;
+    if (rt.startOption == StartOption::InhibitShutdown || rt.startOption == StartOption::StartShutdown)
+        s.delays.idle = s.delays.link = 6;
+    if (rt.startOption == StartOption::InhibitShutdown) s.delays.countdown = 6;
+    rt.linkMark = "-";
+    p.link.peerHeard = false;
     s.actionName = InfoOf(set.shutdownType).name;
     window.ShowMonitorControls();
 }
@@ -66,15 +67,15 @@ void Monitor::ShowStatus() {
 
     int delay = s.delays.idle > 0 ? s.delays.idle : 0;
     if (slave && s.delays.link > delay) delay = s.delays.link;
-    if (rt.CmdLineMode == 3) delay = set.role == Role::Main ? 600 : 60;
+    if (rt.startOption == StartOption::StartShutdown) delay = set.role == Role::Main ? 600 : 60;
     const std::string condition = slave && !monitorOnly ? "are no communications" : "is no activity";
 
-    view.reset.tooltip = "Reset " + rt.AppTitle;
-    view.exit.tooltip = "Close " + rt.AppTitle;
-    view.about.tooltip = "About " + rt.AppTitle;
-    view.configure.tooltip = "Configure " + rt.AppTitle;
-    view.test.tooltip = "Enables/Restarts " + rt.AppTitle + " Test Mode";
-    view.caption = rt.AppTitle;
+    view.reset.tooltip = "Reset " + rt.appTitle;
+    view.exit.tooltip = "Close " + rt.appTitle;
+    view.about.tooltip = "About " + rt.appTitle;
+    view.configure.tooltip = "Configure " + rt.appTitle;
+    view.test.tooltip = "Enables/Restarts " + rt.appTitle + " Test Mode";
+    view.caption = rt.appTitle;
 
     std::string sentence =
         monitorOnly ? s.actionName + " until no activity" : s.actionName + " if there " + condition;
@@ -91,7 +92,7 @@ void Monitor::ShowStatus() {
     if (set.activation == ActivationMode::AtTimeOfDay)
         view.counter.text = "Program Activation At " + TimeText(set.activationDelay);
 
-    const bool usable = !rt.NotConfigured && !rt.SetupFault;
+    const bool usable = !rt.notConfigured && !rt.setupFault;
     if (!usable) {
         view.counter.text = "";
         view.title.fore = kOrange;
@@ -101,12 +102,12 @@ void Monitor::ShowStatus() {
         view.test.enabled = false;
     }
 
-    if (rt.ApplyStartMin && usable && set.startMinimised != rt.WindowOverride) window.Minimise();
-    rt.ApplyStartMin = true;
+    if (rt.applyStartMinimised && usable && set.startMinimised != rt.windowOverride) window.Minimise();
+    rt.applyStartMinimised = true;
     if (!set.runOnTop) view.topMost = false;
     if (usable) WriteLog(p, "Start", "Initialise");
-    rt.LinkMessage = kAliveMessage; // the first message after a start is an ordinary alive message
-    rt.TimerEnabled = true;
+    rt.linkMessage = kAliveMessage; // the first message after a start is an ordinary alive message
+    rt.timerOn = true;
 }
 
 } // namespace qz

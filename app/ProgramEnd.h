@@ -8,7 +8,7 @@ namespace qz {
 // Ends the program after a fatal fault: stops the main timer, shows the box, removes the tray icon
 // and ends with status 1.
 [[noreturn]] inline void EndWithFault(Program& p, const Fault& fault) {
-    p.rt.TimerEnabled = false;
+    p.rt.timerOn = false;
     ShowFault(p, fault);
     p.svc.host.RemoveTrayIcon();
     p.svc.host.EndProgram(1);

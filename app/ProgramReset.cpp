@@ -5,16 +5,16 @@
 
 namespace qz {
 
-void ResetProgram(Program& p, MonitorWindow& window) {
+void ResetProgram(Program& p, Monitor& monitor) {
     LoadSettings(p);
-    window.ResetMonitor();
+    monitor.Reset();
     CreateLogFile(p);
     // Incomplete settings are not an update the log should announce.
-    if (!p.rt.NotConfigured) {
+    if (!p.rt.notConfigured) {
         WriteLog(p, "Config", "Updated");
         if (p.set.logLevel == LogLevel::Full) WriteLogHeader(p, 1);
     }
-    window.ShowStatus();
+    monitor.ShowStatus();
 }
 
 } // namespace qz

@@ -13,9 +13,9 @@ bool AllowsMulti(const std::string& commandLine) {
 
 } // namespace
 
-int16_t ReadCmdLineMode(const std::string& commandLine) {
+StartOption ReadStartOption(const std::string& commandLine) {
     const Options options = ReadOptions(commandLine);
-    return options.request == Request::Run ? static_cast<int16_t>(options.start) : 0;
+    return options.request == Request::Run ? options.start : StartOption::None;
 }
 
 std::string AnotherCopyNote(Program& p) {
@@ -27,27 +27,27 @@ std::string AnotherCopyNote(Program& p) {
 
 bool CheckPrevInstance(Program& p, const std::string& name, bool release) {
     InstanceGuard& guard = p.svc.guard;
-    if (p.rt.MutexHandle != 0) {
+    if (p.rt.instanceHandle != 0) {
         if (release) {
-            guard.Close(p.rt.MutexHandle);
-            p.rt.MutexHandle = 0;
+            guard.Close(p.rt.instanceHandle);
+            p.rt.instanceHandle = 0;
         }
         return false;
     }
     bool existed = false;
-    p.rt.MutexHandle = guard.Create(name, true, existed);
+    p.rt.instanceHandle = guard.Create(name, true, existed);
     if (!existed) return false;
-    guard.Close(p.rt.MutexHandle);
-    p.rt.MutexHandle = 0;
+    guard.Close(p.rt.instanceHandle);
+    p.rt.instanceHandle = 0;
     return true;
 }
 
 StartWindow Main(Program& p) {
-    const bool allow = AllowsMulti(p.rt.CommandLine);
+    const bool allow = AllowsMulti(p.rt.commandLine);
     const bool another = CheckPrevInstance(p, kGuardName, false);
     if (!allow && another) return StartWindow::AlreadyRunning;
 
-    const bool allow2 = AllowsMulti(p.rt.CommandLine);
+    const bool allow2 = AllowsMulti(p.rt.commandLine);
     const bool again = CheckPrevInstance(p, kGuardName, false);
     if (!allow2 && !again) {
         // A second handle on our own guard, never kept: the guard lives as long as the process.

@@ -166,7 +166,7 @@ void HandlerUnderFlood(benchmark::State& state, bool keyed) {
                            world.resolver, world.guard, world.system});
     slave.set.role = Role::Slave;
     slave.set.peerAddress = "127.0.0.1";
-    slave.rt.PeerPort = mainStation.Port();
+    slave.rt.peerPort = mainStation.Port();
     if (keyed) slave.link.key = kKey;
     const std::vector<std::string> kinds = keyed ? ForgedKinds() : kKinds;
     bench::LoopbackSocket probe;

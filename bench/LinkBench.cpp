@@ -86,7 +86,7 @@ struct Station {
     Station(int16_t cmain, int listen, int peer) {
         program.set.role = cmain == 2 ? Role::Slave : Role::Main;
         program.set.peerAddress = kLoopback;
-        program.rt.PeerPort = peer;
+        program.rt.peerPort = peer;
         bound = socket->Bind(listen);
     }
     int Fd() const { return static_cast<int>(socket->NativeHandle()); }
@@ -125,15 +125,15 @@ void LinkRoundTrip(benchmark::State& state, std::vector<double>& samples) {
     }
     for (auto _ : state) {
         const auto start = Clock::now();
-        main.program.rt.LinkMessage = "<QZA100>";
-        main.program.rt.LinkMark = "-";
+        main.program.rt.linkMessage = "<QZA100>";
+        main.program.rt.linkMark = "-";
         SendLinkMessage(main.program);
         if (!WaitReadable(slave.Fd())) return state.SkipWithError("the slave heard nothing");
         OnDatagram(slave.program, slave.events);
         if (!WaitReadable(main.Fd())) return state.SkipWithError("the slave did not answer");
         OnDatagram(main.program, main.events);
         samples.push_back(Micros(Clock::now() - start));
-        if (main.program.rt.LinkMark != "C") return state.SkipWithError("the answer was not a valid message");
+        if (main.program.rt.linkMark != "C") return state.SkipWithError("the answer was not a valid message");
     }
 }
 

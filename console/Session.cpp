@@ -14,19 +14,6 @@
 #endif
 
 namespace qz {
-namespace {
-
-class MonitorReset final : public MonitorWindow {
-  public:
-    explicit MonitorReset(Monitor& monitor) : monitor_(monitor) {}
-    void ResetMonitor() override { monitor_.Reset(); }
-    void ShowStatus() override { monitor_.ShowStatus(); }
-
-  private:
-    Monitor& monitor_;
-};
-
-} // namespace
 
 Session::Session(Program& program, ConsoleHost& consoleHost, StatusPrinter& printer)
     : p(program), host(consoleHost), status(printer), app(program, consoleHost) {
@@ -43,7 +30,7 @@ void Session::Start() {
     shown = true;
     Render();
     // The status sentence speaks of a Configure button that only the desktop has.
-    if (p.rt.NotConfigured && host.Output().ErrIsTerminal()) host.Output().Note(SetupAdvice());
+    if (p.rt.notConfigured && host.Output().ErrIsTerminal()) host.Output().Note(SetupAdvice());
 }
 
 std::string Session::SetupAdvice() const {
@@ -101,8 +88,7 @@ void Session::Do(Command command) {
 
 // As after a saved configuration: the file is read again and the monitor starts over.
 void Session::Reload() {
-    MonitorReset reset(app.monitor);
-    ResetProgram(p, reset);
+    ResetProgram(p, app.monitor);
 }
 
 void Session::Render() {

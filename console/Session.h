@@ -29,7 +29,7 @@ class Session {
     // always ends the program.
     void Do(Command command);
 
-    bool TimerEnabled() const { return p.rt.TimerEnabled; }
+    bool TimerEnabled() const { return p.rt.timerOn; }
     std::intptr_t SocketHandle() const { return p.svc.socket.NativeHandle(); }
     const MainView& View() const { return app.window.view; }
 

@@ -24,8 +24,8 @@ int RunQuenzeld(const qz::Options& options, qz::ConsoleOutput& output) {
     auto system = qz::MakeSystemServices();
     qz::Program program(
         qz::Services{host, clock, files, *processes, *power, *socket, *resolver, *guard, *system});
-    program.rt.CommandLine = qz::CommandLineText(options);
-    program.rt.ExeName = "quenzeld";
+    program.rt.commandLine = qz::CommandLineText(options);
+    program.rt.exeName = "quenzeld";
 
     qz::StatusPrinter status(output);
     qz::Session session(program, host, status);

@@ -29,6 +29,7 @@ inline uint64_t WallClockMicros() {
 
 // The link's own state beside the shared run-time record.
 struct LinkState {
+    bool peerHeard = false; // since the last monitor step
     // The second in which the peer's last Reset and Test were acted on.
     std::optional<LocalTime> resetActed, testActed;
     DropCount resetsDropped, testsDropped;

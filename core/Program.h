@@ -6,6 +6,7 @@
 #include "core/LinkState.h"
 #include "core/MonitorState.h"
 #include "core/Settings.h"
+#include "core/StartOption.h"
 #include "core/Version.h"
 #include "platform/Clock.h"
 #include "platform/FileSys.h"
@@ -16,40 +17,38 @@
 
 namespace qz {
 
-// The program's run-time record, shared by every subsystem on the one event thread.
+// The program's run-time record, shared by the program's parts on the one event thread.
 struct RunState {
     // Start-up
-    std::string CommandLine;         // the arguments joined with single blanks
-    std::string ExeName = "quenzel"; // the executable's name without extension
-    int16_t CmdLineMode =
-        0; // 0 none, 1 -InhibitShutdown, 2 -AddErrorMessage, 3 -StartShutdown, 4 -InhibitAdmin
-    std::string AppTitle = "Quenzel";
-    InstanceGuard::Handle MutexHandle = 0;
+    std::string commandLine;         // the arguments joined with single blanks
+    std::string exeName = "quenzel"; // the executable's name without extension
+    StartOption startOption = StartOption::None;
+    std::string appTitle = "Quenzel";
+    InstanceGuard::Handle instanceHandle = 0;
 
     // The main window and its timer
-    int16_t TickPhase = 2;
-    bool TimerEnabled = false; // the main window's 500 ms timer
-    bool DialogOpen = false;
-    int16_t AboutCloseCount = 60;
-    int16_t ConfigCloseCount = 60;
-    bool SetupFault = false;
-    bool NotConfigured = false;
-    bool ApplyStartMin = true;
+    int16_t tickPhase = 2;   // half-second ticks until the next monitor step
+    bool timerOn = false;    // the main window's 500 ms timer
+    bool screenOpen = false; // the About or the configuration screen
+    int16_t aboutCloseCount = 60;
+    int16_t configCloseCount = 60;
+    bool setupFault = false;
+    bool notConfigured = false;
+    bool applyStartMinimised = true;
 
     // Window
-    bool WindowOverride = false;
+    bool windowOverride = false;
 
     // Link
-    int16_t LinkIdle = 1;       // 0: the peer was heard since the last monitor step
-    std::string LinkMark = "-"; // what the status line shows of the link
-    std::string LinkMessage = kResetMessage;
-    int32_t BoundPort = 0;
-    int32_t PeerPort = 0;
+    std::string linkMark = "-"; // what the status line shows of the link
+    std::string linkMessage = kResetMessage;
+    int32_t boundPort = 0;
+    int32_t peerPort = 0;
 
     // Configuration and log
-    bool ConfigSaved = false;
-    std::string ConfigText;
-    std::string LogLine;
+    bool configSaved = false;
+    std::string configText;
+    std::string logLine;
 };
 
 // The services the program reaches the world through; the front end or a test supplies them.

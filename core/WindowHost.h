@@ -15,9 +15,9 @@ class PageOpener {
 // supply their own.
 class WindowHost : public PageOpener {
   public:
-    // Show the About or the configuration screen, not modal. The screen sets DialogOpen (and its
+    // Show the About or the configuration screen, not modal. The screen sets screenOpen (and its
     // close count) when it loads; when it unloads it runs MainWindowModel::EnableMainControls and
-    // clears DialogOpen.
+    // clears screenOpen.
     virtual void ShowAbout() = 0;
     virtual void ShowConfig() = 0;
     // Unload the screen if it is open; nothing otherwise.

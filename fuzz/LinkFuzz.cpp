@@ -29,9 +29,9 @@ struct Outcome : LinkEvents {
     void RemoteTest() override { calls.emplace_back("RemoteTest"); }
     void ShowLinkError(const std::string& text) override { calls.push_back("ShowLinkError " + text); }
     void LogEvent(std::string_view, std::string_view) override {}
-    auto Tie() const { return std::tie(mark, linkIdle, pending, calls, sent, unread); }
+    auto Tie() const { return std::tie(mark, peerHeard, pending, calls, sent, unread); }
     std::string mark = "-", pending;
-    int16_t linkIdle = 1;
+    bool peerHeard = false;
     std::vector<std::string> calls, sent;
     size_t unread = 0;
 };
@@ -50,14 +50,14 @@ Outcome Expect(const test::FakeWorld& station, const Queue& queue) {
     const std::string& address = station.program.set.peerAddress;
     const bool slave = station.program.set.role == Role::Slave;
     Outcome out;
-    out.pending = station.program.rt.LinkMessage;
+    out.pending = station.program.rt.linkMessage;
     const size_t taken = queue.front() ? std::min(queue.size(), kDatagramsPerEvent) : 1;
     out.unread = queue.size() - taken;
     for (size_t i = 0; i < taken; ++i) {
         const char kind = queue[i] ? Judge(*queue[i]) : '.';
         out.mark = kind == '.' && !slave && address.size() <= 3 ? "" : std::string(1, kind);
         if (!slave) continue;
-        out.linkIdle = 0;
+        out.peerHeard = true;
         if (kind != 'C') out.ShowLinkError(kind == 'E' ? "Connection Error" : "Not connexted");
         const std::string command = kind == 'C' ? queue[i]->substr(3, 2) : "";
         const bool resolves = address.find_first_not_of("0123456789.") == std::string::npos;
@@ -93,14 +93,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     world.program.set.role = mode & 0x01 ? qz::Role::Slave : qz::Role::Main;
     world.program.set.peerAddress = kAddresses[(mode >> 1) & 3];
     world.socket.sendFails = (mode & 0x08) != 0;
-    rt.LinkMessage = kPending[mode >> 6];
-    rt.PeerPort = kPeerPort;
+    rt.linkMessage = kPending[mode >> 6];
+    rt.peerPort = kPeerPort;
     world.socket.incoming.assign(queue.begin(), queue.end());
     const Outcome expected = Expect(world, queue);
     Outcome out;
     OnDatagram(world.program, out);
-    std::tie(out.mark, out.linkIdle, out.pending, out.unread) =
-        std::tuple(rt.LinkMark, rt.LinkIdle, rt.LinkMessage, world.socket.incoming.size());
+    std::tie(out.mark, out.peerHeard, out.pending, out.unread) =
+        std::tuple(rt.linkMark, world.program.link.peerHeard, rt.linkMessage, world.socket.incoming.size());
     for (const auto& s : world.socket.sent)
         out.sent.push_back(s.to + ":" + std::to_string(s.port) + " " + s.data);
     Require(out.Tie() == expected.Tie(), "the receive handler follows the link's rules");

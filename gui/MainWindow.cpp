@@ -161,7 +161,7 @@ void MainWindow::Render() {
     tray_.Show(v.trayKey, v.trayTip);
     if (v.noticeSerial != noticed_) {
         noticed_ = v.noticeSerial;
-        tray_.Notify(p_.rt.AppTitle, v.notice);
+        tray_.Notify(p_.rt.appTitle, v.notice);
     }
     RenderWindow();
     if (v.popupRequests != poppedUp_) {
@@ -223,15 +223,15 @@ void MainWindow::Centre() {
 }
 
 void MainWindow::FollowTimer() {
-    if (p_.rt.TimerEnabled && !timer_->isActive()) timer_->start();
-    if (!p_.rt.TimerEnabled && timer_->isActive()) timer_->stop();
+    if (p_.rt.timerOn && !timer_->isActive()) timer_->start();
+    if (!p_.rt.timerOn && timer_->isActive()) timer_->stop();
 }
 
 // A reload of the settings may have closed the socket or bound a new one, possibly under the old
 // descriptor's number; a notifier that saw its descriptor closed meanwhile has switched itself off.
 void MainWindow::FollowSocket() {
     const std::intptr_t handle = p_.svc.socket.NativeHandle();
-    const int port = p_.rt.BoundPort;
+    const int port = p_.rt.boundPort;
     if (handle == watchedSocket_ && port == watchedPort_ &&
         (handle < 0 || (notifier_ && notifier_->isEnabled())))
         return;

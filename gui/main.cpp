@@ -65,8 +65,8 @@ int main(int argc, char** argv) {
     const auto guard = qz::MakeInstanceGuard();
     const auto system = qz::MakeSystemServices();
     qz::Program p(qz::Services{host, clock, files, *processes, *power, *socket, *resolver, *guard, *system});
-    p.rt.ExeName = "quenzel";
-    p.rt.CommandLine = qz::CommandLineText(options);
+    p.rt.exeName = "quenzel";
+    p.rt.commandLine = qz::CommandLineText(options);
 
     qz::Tray tray;
     host.SetTray(&tray);

@@ -81,9 +81,9 @@ bool Heard(Program& p, const std::string& datagram, LinkVerdict verdict) {
 }
 
 void HandleValid(Program& p, LinkEvents& events, const std::string& command) {
-    p.rt.LinkMark = "C";
+    p.rt.linkMark = "C";
     if (!IsSlave(p)) return;
-    p.rt.LinkIdle = 0;
+    p.link.peerHeard = true;
     if (command == "A1")
         SendLinkMessage(p);
     else if (command == "C0" || command == "T0")
@@ -91,18 +91,18 @@ void HandleValid(Program& p, LinkEvents& events, const std::string& command) {
 }
 
 void HandleInvalid(Program& p, LinkEvents& events) {
-    p.rt.LinkMark = "E";
+    p.rt.linkMark = "E";
     if (!IsSlave(p)) return;
     events.ShowLinkError("Connection Error");
-    p.rt.LinkIdle = 0;
+    p.link.peerHeard = true;
 }
 
 void HandleUnreadable(Program& p, LinkEvents& events) {
-    p.rt.LinkMark = p.set.peerAddress.size() > 3 ? "." : "";
+    p.rt.linkMark = p.set.peerAddress.size() > 3 ? "." : "";
     if (!IsSlave(p)) return;
-    p.rt.LinkMark = ".";
+    p.rt.linkMark = ".";
     events.ShowLinkError("Not connexted");
-    p.rt.LinkIdle = 0;
+    p.link.peerHeard = true;
 }
 
 void HandleDatagram(Program& p, LinkEvents& events, const std::string& datagram) {
@@ -150,7 +150,7 @@ void SendLinkMessage(Program& p) {
     // A name still being looked up counts as a failed send: the message waits for the next one.
     std::optional<std::string> address = p.svc.resolver.Lookup(host);
     if (!address) return;
-    std::string message = p.rt.LinkMessage;
+    std::string message = p.rt.linkMessage;
     if (p.link.key) {
         // Never below the last counter used, should the wall clock step back.
         const uint64_t counter = std::max(p.link.counterClock(), p.link.lastSent + 1);
@@ -159,12 +159,12 @@ void SendLinkMessage(Program& p) {
         p.link.lastSent = counter;
         message = std::move(*proven);
     }
-    if (!p.svc.socket.SendTo(*address, p.rt.PeerPort, message)) {
+    if (!p.svc.socket.SendTo(*address, p.rt.peerPort, message)) {
         // The peer may have moved; look its name up afresh.
         p.svc.resolver.Forget(host);
         return;
     }
-    p.rt.LinkMessage = kAliveMessage;
+    p.rt.linkMessage = kAliveMessage;
 }
 
 void OnDatagram(Program& p, LinkEvents& events) {

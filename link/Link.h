@@ -16,7 +16,7 @@ class LinkEvents {
     virtual void LogEvent(std::string_view word, std::string_view detail) = 0;
 };
 
-// Sends LinkMessage to the peer; on success LinkMessage becomes "<QZA100>".
+// Sends linkMessage to the peer; on success linkMessage becomes "<QZA100>".
 void SendLinkMessage(Program& p);
 // On every tick: acts on a command held back from the last second and logs the counts of the
 // peer's datagrams not acted on once their minute is over.

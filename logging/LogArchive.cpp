@@ -24,7 +24,7 @@ std::string FreshLogHeader(const Program& p) {
     char stamp[40];
     std::snprintf(stamp, sizeof stamp, "%02d/%02d/%04d %02d:%02d:%02d", t.day, t.month, t.year, t.hour,
                   t.minute, t.second);
-    return p.rt.AppTitle + " Log\n" + VersionText() + "\nFile Created\n" + stamp + "\n\n";
+    return p.rt.appTitle + " Log\n" + VersionText() + "\nFile Created\n" + stamp + "\n\n";
 }
 
 // The log folder, the name before its first ".", "_yymmdd_", n and the rest of the name from the first ".";
@@ -71,7 +71,7 @@ ArchiveOutcome ArchiveLog(Program& p) {
     const bool holdsData = SplitLines(*content).size() >= kLinesOfData;
 
     const Answer choice = p.svc.host.ShowMessage(
-        MsgIcon::Exclamation, MsgButtons::YesNoCancel, "Archive " + p.rt.AppTitle + " Log File",
+        MsgIcon::Exclamation, MsgButtons::YesNoCancel, "Archive " + p.rt.appTitle + " Log File",
         "Do you want to archive the log file?\r\n"
         "To Archive the log file and create a new one click Yes\r\n"
         "To Clear the results log file without archiving it click No\r\n"
@@ -79,7 +79,7 @@ ArchiveOutcome ArchiveLog(Program& p) {
 
     if (choice == Answer::Yes) {
         if (!holdsData) {
-            p.svc.host.ShowMessage(MsgIcon::Exclamation, MsgButtons::Ok, p.rt.AppTitle + " Log File Error",
+            p.svc.host.ShowMessage(MsgIcon::Exclamation, MsgButtons::Ok, p.rt.appTitle + " Log File Error",
                                    "There is no data to archive!\r\nLog file not archived.");
             return {};
         }
@@ -95,7 +95,7 @@ ArchiveOutcome ArchiveLog(Program& p) {
 
     if (choice != Answer::No) return {};
     if (holdsData && p.svc.host.ShowMessage(
-                         MsgIcon::Exclamation, MsgButtons::YesNo, p.rt.AppTitle + " Create New Log File",
+                         MsgIcon::Exclamation, MsgButtons::YesNo, p.rt.appTitle + " Create New Log File",
                          "Are you sure you want to create a new log file?") != Answer::Yes) {
         return {};
     }
@@ -108,7 +108,7 @@ ArchiveOutcome ArchiveLog(Program& p) {
 
 Result<void> ViewLog(Program& p) {
     if (p.set.logLevel == LogLevel::None) {
-        p.svc.host.ShowMessage(MsgIcon::Information, MsgButtons::Ok, p.rt.AppTitle + " Log File Error",
+        p.svc.host.ShowMessage(MsgIcon::Information, MsgButtons::Ok, p.rt.appTitle + " Log File Error",
                                "Logging is set to None. There\r\nis no information to display.");
         return {};
     }

@@ -5,7 +5,7 @@ namespace qz {
 namespace {
 
 [[noreturn]] void Raise(const Program& p, int32_t number, const std::string& description) {
-    throw PowerError(number, p.rt.ExeName + ".mShutDown", description);
+    throw PowerError(number, p.rt.exeName + ".mShutDown", description);
 }
 
 bool Suspend(Program& p, bool hibernate) {

@@ -9,12 +9,12 @@ namespace qz {
 
 void AboutScreen::Load() {
     view.open = true;
-    p_.rt.DialogOpen = true;
-    view.caption = "About " + p_.rt.AppTitle;
-    view.programName.text = p_.rt.AppTitle;
+    p_.rt.screenOpen = true;
+    view.caption = "About " + p_.rt.appTitle;
+    view.programName.text = p_.rt.appTitle;
     view.version.text = "Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor);
     view.webSite.text = kWebSiteText;
-    p_.rt.AboutCloseCount = p_.rt.CmdLineMode == 1 ? 4 : 60;
+    p_.rt.aboutCloseCount = p_.rt.startOption == StartOption::InhibitShutdown ? 4 : 60;
 }
 
 void AboutScreen::OnActivated() {
@@ -25,12 +25,12 @@ void AboutScreen::Close() {
     if (!view.open) return;
     view.open = false;
     host_.EnableMainControls();
-    p_.rt.DialogOpen = false;
+    p_.rt.screenOpen = false;
 }
 
 void AboutScreen::OnSecond() {
     if (!view.open) return;
-    int16_t& count = p_.rt.AboutCloseCount;
+    int16_t& count = p_.rt.aboutCloseCount;
     view.closeNotice.text = "About will close in " + std::to_string(count) + " sec";
     if (count > std::numeric_limits<int16_t>::min()) --count;
 }

@@ -28,7 +28,7 @@ class AboutScreenHost : public PageOpener {
 
 // The About screen's logic. The front end creates it when the screen opens, calls Load, runs
 // OnSecond every second while view.open, renders `view` after every event and closes the
-// window once view.open is false. The main window's timer unloads it when AboutCloseCount runs out.
+// window once view.open is false. The main window's timer unloads it when aboutCloseCount runs out.
 class AboutScreen {
   public:
     AboutScreen(Program& p, AboutScreenHost& host) : p_(p), host_(host) {}

@@ -4,7 +4,7 @@ namespace qz {
 
 bool IsAdministrator(Program& p) {
     const bool member = p.svc.system.UserIsAdministrator();
-    return member && p.rt.CmdLineMode != 4;
+    return member && p.rt.startOption != StartOption::InhibitAdmin;
 }
 
 bool ExitPermitted(Program& p) {

@@ -177,15 +177,7 @@ LRESULT ConfigWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 void ConfigWindow::ResetProgram() {
-    qz::ResetProgram(p_, *this);
-}
-
-void ConfigWindow::ResetMonitor() {
-    main_.monitor.Reset();
-}
-
-void ConfigWindow::ShowStatus() {
-    main_.monitor.ShowStatus();
+    qz::ResetProgram(p_, main_.monitor);
 }
 
 void ConfigWindow::EnableMainControls() {

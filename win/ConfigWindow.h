@@ -17,7 +17,7 @@ class MainWindow;
 // The configuration screen's window. It loads the screen as it opens; its events run through the
 // main window, which shows the windows afresh after each and lets the window go once the screen
 // has unloaded.
-class ConfigWindow final : private ConfigScreenHost, private MonitorWindow {
+class ConfigWindow final : private ConfigScreenHost {
   public:
     static constexpr UINT_PTR kCloseCountdown = 1;
     static constexpr UINT_PTR kStatusTimeout = 2;
@@ -40,8 +40,6 @@ class ConfigWindow final : private ConfigScreenHost, private MonitorWindow {
 
   private:
     void ResetProgram() override;
-    void ResetMonitor() override;
-    void ShowStatus() override;
     void EnableMainControls() override;
     void SetTopMost(bool topMost) override;
     void OpenWebPage(const std::string& page) override;

@@ -102,7 +102,7 @@ void MainWindow::Render() {
     tray_.Show(v.trayKey, v.trayTip);
     if (v.noticeSerial != noticed_) {
         noticed_ = v.noticeSerial;
-        tray_.Notify(p_.rt.AppTitle, v.notice);
+        tray_.Notify(p_.rt.appTitle, v.notice);
     }
     RenderWindow();
     FollowTimer();
@@ -174,8 +174,8 @@ void MainWindow::Centre() {
 }
 
 void MainWindow::FollowTimer() {
-    if (p_.rt.TimerEnabled == timerOn_) return;
-    timerOn_ = p_.rt.TimerEnabled;
+    if (p_.rt.timerOn == timerOn_) return;
+    timerOn_ = p_.rt.timerOn;
     if (timerOn_)
         SetTimer(window_, kMainTimer, 500, nullptr);
     else
@@ -186,7 +186,7 @@ void MainWindow::FollowTimer() {
 // handle's number: the port tells them apart. Winsock posts a message when data waits; nothing polls.
 void MainWindow::FollowSocket() {
     const std::intptr_t handle = p_.svc.socket.NativeHandle();
-    const int port = p_.rt.BoundPort;
+    const int port = p_.rt.boundPort;
     if (handle == watchedSocket_ && port == watchedPort_) return;
     watchedSocket_ = handle;
     watchedPort_ = port;

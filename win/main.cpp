@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
     const auto guard = qz::MakeInstanceGuard();
     const auto system = qz::MakeSystemServices();
     qz::Program p(qz::Services{host, clock, files, *processes, *power, *socket, *resolver, *guard, *system});
-    p.rt.ExeName = "quenzel";
-    p.rt.CommandLine = qz::CommandLineText(options);
+    p.rt.exeName = "quenzel";
+    p.rt.commandLine = qz::CommandLineText(options);
 
     qz::win::Tray tray;
     host.SetTray(&tray);

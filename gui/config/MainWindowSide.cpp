@@ -7,15 +7,7 @@
 namespace qz {
 
 void AppSide::ResetProgram() {
-    qz::ResetProgram(p_, *this);
-}
-
-void AppSide::ResetMonitor() {
-    main_.monitor.Reset();
-}
-
-void AppSide::ShowStatus() {
-    main_.monitor.ShowStatus();
+    qz::ResetProgram(p_, main_.monitor);
 }
 
 void AppSide::EnableMainControls() {

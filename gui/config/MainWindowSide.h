@@ -25,7 +25,7 @@ class MainWindowSide {
 };
 
 // The main window's logic and its page launcher in that role.
-class AppSide final : public MainWindowSide, private MonitorWindow {
+class AppSide final : public MainWindowSide {
   public:
     AppSide(Program& p, App& main, PageOpener& pages) : p_(p), main_(main), pages_(pages) {}
 
@@ -35,9 +35,6 @@ class AppSide final : public MainWindowSide, private MonitorWindow {
     void EndProgram(const Fault& fault) override;
 
   private:
-    void ResetMonitor() override;
-    void ShowStatus() override;
-
     Program& p_;
     App& main_;
     PageOpener& pages_;

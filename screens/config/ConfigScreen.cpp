@@ -12,11 +12,11 @@ void ConfigScreen::Load() {
     view.open = true;
     loading_ = true;
     UpdateTooltips();
-    p_.rt.DialogOpen = true;
+    p_.rt.screenOpen = true;
     LoadFields();
     EnableFields();
     UpdateLabels();
-    view.caption = p_.rt.AppTitle + " Configuration";
+    view.caption = p_.rt.appTitle + " Configuration";
     if (SlaveMode()) {
         view.txPort.label.text = "Rx Port";
         view.rxPort.label.text = "Tx Port";
@@ -26,7 +26,7 @@ void ConfigScreen::Load() {
     view.restore.enabled = admin;
     view.archive.enabled = admin && workingLogLevel_ != LogLevel::None;
     view.viewLog.enabled = view.archive.enabled;
-    p_.rt.ConfigCloseCount = p_.rt.CmdLineMode == 1 ? 4 : 600;
+    p_.rt.configCloseCount = p_.rt.startOption == StartOption::InhibitShutdown ? 4 : 600;
     view.closeNotice.text.clear();
     loading_ = false;
 
@@ -34,7 +34,7 @@ void ConfigScreen::Load() {
     if (count != 0) {
         view.status.text = std::to_string(count) + " Item(s) Highlighted Contain Out Of Range Values";
     } else {
-        p_.rt.ConfigSaved = false;
+        p_.rt.configSaved = false;
     }
 }
 
@@ -48,7 +48,7 @@ void ConfigScreen::Close() {
     closeCountdownEnabled = false;
     statusTimeoutEnabled = false;
     host_.EnableMainControls();
-    p_.rt.DialogOpen = false;
+    p_.rt.screenOpen = false;
 }
 
 int16_t ConfigScreen::ValidateFields() {
@@ -57,10 +57,10 @@ int16_t ConfigScreen::ValidateFields() {
     ReadShutType();
     ReadLogLevel();
     const CheckContext context{MainMode(), SlaveMode(), workingShutType_,
-                               reportSetupFault_ && p_.rt.SetupFault, p_.svc.files};
+                               reportSetupFault_ && p_.rt.setupFault, p_.svc.files};
     const int16_t count = MarkFailedFields(view, context);
-    if (p_.rt.CmdLineMode == 2 && count != 0) {
-        p_.svc.host.ShowMessage(MsgIcon::None, MsgButtons::Ok, p_.rt.AppTitle + " Data Error",
+    if (p_.rt.startOption == StartOption::AddErrorMessage && count != 0) {
+        p_.svc.host.ShowMessage(MsgIcon::None, MsgButtons::Ok, p_.rt.appTitle + " Data Error",
                                 "Invalid Data");
     }
     closeCountdownEnabled = true;
@@ -90,7 +90,7 @@ void ConfigScreen::OnSave() {
     }
     const bool changed = FieldSnapshot() != referenceSnapshot_;
     // A window state chosen by hand must not outlast a changed tray setting.
-    if (view.runInTray.box.checked != p_.set.startMinimised) p_.rt.WindowOverride = false;
+    if (view.runInTray.box.checked != p_.set.startMinimised) p_.rt.windowOverride = false;
     if (!changed) {
         view.status.text = "No Changes To Save";
     } else {
@@ -103,7 +103,7 @@ void ConfigScreen::OnSave() {
             return;
         }
         view.status.text = "Changes Saved - Click Exit To Activate The Changes";
-        p_.rt.ConfigSaved = true;
+        p_.rt.configSaved = true;
     }
     referenceSnapshot_ = FieldSnapshot();
     statusTimeoutEnabled = true;
@@ -147,7 +147,7 @@ void ConfigScreen::OnExit() {
     // Someone who may not save never has unsaved changes.
     if (!IsAdministrator(p_)) referenceSnapshot_ = FieldSnapshot();
     if (FieldSnapshot() == referenceSnapshot_ || view.exit.caption == "&Cancel") {
-        if (p_.rt.ConfigSaved || p_.rt.NotConfigured || p_.rt.SetupFault) host_.ResetProgram();
+        if (p_.rt.configSaved || p_.rt.notConfigured || p_.rt.setupFault) host_.ResetProgram();
         Close();
         return;
     }
@@ -175,7 +175,7 @@ void ConfigScreen::OnLogo() {
 
 void ConfigScreen::OnSecond() {
     if (!closeCountdownEnabled) return;
-    int16_t& count = p_.rt.ConfigCloseCount;
+    int16_t& count = p_.rt.configCloseCount;
     if (count < 91)
         view.closeNotice.text = "The Configuration Screen will close in " + std::to_string(count) + " sec";
     if (count > INT16_MIN) --count;

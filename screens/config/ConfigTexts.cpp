@@ -75,7 +75,7 @@ void ConfigScreen::UpdateLabels() {
 }
 
 void ConfigScreen::UpdateTooltips() {
-    const std::string& title = p_.rt.AppTitle;
+    const std::string& title = p_.rt.appTitle;
     view.viewLog.tooltip = "View " + title + " log file (It will not be updated while open)";
     view.restore.tooltip = "Restore " + title +
                            " Default Configuration Values (Does not restore or delete any process names or "

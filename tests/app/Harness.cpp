@@ -36,7 +36,7 @@ Monitor::Monitor(std::unique_ptr<ProcessTable> processes, std::unique_ptr<PowerA
 
 void Monitor::Start(const IniFile& ini, const std::string& commandLine) {
     dir.Write("Data/Quenzel.ini", ini.Text());
-    p.rt.CommandLine = commandLine;
+    p.rt.commandLine = commandLine;
     app.Load();
 }
 

@@ -20,12 +20,12 @@ class HookHost : public FakeHost {
     std::function<void()> whileOpen; // runs inside every box, then is cleared
 };
 
-// A real window's screens: DialogOpen while open, EnableMainControls when they unload.
+// A real window's screens: screenOpen while open, EnableMainControls when they unload.
 class FakeWindow : public WindowHost {
   public:
     FakeWindow(Program& program, MainWindowModel& window) : p(program), main(window) {}
-    void ShowAbout() override { aboutOpen = p.rt.DialogOpen = true, p.rt.AboutCloseCount = 60; }
-    void ShowConfig() override { configOpen = p.rt.DialogOpen = true, p.rt.ConfigCloseCount = 600; }
+    void ShowAbout() override { aboutOpen = p.rt.screenOpen = true, p.rt.aboutCloseCount = 60; }
+    void ShowConfig() override { configOpen = p.rt.screenOpen = true, p.rt.configCloseCount = 600; }
     void UnloadAbout() override { Close(aboutOpen); }
     void UnloadConfig() override { Close(configOpen); }
     void OpenWebPage(const std::string&) override {}
@@ -33,7 +33,7 @@ class FakeWindow : public WindowHost {
 
   private:
     void Close(bool& open) {
-        if (open) open = p.rt.DialogOpen = false, main.EnableMainControls();
+        if (open) open = p.rt.screenOpen = false, main.EnableMainControls();
     }
     Program& p;
     MainWindowModel& main;

@@ -109,18 +109,16 @@ TEST(Countdown, ActionOfEachTypeNormalForcedOrSimulated) {
 }
 
 // The configuration screen opened from the monitor's window, connected as the front ends do it.
-class WindowScreenHost final : public ConfigScreenHost, private MonitorWindow {
+class WindowScreenHost final : public ConfigScreenHost {
   public:
     WindowScreenHost(Program& p, App& app) : p_(p), app_(app) {}
-    void ResetProgram() override { qz::ResetProgram(p_, *this); }
+    void ResetProgram() override { qz::ResetProgram(p_, app_.monitor); }
     void EnableMainControls() override { app_.window.EnableMainControls(); }
     void SetTopMost(bool) override {}
     void OpenWebPage(const std::string&) override {}
     void EndProgram(const Fault& fault) override { EndWithFault(p_, fault); }
 
   private:
-    void ResetMonitor() override { app_.monitor.Reset(); }
-    void ShowStatus() override { app_.monitor.ShowStatus(); }
     Program& p_;
     App& app_;
 };

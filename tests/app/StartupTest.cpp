@@ -78,7 +78,7 @@ TEST(StatusSentence, EveryFormOfIt) {
             std::tuple(r.procDelay, r.comDelay, r.stopTime, r.delTime);
         s.stopTimeOn = r.stopTime != 0;
         s.fixedDelayOn = r.delTime != 0;
-        m.p.rt.CmdLineMode = r.cmdLineMode;
+        m.p.rt.startOption = static_cast<StartOption>(r.cmdLineMode);
         m.app.monitor.Reset();
         m.app.monitor.ShowStatus();
         EXPECT_EQ(m.app.window.view.title.text, r.sentence);
@@ -107,7 +107,7 @@ TEST(Window, StartsLogsAndLetsOnlyThoseAllowedExit) {
         m.world.system.admin = r.admin;
         // Beside another copy only with -AllowMulti, wherever it stands, and keeping none of the guards.
         m.world.guard.otherHolds = true;
-        m.p.rt.CommandLine = r.option;
+        m.p.rt.commandLine = r.option;
         const bool multi = std::string_view(r.option).find("-AllowMulti") != std::string_view::npos;
         EXPECT_EQ(Main(m.p), multi ? StartWindow::Main : StartWindow::AlreadyRunning);
         EXPECT_EQ(m.world.guard.created.size(), multi ? 2u : 1u);
@@ -119,7 +119,7 @@ TEST(Window, StartsLogsAndLetsOnlyThoseAllowedExit) {
                 SplitLines(m.dir.Read("Log/Quenzel.log")),
                 (Texts{"Quenzel", "Version 1.6", "File Created", "05-Dec-26 10:30:00", "", "", "Quenzel",
                        "Version 1.6", "", "05-Dec-26 10:30:00,  Start    , Initialise, Count:    2"}));
-            EXPECT_EQ(std::tuple(m.p.rt.TimerEnabled, v.trayKey, m.world.system.priorityRaises),
+            EXPECT_EQ(std::tuple(m.p.rt.timerOn, v.trayKey, m.world.system.priorityRaises),
                       std::tuple(true, std::string("Start"), 1));
             EXPECT_EQ((Texts{v.caption, v.reset.tooltip, v.exit.tooltip, v.about.tooltip, v.configure.tooltip,
                              v.test.tooltip}),
@@ -138,7 +138,7 @@ TEST(Window, StartsLogsAndLetsOnlyThoseAllowedExit) {
         EXPECT_THROW(m.app.window.OnMenuExit(), ProgramEnded);
         EXPECT_EQ(m.EventsSince(before), r.exit);
         EXPECT_EQ(std::tuple(m.host.endedWith, m.host.trayRemovals), std::tuple(0, 1));
-        EXPECT_FALSE(m.p.rt.TimerEnabled || m.window.aboutOpen);
+        EXPECT_FALSE(m.p.rt.timerOn || m.window.aboutOpen);
     }
 }
 

@@ -39,9 +39,9 @@ TEST(Monitor, MainStationActivatesWatchesSendsAndCountsDown) {
     for (bool about : {true, false}) {
         about ? m.app.window.OnAbout() : m.app.window.OnConfigure();
         m.Seconds(10);
-        (about ? m.p.rt.AboutCloseCount : m.p.rt.ConfigCloseCount) = 0;
+        (about ? m.p.rt.aboutCloseCount : m.p.rt.configCloseCount) = 0;
         m.Seconds(1);
-        EXPECT_FALSE(m.p.rt.DialogOpen || m.window.aboutOpen || m.window.configOpen);
+        EXPECT_FALSE(m.p.rt.screenOpen || m.window.aboutOpen || m.window.configOpen);
     }
     m.world.processes.names = {"B.EXE"};
     m.Seconds(1);

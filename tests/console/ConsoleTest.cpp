@@ -27,8 +27,8 @@ const SteadyTime kStart{std::chrono::hours(1)};
 // quenzeld's session in a working folder of its own, with fakes for the world besides its host.
 struct World {
     explicit World(const Config& config = {}) : station(config) {
-        program.rt.CommandLine = "-InhibitShutdown";
-        program.rt.ExeName = "quenzeld";
+        program.rt.commandLine = "-InhibitShutdown";
+        program.rt.exeName = "quenzeld";
     }
     Station station;
     std::ostringstream written;

@@ -36,7 +36,7 @@ struct GuiWorld {
     }
     void Start(const IniFile& ini, const std::string& commandLine = "") {
         dir.Write("Data/Quenzel.ini", ini.Text());
-        p.rt.CommandLine = commandLine;
+        p.rt.commandLine = commandLine;
         window->Load();
     }
     void Seconds(int count) {

@@ -193,7 +193,7 @@ TEST(MainWindow, MinimiseRestoreTrayClicksAndCloseFollowTheUsersChoiceTheTrayAnd
         if (act.starts_with("menu")) w.Find<QAction>(action).trigger();
         if (act == "close") w.window->close();
         QTest::qWait(0);
-        seen += Outcome(w, w.Events().size()) + (w.p.rt.WindowOverride ? "x, " : "-, ");
+        seen += Outcome(w, w.Events().size()) + (w.p.rt.windowOverride ? "x, " : "-, ");
         expected += window + ", ";
     }
     EXPECT_EQ(seen, expected);
@@ -282,7 +282,7 @@ TEST(LinkEvents, CommandsArriveThroughTheEventLoopAfterAReloadToo) {
     for (const int port : {FreeUdpPort(), FreeUdpPort()}) {
         w.dir.Write("Data/Quenzel.ini",
                     IniFile().Set("CMain", 2).Set("IPAdd", "127.1.1.1").Set("Port1", port).Text());
-        w.p.rt.BoundPort ? w.window->Run([&] { side.ResetProgram(); }) : w.window->Load();
+        w.p.rt.boundPort ? w.window->Run([&] { side.ResetProgram(); }) : w.window->Load();
         ASSERT_TRUE(sender->SendTo("127.0.0.1", port, "<QZT000>"));
         EXPECT_TRUE(
             QTest::qWaitFor([&] { return w.window->windowTitle() == "Quenzel Slave - Test Mode"; }, 5000));

@@ -30,11 +30,11 @@ struct Station : LinkEvents {
     // Hears the datagrams afresh; true when the last one was heard.
     bool Hear(Texts datagrams) {
         calls.clear();
-        p.rt.LinkMark = "-";
-        p.rt.LinkIdle = 1;
+        p.rt.linkMark = "-";
+        p.link.peerHeard = false;
         w.socket.incoming.assign(datagrams.begin(), datagrams.end());
         OnDatagram(p, *this);
-        return p.rt.LinkMark == "C";
+        return p.rt.linkMark == "C";
     }
     TempDir dir;
     FakeWorld w{dir.path()};
@@ -104,8 +104,8 @@ TEST(KeyedLink, OnlyProvenMessagesOfThePeerWithARisingCounterAreHeardAndOnlyASen
         Station& s = cmain == 2 ? slave : main;
         SCOPED_TRACE(datagram + (cmain == 2 ? " at a slave" : " at a main"));
         const bool heard = s.Hear({datagram});
-        EXPECT_EQ(std::tuple(s.p.rt.LinkMark, s.p.rt.LinkIdle, s.calls),
-                  std::tuple(mark, heard && cmain == 2 ? 0 : 1, calls));
+        EXPECT_EQ(std::tuple(s.p.rt.linkMark, s.p.link.peerHeard, s.calls),
+                  std::tuple(mark, heard && cmain == 2, calls));
     }
     LogLinkDrops(slave.p, slave, true);
     LogLinkDrops(main.p, main, true);
@@ -113,16 +113,16 @@ TEST(KeyedLink, OnlyProvenMessagesOfThePeerWithARisingCounterAreHeardAndOnlyASen
     main.w.resolver.answers["peer"] = "127.2.2.2";
     for (uint64_t clock : {1000, 900}) { // the wall clock steps back
         main.counterNow = clock;
-        main.p.rt.LinkMessage = T;
+        main.p.rt.linkMessage = T;
         SendLinkMessage(main.p);
-        EXPECT_EQ(std::tuple(main.w.socket.sent.back().to, main.p.rt.LinkMessage),
+        EXPECT_EQ(std::tuple(main.w.socket.sent.back().to, main.p.rt.linkMessage),
                   std::tuple("127.2.2.2", "<QZA100>"));
         EXPECT_TRUE(slave.Hear({main.w.socket.sent.back().data})) << clock;
     }
     main.w.socket.sendFails = true; // the peer may have moved: only a success replaces the message
-    main.p.rt.LinkMessage = T;
+    main.p.rt.linkMessage = T;
     SendLinkMessage(main.p);
-    EXPECT_EQ(std::tuple(main.p.rt.LinkMessage, main.w.resolver.forgotten), std::tuple(T, Texts{"peer"}));
+    EXPECT_EQ(std::tuple(main.p.rt.linkMessage, main.w.resolver.forgotten), std::tuple(T, Texts{"peer"}));
 }
 
 TEST(LoadSettings, GivesStartValuesBindsOnlyForAnotherOwnPortAndRetriesAPortThatFailed) {
@@ -141,17 +141,17 @@ TEST(LoadSettings, GivesStartValuesBindsOnlyForAnotherOwnPortAndRetriesAPortThat
     };
     for (const auto& step : steps) {
         const auto& [cmain, port1, port2, bound, linked, taken] = step;
-        rt.DialogOpen = rt.TimerEnabled = rt.NotConfigured = rt.SetupFault = rt.ConfigSaved = true;
-        rt.ApplyStartMin = false;
-        rt.TickPhase = rt.AboutCloseCount = rt.ConfigCloseCount = 1;
-        rt.LinkMessage = "<QZA100>";
+        rt.screenOpen = rt.timerOn = rt.notConfigured = rt.setupFault = rt.configSaved = true;
+        rt.applyStartMinimised = false;
+        rt.tickPhase = rt.aboutCloseCount = rt.configCloseCount = 1;
+        rt.linkMessage = "<QZA100>";
         const bool slave = cmain == 2;
         s.w.socket.takenPorts = {taken ? (slave ? port1 : port2) : 0};
         load(cmain, linked ? kPeer : "", port1, port2);
         EXPECT_EQ(
-            std::tuple(rt.DialogOpen, rt.TimerEnabled, rt.NotConfigured, rt.ConfigSaved, rt.ApplyStartMin,
-                       rt.TickPhase, rt.AboutCloseCount, rt.ConfigCloseCount, rt.LinkMessage, rt.AppTitle,
-                       s.w.socket.bound, rt.BoundPort, rt.PeerPort, rt.SetupFault),
+            std::tuple(rt.screenOpen, rt.timerOn, rt.notConfigured, rt.configSaved, rt.applyStartMinimised,
+                       rt.tickPhase, rt.aboutCloseCount, rt.configCloseCount, rt.linkMessage, rt.appTitle,
+                       s.w.socket.bound, rt.boundPort, rt.peerPort, rt.setupFault),
             std::tuple(false, false, false, false, true, 2, 60, 60, C, slave ? "Quenzel Slave" : "Quenzel",
                        bound, bound, linked ? (slave ? port2 : port1) : 0, taken))
             << "step " << &step - steps;

@@ -59,9 +59,9 @@ TEST(LogEventLine, TimeStampMarkerColumnsCountAndAtTheFullLevelTheMarks) {
 TEST(Log, StartUpKeepsAnOldLogWritesTheHeaderTwoEmptyWordsRepeatTheEntryAndAFailureEndsTheProgram) {
     LogWorld old, none; // none: at the level None, without a folder
     old.SetLog("earlier run\n");
-    old.p.rt.AppTitle = "Quenzel Slave";
+    old.p.rt.appTitle = "Quenzel Slave";
     old.p.set.logLevel = LogLevel::Full; // the header and an update come with the configuration
-    old.p.rt.ConfigText = "\nConfiguration\n-------------";
+    old.p.rt.configText = "\nConfiguration\n-------------";
     fs::remove(none.dir.path() / "Log");
     none.p.set.logLevel = LogLevel::None;
     for (Program* p : {&old.p, &none.p}) {
@@ -76,7 +76,7 @@ TEST(Log, StartUpKeepsAnOldLogWritesTheHeaderTwoEmptyWordsRepeatTheEntryAndAFail
     EXPECT_EQ(old.dir.Read("Log/Quenzel.log"),
               Native("earlier run\n\n\nQuenzel Slave\nVersion 1.6\n\nConfiguration\n-------------\n\n" +
                      entry + entry + "\n\n\nConfiguration\n-------------\n\n"));
-    EXPECT_EQ(std::tuple(fs::exists(none.dir.path() / "Log"), none.p.rt.LogLine), std::tuple(false, ""));
+    EXPECT_EQ(std::tuple(fs::exists(none.dir.path() / "Log"), none.p.rt.logLine), std::tuple(false, ""));
     // A log that cannot be made or written ends the program (FileSysTest has FIFOs and devices there).
     const std::string reason = ".\r\nThis may be a permissions problem.\r\nThe program will now terminate.";
     const std::pair<std::string, std::string> rows[] = {
@@ -128,7 +128,7 @@ TEST(LogButtons, ArchiveAsksThenArchivesOrClearsNamesByDayAndNumberViewLogStarts
         {kNine, "NY", "Log File Cleared", fresh, {ask, sure}}, {kNine, "C", "-", kNine, {ask}},
     };
     LogWorld t;
-    t.p.rt.AppTitle = "Quenzel Slave";
+    t.p.rt.appTitle = "Quenzel Slave";
     EXPECT_EQ(std::tuple(Archive(t, ""), ViewLog(t.p).ok()), std::tuple("!Log File Error", false)); // no log
     for (const auto& [log, answers, status, logAfter, boxes] : rows) {
         SCOPED_TRACE(answers + " to a log of " + std::to_string(SplitLines(log).size()) + " lines");

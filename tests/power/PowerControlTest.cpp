@@ -10,7 +10,7 @@ namespace {
 TEST(PowerControl, RefusesFlagsOutsideTheRangeAndRaisesAPrivilegeFailureBeforeDoingAnything) {
     TempDir dir;
     FakeWorld w(dir.path());
-    w.program.rt.ExeName = "Quenzel";
+    w.program.rt.exeName = "Quenzel";
     auto raised = [&](int flags) -> std::string {
         try {
             ShutdownSystem(w.program, flags);

@@ -93,13 +93,6 @@ std::vector<std::string> ChoosableMenu(win::MainWindow& window) {
     return captions;
 }
 
-struct MonitorSide : MonitorWindow {
-    explicit MonitorSide(App& app) : monitor_(app.monitor) {}
-    void ResetMonitor() override { monitor_.Reset(); }
-    void ShowStatus() override { monitor_.ShowStatus(); }
-    Monitor& monitor_;
-};
-
 // The view (texts, colours, tooltips), tray, countdown, About, Configure (Exit after a save resets the
 // program), twice the dots per inch, a slave's commands after each reload, what a second copy shows.
 TEST(MainWindow, ShowsTheViewRunsTrayCountdownAndScreensFollowsTheDpiAndTheLink) {
@@ -176,11 +169,10 @@ TEST(MainWindow, ShowsTheViewRunsTrayCountdownAndScreensFollowsTheDpiAndTheLink)
     EXPECT_EQ(after.right, 2 * before.right);
 
     ASSERT_TRUE(sender->Bind(FreeUdpPort()));
-    MonitorSide side(window.Logic());
     for (const int port : {FreeUdpPort(), FreeUdpPort()}) {
         dir.Write("Data/Quenzel.ini",
                   IniFile().Set("CMain", 2).Set("IPAdd", "127.1.1.1").Set("Port1", port).Text());
-        window.Run([&] { ResetProgram(p, side); });
+        window.Run([&] { ResetProgram(p, window.Logic().monitor); });
         ASSERT_TRUE(sender->SendTo("127.0.0.1", port, "<QZT000>"));
         EXPECT_TRUE(PumpUntil([&] { return Text(main) == "Quenzel Slave - Test Mode"; }));
     }

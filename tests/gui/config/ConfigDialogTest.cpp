@@ -116,7 +116,7 @@ TEST(ConfigDialog, HintsStatusAndCountdownShowTheirLook) {
     DialogWorld w(IniFile().Set("Proc1", "blender").Set("Proc2", "rsync"));
     w.p.set.processDelay = 4; // out of range: marked at load
     w.Open();
-    w.p.rt.ConfigCloseCount = 90; // the screen counts its last 90 seconds down at the top
+    w.p.rt.configCloseCount = 90; // the screen counts its last 90 seconds down at the top
     const QLabel& notice = w.Find<QLabel>("closeNotice");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !notice.text().isEmpty(); }, 3000));
     EXPECT_EQ(notice.text() + notice.palette().color(QPalette::WindowText).name() +

@@ -44,27 +44,27 @@ TEST(AboutScreen, ShowsTheStationCountsDownOpensTheSiteAndGivesTheControlsBackOn
         AboutWorld w;
         w.world.system.openError = thrown;
         w.world.system.openResult = result;
-        w.p.rt.AppTitle = title;
-        w.p.rt.CmdLineMode = slave;
+        w.p.rt.appTitle = title;
+        w.p.rt.startOption = slave ? StartOption::InhibitShutdown : StartOption::None;
         w.about.Load();
         const AboutView& v = w.about.view;
         w.about.OnSecond();
         EXPECT_EQ(v.caption + "|" + v.programName.text + "|" + v.closeNotice.text +
-                      (w.p.rt.DialogOpen ? "|open" : ""),
+                      (w.p.rt.screenOpen ? "|open" : ""),
                   "About " + title + "|" + title + "|About will close in " + (slave ? "4" : "60") +
                       " sec|open");
-        if (slave) w.p.rt.AboutCloseCount = INT16_MIN; // where it stays instead of wrapping
+        if (slave) w.p.rt.aboutCloseCount = INT16_MIN; // where it stays instead of wrapping
         w.about.OnSecond();
         w.about.OnWebSite();
         slave ? w.about.OnExit() : w.about.Close(); // the button, or the title bar
-        EXPECT_FALSE(v.open || w.p.rt.DialogOpen);
-        w.p.rt.DialogOpen = true; // the configuration screen, which a second close and late ticks leave alone
+        EXPECT_FALSE(v.open || w.p.rt.screenOpen);
+        w.p.rt.screenOpen = true; // the configuration screen, which a second close and late ticks leave alone
         w.about.Close();
         w.about.OnSecond();
         EXPECT_EQ(std::tuple(w.calls, Shown(w.world.host), w.world.system.opened),
                   std::tuple(std::vector<std::string>{"index.htm", "EnableMainControls"}, shown,
                              std::vector<std::string>(!thrown, "https://www.quenzel.example/index.htm")));
-        EXPECT_TRUE(w.p.rt.DialogOpen && w.p.rt.AboutCloseCount == (slave ? INT16_MIN : 58));
+        EXPECT_TRUE(w.p.rt.screenOpen && w.p.rt.aboutCloseCount == (slave ? INT16_MIN : 58));
     }
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <sstream>
 
+#include "app/App.h"
 #include "app/ProgramEnd.h"
 #include "app/ProgramReset.h"
 #include "config/ConfigFile.h"
@@ -23,13 +24,13 @@ const IniFile kMain =
 const IniFile kSlave = With(kMain, "CMain=2;IPAdd=1.1.1.1;Proc1=");
 
 // A program that read the file beside Log/, and its screen, whose host resets it as the window does.
-struct ScreenWorld : ConfigScreenHost, MonitorWindow {
+struct ScreenWorld : ConfigScreenHost, WindowHost {
     explicit ScreenWorld(const IniFile& file = kMain) {
         dir.Write("Data/Quenzel.ini", file.Text());
         for (size_t length : {95, 96}) // two log folders for the path rows
             std::filesystem::create_directories(dir.path() / "Log" / std::string(length, 'a'));
         p.set = ReadConfigFile(p.svc.files)->settings;
-        if (p.set.role == Role::Slave) p.rt.AppTitle = "Quenzel Slave";
+        if (p.set.role == Role::Slave) p.rt.appTitle = "Quenzel Slave";
     }
     ConfigScreen& Open() {
         screen.emplace(p, *this).Load();
@@ -37,10 +38,13 @@ struct ScreenWorld : ConfigScreenHost, MonitorWindow {
     }
     void ResetProgram() override {
         calls.push_back("ResetProgram");
-        qz::ResetProgram(p, *this);
+        qz::ResetProgram(p, app.monitor);
     }
-    void ResetMonitor() override {}
-    void ShowStatus() override {}
+    // The main window's screens, which the configuration screen never opens.
+    void ShowAbout() override {}
+    void ShowConfig() override {}
+    void UnloadAbout() override {}
+    void UnloadConfig() override {}
     void EnableMainControls() override { calls.push_back("EnableMainControls"); }
     void SetTopMost(bool) override {}
     void EndProgram(const Fault& fault) override { EndWithFault(p, fault); }
@@ -49,6 +53,7 @@ struct ScreenWorld : ConfigScreenHost, MonitorWindow {
     TempDir dir;
     FakeWorld world{dir.path()};
     Program& p = world.program;
+    App app{p, *this};
     std::vector<std::string> calls;
     std::optional<ConfigScreen> screen;
 };
@@ -150,7 +155,7 @@ TEST(ValidateFields, CountsAndMarksEveryCheckAtItsBoundsAndSwitchesTheHints) {
     for (const auto& r : rows) {
         ScreenWorld w(r.file);
         ConfigScreen& s = w.Open();
-        w.p.rt.CmdLineMode = int16_t(r.mode);
+        w.p.rt.startOption = static_cast<StartOption>(r.mode);
         Edit(s, r.edits);
         EXPECT_EQ(s.ValidateFields(), r.count) << r.edits;
         EXPECT_EQ(MarkedHints(s.view), r.marked) << r.edits;
@@ -210,8 +215,8 @@ TEST(Exit, ResetsTheProgramOnlyAfterASaveOrWhenItCannotRun) {
     };
     for (const auto& r : rows) {
         ScreenWorld w(r.file);
-        w.p.rt.NotConfigured = r.state == "NotConfigured";
-        w.p.rt.SetupFault = r.state == "SetupFault";
+        w.p.rt.notConfigured = r.state == "NotConfigured";
+        w.p.rt.setupFault = r.state == "SetupFault";
         w.world.system.admin = r.state != "NotAdmin";
         if (r.state == "WriteFails")
             std::filesystem::create_directory(w.dir.path() / "Data" / "Quenzel.ini.tmp");
@@ -221,7 +226,7 @@ TEST(Exit, ResetsTheProgramOnlyAfterASaveOrWhenItCannotRun) {
         const std::string log = w.dir.Read("Log/Quenzel.log");
         // The saved field and list take effect and are logged, in full at the Full level.
         EXPECT_EQ(
-            std::tuple(w.calls, s.view.open, w.p.rt.DialogOpen, w.p.rt.ConfigSaved,
+            std::tuple(w.calls, s.view.open, w.p.rt.screenOpen, w.p.rt.configSaved,
                        s.view.exit.caption + " " + s.view.status.text + Shown(w.world.host),
                        w.dir.Read("Data/Quenzel.ini") != r.file.Text(),
                        std::pair(w.p.set.processDelay, w.p.set.shutdownType),
