@@ -17,7 +17,7 @@ std::string Accepted(bool (*accepts)(std::string_view), std::initializer_list<co
     return accepted;
 }
 
-TEST(Validation, AcceptsFourPartAddressesFrom1To255AndFiveCharacterTimesOfTheDay) {
+TEST(Texts, ValidAddressesHaveFourPartsFrom1To255TimesFiveCharactersShownTimesAndLengthsCountRight) {
     EXPECT_EQ(Accepted(IsValidIP,
                        {"1.1.1.1", "255.255.255.255", "010.001.001.001", "0.1.1.1", "1.1.1.0", "256.1.1.1",
                         "1.1.1.256", ".1.1.1", "1.1.1.1.", "1..1.1", "1.1.1", "1.1.1.1.1", "", "1.1.1. 1",
@@ -28,9 +28,6 @@ TEST(Validation, AcceptsFourPartAddressesFrom1To255AndFiveCharacterTimesOfTheDay
                        {"00:00", "23:59", " 9:05", "9 :05", "+9:05", "09: 5", "-0:00", "1.:30", "24:00",
                         "12:60", "7:30", "07.30", "07:30 ", "-1:00", "07:-1", "  :00", "07:3a", ".5:00", ""}),
               "00:00|23:59| 9:05|9 :05|+9:05|09: 5|-0:00|1.:30|");
-}
-
-TEST(Texts, TimesKeepTheLastFourDigitsAndLengthsCountUtf8CharactersOrElseBytes) {
     const std::pair<long, const char*> times[] = {{730, "07:30"},   {5, "00:05"},     {-5, "00:-5"},
                                                   {-1200, "12:00"}, {32767, "27:67"}, {-32768, "27:68"}};
     for (const auto& [number, text] : times)
@@ -41,7 +38,7 @@ TEST(Texts, TimesKeepTheLastFourDigitsAndLengthsCountUtf8CharactersOrElseBytes) 
         EXPECT_EQ(TextLength(text), length) << text;
 }
 
-TEST(ReadFileNumber, TakesTheLeadingDecimalNumberRoundedHalfToEvenWithinTheFieldsWidth) {
+TEST(Numbers, TheFilesTakeTheLeadingDecimalRoundedHalfToEvenWithinTheWidthTheScreensAlsoHexAndOctal) {
     const int64_t lo = std::numeric_limits<int16_t>::min(), hi = std::numeric_limits<int16_t>::max();
     const std::optional<int64_t> none;
     const std::pair<std::string, std::optional<int64_t>> rows[] = {
@@ -55,17 +52,14 @@ TEST(ReadFileNumber, TakesTheLeadingDecimalNumberRoundedHalfToEvenWithinTheField
         EXPECT_EQ(ReadFileNumber(text, lo, hi), value) << '"' << text << '"';
     EXPECT_EQ(ReadFileNumber("0.0000000000000000000000015e24", lo, hi), 2);
     EXPECT_EQ(ReadFileNumber("99999999999999999999999", lo, hi), none);
-}
-
-TEST(LeadingNumber, ReadsTheScreensFieldNumbers) {
     const double inf = std::numeric_limits<double>::infinity();
-    const std::pair<std::string, double> rows[] = {
+    const std::pair<std::string, double> fields[] = {
         {"60abc", 60},    {"", 0},          {" 6 0", 60}, {"-1.5", -1.5},       {"+.5", 0.5},
         {"2.5e-1", 0.25}, {"12.5.6", 12.5}, {"1,5", 1},   {"&hff", 255},        {" &H 1 0", 16},
         {"&O17", 15},     {"&o17", 15},     {"&Hz", 0},   {"-&H10", 0},         {"1e400", inf},
         {"-1e400", -inf}, {"1e-400", 0},    {"0.1", 0.1}, {"\t10\n800", 10800},
     };
-    for (const auto& [text, value] : rows)
+    for (const auto& [text, value] : fields)
         EXPECT_EQ(LeadingNumber(text), value) << '"' << text << '"';
 }
 

@@ -10,23 +10,20 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-TEST(UnreadableProcessTable, CountsAsActivityIsLoggedOnceAndNeverPowersOff) {
+TEST(MonitorFaults,
+     AnUnreadableProcessTableCountsAsActivityARefusedPowerActionIsShownAndMonitoringStartsOver) {
     namespace fs = std::filesystem;
-    struct Row {
-        const char* what;
-        void (*spoil)(const fs::path& proc);
+    const std::pair<const char*, void (*)(const fs::path& proc)> spoils[] = {
+        {"the folder is gone", [](const fs::path& proc) { fs::remove_all(proc); }},
+        // A process whose name cannot be read may be the watched one (EISDIR as EMFILE or EIO).
+        {"one process's name is unreadable",
+         [](const fs::path& proc) { fs::create_directories(proc / "102" / "comm"); }},
     };
-    for (const Row& r : {
-             Row{"the folder is gone", [](const fs::path& proc) { fs::remove_all(proc); }},
-             // A process whose name cannot be read may be the watched one (EISDIR as EMFILE or EIO).
-             Row{"one process's name is unreadable",
-                 [](const fs::path& proc) { fs::create_directories(proc / "102" / "comm"); }},
-         }) {
-        SCOPED_TRACE(r.what);
+    for (const auto& [what, spoil] : spoils) {
+        SCOPED_TRACE(what);
         TempDir table;
         const auto writeProcesses = [&table] {
             fs::remove_all(table.path() / "proc");
-            table.Write("proc/100/comm", "init\n");
             table.Write("proc/101/comm", "bash\n");
         };
         writeProcesses();
@@ -37,7 +34,7 @@ TEST(UnreadableProcessTable, CountsAsActivityIsLoggedOnceAndNeverPowersOff) {
         m.Seconds(4);
         ASSERT_EQ(view.counter.text, "No activity for 3s");
 
-        r.spoil(table.path() / "proc");
+        spoil(table.path() / "proc");
         const size_t before = m.EventsSince().size();
         m.Seconds(20);
         EXPECT_EQ(std::tuple(m.p.monitor.phase, view.counter.text, m.EventsSince(before)),
@@ -45,48 +42,37 @@ TEST(UnreadableProcessTable, CountsAsActivityIsLoggedOnceAndNeverPowersOff) {
         EXPECT_TRUE(m.world.power.privilegeCalls == 0 && m.world.power.exitCalls.empty() &&
                     m.world.power.suspends.empty() && m.host.messages.empty());
 
-        // Readable again: the idle count starts afresh.
-        writeProcesses();
-        m.Seconds(1);
-        EXPECT_EQ(view.counter.text, "No activity for 1s");
-        m.Seconds(4);
-        EXPECT_EQ(view.counter.text, "The Computer Will Shutdown In 3s");
-        EXPECT_EQ(m.EventsSince(before), (Events{"ScanFail/Processes", "Enter/Shutdown"}));
+        writeProcesses(); // readable again: the idle count starts afresh
+        m.Seconds(5);
+        EXPECT_EQ(
+            std::tuple(view.counter.text, m.EventsSince(before)),
+            std::tuple("The Computer Will Shutdown In 3s", Events{"ScanFail/Processes", "Enter/Shutdown"}));
     }
-}
-
-// A refused power action is shown with its number and reason, and the monitor starts over.
-TEST(RefusedPowerAction, IsShownAndMonitoringStartsOver) {
-    const struct {
-        PowerApi::PrivilegeStep privilege;
-        bool exitAccepted;
-        std::string error;
-    } rows[] = {
+    // A refused power action is shown with its number and reason, and the monitor starts over.
+    const std::tuple<PowerApi::PrivilegeStep, bool, std::string> rows[] = {
         {PowerApi::PrivilegeStep::TokenFailed, true,
          "0x8004062E (-2147219922)\r\nError description: Can't enable shutdown: You do not have the "
          "privileges to shutdown this system. [Connection refused]"},
         {PowerApi::PrivilegeStep::Enabled, false,
          "0x8004062B (-2147219925)\r\nError description: ShutdownSystem failed: Connection refused"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.error);
+    for (const auto& [privilege, exitAccepted, error] : rows) {
+        SCOPED_TRACE(error);
         Monitor m;
-        m.world.power.privilege = {row.privilege, "Connection refused"};
-        m.world.power.exitAccepted = row.exitAccepted;
+        m.world.power.privilege = {privilege, "Connection refused"};
+        m.world.power.exitAccepted = exitAccepted;
         m.world.power.exitRefusal = "Connection refused";
         m.Start(IniFile().Set("StartDelay", 2).Set("ProcDelay", 5).Set("ShutTime", 4).Set("ShutType", 1));
         ASSERT_EQ(m.Seconds(9), -1);
         const size_t before = m.EventsSince().size();
         EXPECT_EQ(m.app.window.view.counter.text, "The Computer Will Power Off In 2s");
-
         EXPECT_EQ(m.Seconds(2), -1);
         EXPECT_EQ(m.Boxes(), (std::vector{Box{MsgIcon::Exclamation, MsgButtons::Ok, "Quenzel Shutdown Error",
-                                              "Unable to Power Off the computer.\r\nError Number: " +
-                                                  row.error + "\r\nMonitoring starts again."}}));
-        EXPECT_EQ(m.EventsSince(before),
-                  (Events{"Start/Power Off", "PowerFail/Power Off", "Start/Initialise"}));
-        EXPECT_EQ(std::tuple(m.p.monitor.phase, m.app.window.view.counter.text),
-                  std::tuple(MonitorPhase::Initialise, "Program Activation In 2s"));
+                                              "Unable to Power Off the computer.\r\nError Number: " + error +
+                                                  "\r\nMonitoring starts again."}}));
+        EXPECT_EQ(std::tuple(m.EventsSince(before), m.p.monitor.phase, m.app.window.view.counter.text),
+                  std::tuple(Events{"Start/Power Off", "PowerFail/Power Off", "Start/Initialise"},
+                             MonitorPhase::Initialise, "Program Activation In 2s"));
     }
 }
 

@@ -25,7 +25,15 @@ template <typename Ask> auto Eventually(Ask ask) {
     return ask();
 }
 
-TEST(UdpSocket, CarriesDatagramsWholeInOrderAndFreesItsPortWhenClosedOrMoved) {
+// Lookups that each wait until the test answers them by number (from 1), in any order.
+struct HeldLookups {
+    std::mutex mutex;
+    std::condition_variable answered;
+    std::map<size_t, Address> answers;
+    std::atomic<size_t> asked = 0;
+};
+
+TEST(LinkBackend, TheSocketCarriesDatagramsWholeInOrderAndFreesItsPortTheResolverCachesAndLooksUpAfresh) {
     int aPort = 0, bPort = 0;
     auto a = MakeUdpSocket(), b = MakeUdpSocket(), c = MakeUdpSocket();
     ASSERT_TRUE(a->Bind(aPort = FreeUdpPort()) && b->Bind(bPort = FreeUdpPort()));
@@ -43,17 +51,6 @@ TEST(UdpSocket, CarriesDatagramsWholeInOrderAndFreesItsPortWhenClosedOrMoved) {
     EXPECT_EQ(a->NativeHandle(), -1);
     ASSERT_TRUE(b->Bind(aPort));
     EXPECT_TRUE(c->Bind(bPort));
-}
-
-// Lookups that each wait until the test answers them by number (from 1), in any order.
-struct HeldLookups {
-    std::mutex mutex;
-    std::condition_variable answered;
-    std::map<size_t, Address> answers;
-    std::atomic<size_t> asked = 0;
-};
-
-TEST(ThreadedResolver, AnswersAtOnceLooksUpInTheBackgroundCachesAndLooksUpAfreshAfterAFailureOrForget) {
     auto held = std::make_shared<HeldLookups>();
     ThreadedResolver resolver([held](const std::string&) {
         std::unique_lock lock(held->mutex);

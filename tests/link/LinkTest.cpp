@@ -20,6 +20,7 @@ struct Station : LinkEvents {
     explicit Station(int cmain = 1, const std::string& address = kPeer) {
         p.set.role = cmain == 2 ? Role::Slave : Role::Main;
         p.set.peerAddress = address;
+        p.link.counterClock = [this] { return counterNow; };
     }
     void RemoteReset() override { calls.push_back("Reset"); }
     void RemoteTest() override { calls.push_back("Test"); }
@@ -96,10 +97,7 @@ TEST(KeyedLink, OnlyProvenMessagesOfThePeerWithARisingCounterAreHeardAndOnlyASen
         {1, "<QZA101>", "-", {}},
     };
     Station slave(2), main(1, "peer");
-    for (Station* s : {&slave, &main}) {
-        s->p.link.key = kKey;
-        s->p.link.counterClock = [s] { return s->counterNow; };
-    }
+    slave.p.link.key = main.p.link.key = kKey;
     for (const auto& [cmain, datagram, mark, calls] : rows) {
         Station& s = cmain == 2 ? slave : main;
         SCOPED_TRACE(datagram + (cmain == 2 ? " at a slave" : " at a main"));

@@ -35,7 +35,7 @@ struct LogWorld {
     Program& p = w.program;
 };
 
-TEST(LogEventLine, TimeStampMarkerColumnsCountAndAtTheFullLevelTheMarks) {
+TEST(Log, LinesHaveTimeMarkerColumnsAndMarksTheStartKeepsAnOldLogWritesTheHeaderAFailureEnds) {
     EXPECT_EQ(TimeStamp({2024, 13, 9, 7, 5, 3}), "09-\?\?\?-24 07:05:03");
     // test mode, event, detail, count, the line after the time, the address at the Full level ("": Normal)
     const std::tuple<bool, const char*, const char*, int32_t, const char*, const char*> rows[] = {
@@ -54,9 +54,7 @@ TEST(LogEventLine, TimeStampMarkerColumnsCountAndAtTheFullLevelTheMarks) {
             LogEventLine(s, {2099, 12, 31, 23, 59, 59}, event, detail, {testMode, count, "P1 .. .. ", "C"}),
             std::string("31-Dec-99 23:59:59, ") + line);
     }
-}
-
-TEST(Log, StartUpKeepsAnOldLogWritesTheHeaderTwoEmptyWordsRepeatTheEntryAndAFailureEndsTheProgram) {
+    // At the start an old log is kept; two empty words repeat the entry; a failure ends the program.
     LogWorld old, none; // none: at the level None, without a folder
     old.SetLog("earlier run\n");
     old.p.rt.appTitle = "Quenzel Slave";
@@ -79,14 +77,14 @@ TEST(Log, StartUpKeepsAnOldLogWritesTheHeaderTwoEmptyWordsRepeatTheEntryAndAFail
     EXPECT_EQ(std::tuple(fs::exists(none.dir.path() / "Log"), none.p.rt.logLine), std::tuple(false, ""));
     // A log that cannot be made or written ends the program (FileSysTest has FIFOs and devices there).
     const std::string reason = ".\r\nThis may be a permissions problem.\r\nThe program will now terminate.";
-    const std::pair<std::string, std::string> rows[] = {
+    const std::pair<std::string, std::string> failures[] = {
         {"",
          "Quenzel Log File Error: The log file is either missing or\r\ncorrupted. Delete the log file if\r\n"
          "it exists and restart the program.\r\nThe program will now terminate."},
         {"folder", "Quenzel Log File Error: Unable to create the log file Quenzel.log" + reason},
         {"/dev/full", "Quenzel Log File Write Error: Unable to write to the log file Quenzel.log" + reason},
     };
-    for (const auto& [place, box] : rows) {
+    for (const auto& [place, box] : failures) {
         LogWorld t;
         const fs::path log = t.dir.path() / "Log" / "Quenzel.log";
         if (place == "folder") fs::create_directory(log);
@@ -109,7 +107,6 @@ std::string Archive(LogWorld& t, const std::string& answers) {
     return outcome.startCloseCountdown ? outcome.status : "-" + outcome.status;
 }
 
-// One log through every answer of Archive, archives of other days and names, then View Log.
 TEST(LogButtons, ArchiveAsksThenArchivesOrClearsNamesByDayAndNumberViewLogStartsTheViewerOrSaysWhyNot) {
     const Boxes::value_type ask{MsgIcon::Exclamation, MsgButtons::YesNoCancel,
                                 "Archive Quenzel Slave Log File: Do you want to archive the log file?\r\n"

@@ -61,13 +61,10 @@ TEST(LogindBackend, EachActionReachesItsMethodOnlyWhenLogindAllowsAndNothingBloc
     std::unique_ptr<PowerApi> backend = MakePowerApi();
     Program program(Services{world.host, world.clock, world.files, world.processes, *backend, world.socket,
                              world.resolver, world.guard, world.system});
-    struct Row {
-        int type;
-        bool forced;
-        std::string option, calls, raised = ""; // option "none": no logind on the bus
-    } rows[] = {
-        {1, true, "", "CanPowerOff, PowerOff false"},
-        {6, false, "", "CanSuspend, ListInhibitors, Suspend false"},
+    // the type's number, forced, the fake's option ("none": no logind on the bus), its calls, the error
+    const std::tuple<int, bool, std::string, std::string, std::string> rows[] = {
+        {1, true, "", "CanPowerOff, PowerOff false", ""},
+        {6, false, "", "CanSuspend, ListInhibitors, Suspend false", ""},
         {1, true, "CanPowerOff=no", "CanPowerOff",
          kRefused + "logind does not allow this user to power off (CanPowerOff: no)]"},
         {6, false, "CanSuspend=challenge", "CanSuspend",
@@ -79,33 +76,33 @@ TEST(LogindBackend, EachActionReachesItsMethodOnlyWhenLogindAllowsAndNothingBloc
         {3, false, kBlocking, "CanPowerOff, ListInhibitors", kBothBlock},
         {2, false, kBlocking, "CanReboot, ListInhibitors", kBothBlock},
         {6, false, kBlocking, "CanSuspend, ListInhibitors", kFailed + "StandbySystem failed: " + kPlayer},
-        {2, true, kBlocking, "CanReboot, Reboot false"},
-        {2, false, "ListInhibitors=" + kHarmless, "CanReboot, ListInhibitors, Reboot false"},
+        {2, true, kBlocking, "CanReboot, Reboot false", ""},
+        {2, false, "ListInhibitors=" + kHarmless, "CanReboot, ListInhibitors, Reboot false", ""},
         {5, false, "Hibernate=org.freedesktop.DBus.Error.AccessDenied",
          "CanHibernate, ListInhibitors, Hibernate false",
          kFailed + "HibernateSystem failed: Refused by the fake logind"},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
+        const auto& [number, forced, option, heard, error] = row;
         SCOPED_TRACE("row " + std::to_string(&row - rows));
         logind.reset();
         std::filesystem::remove(calls);
-        ASSERT_TRUE(row.option == "none" || row.option == gone ||
-                    FirstLine(logind, {QZ_FAKE_LOGIND, bus, calls, row.option}) == "ready");
-        ASSERT_EQ(setenv("DBUS_SYSTEM_BUS_ADDRESS", (row.option == gone ? gone : bus).c_str(), 1), 0);
+        ASSERT_TRUE(option == "none" || option == gone ||
+                    FirstLine(logind, {QZ_FAKE_LOGIND, bus, calls, option}) == "ready");
+        ASSERT_EQ(setenv("DBUS_SYSTEM_BUS_ADDRESS", (option == gone ? gone : bus).c_str(), 1), 0);
         std::string raised, called, line;
         try { // as the countdown does it for each type
-            const ShutdownTypeInfo& type = InfoOf(static_cast<ShutdownType>(row.type - 1));
-            if (row.type == 5) HibernateSystem(program);
-            if (row.type == 6) StandbySystem(program);
-            if (row.type < 4) ShutdownSystem(program, row.forced ? type.forcedFlags : type.normalFlags);
+            const ShutdownTypeInfo& type = InfoOf(static_cast<ShutdownType>(number - 1));
+            if (number == 5) HibernateSystem(program);
+            if (number == 6) StandbySystem(program);
+            if (number < 4) ShutdownSystem(program, forced ? type.forcedFlags : type.normalFlags);
         } catch (const PowerError& e) {
             raised = std::to_string(e.number) + ": " + e.what();
         }
         setenv("DBUS_SYSTEM_BUS_ADDRESS", gone.c_str(), 1);
         for (std::ifstream in(calls); std::getline(in, line);)
             called += (called.empty() ? "" : ", ") + line;
-        EXPECT_EQ(called, row.calls);
-        EXPECT_EQ(raised, row.raised);
+        EXPECT_EQ(std::tuple(called, raised), std::tuple(heard, error));
     }
 }
 
