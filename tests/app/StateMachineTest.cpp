@@ -91,7 +91,6 @@ TEST(Monitor, FixedTimeForItsWholeMinuteAndFixedDelayForceTheCountdown) {
                   std::tuple(due ? MonitorPhase::Shutdown : MonitorPhase::Run, due))
             << second;
     }
-    // The fixed delay counts down beside the activity and forces the countdown.
     Monitor m;
     m.world.processes.names = {"worker.exe"};
     Activate(m, IniFile().Set("Del_On", 2).Set("DelTime", 60));

@@ -28,8 +28,7 @@ const std::array<Stream, 3> kStreams{"/dev/null", "stdout.txt", "stderr.txt"};
 const std::string kWatchNote = MakeProcessTable()->Watch().kernelEvents ? " (kernel process events)" : "";
 const Config kWaiting{{"StartDelay", "3600"}};
 
-// quenzeld (or the desktop program, offscreen) in a station's folder, its lock in runtime, so that only
-// the copies a test means to meet meet. Never a power action: -InhibitShutdown, and no system bus.
+// A program in a station's folder, its lock in runtime; no power action: -InhibitShutdown, no system bus.
 struct Quenzeld : Process {
     Quenzeld(const TempDir& runtime, const Station& s, const std::array<Stream, 3>& streams = kStreams,
              const char* program = QZ_QUENZELD)
@@ -87,7 +86,6 @@ TEST(Quenzeld, PowersOffInSimulationOnceTheWatchedProcessHasEnded) {
     EXPECT_EQ(program.Stderr(), "Quenzel Simulate Power Off\nTest Real Power Off\n\n");
 }
 
-// On a pseudo-terminal as its input, for the keys typed at the master side.
 TEST(Quenzeld, RefusesASecondCopyObeysSignalsAndKeysAndGivesTheTerminalBack) {
     Terminal terminal;
     const int slave = open(terminal.Name().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
