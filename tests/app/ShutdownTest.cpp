@@ -31,8 +31,7 @@ Events Suspended(const std::string& type) {
             "Restart/" + type, "---------/----------", "---------/----------"};
 }
 
-// Each type's action, forced or not, and under the start options that may shorten the delays and only
-// simulate it.
+// Each type's action, forced or not, and under the start options that shorten delays and simulate it.
 TEST(Countdown, ActionOfEachTypeNormalForcedOrSimulated) {
     enum How { Normal, Forced, FixedTime };
     struct Row {
@@ -109,22 +108,18 @@ TEST(Countdown, ActionOfEachTypeNormalForcedOrSimulated) {
 }
 
 // The configuration screen opened from the monitor's window, connected as the front ends do it.
-class WindowScreenHost final : public ConfigScreenHost {
-  public:
-    WindowScreenHost(Program& p, App& app) : p_(p), app_(app) {}
-    void ResetProgram() override { qz::ResetProgram(p_, app_.monitor); }
-    void EnableMainControls() override { app_.window.EnableMainControls(); }
+struct WindowScreenHost final : ConfigScreenHost {
+    WindowScreenHost(Program& program, App& a) : p(program), app(a) {}
+    void ResetProgram() override { qz::ResetProgram(p, app.monitor); }
+    void EnableMainControls() override { app.window.EnableMainControls(); }
     void SetTopMost(bool) override {}
     void OpenWebPage(const std::string&) override {}
-    void EndProgram(const Fault& fault) override { EndWithFault(p_, fault); }
-
-  private:
-    Program& p_;
-    App& app_;
+    void EndProgram(const Fault& fault) override { EndWithFault(p, fault); }
+    Program& p;
+    App& app;
 };
 
-// A reload after a save: the monitor counts the saved delays, or a start option's short ones, which the
-// screen and the file never see.
+// After a save the monitor counts the saved delays, or a start option's short ones the file never sees.
 TEST(Reload, TheMonitorCountsTheSavedDelaysOrAStartOptionsShortOnes) {
     for (const auto& [option, procDelay, delays, sentence] :
          {std::tuple{"-InhibitShutdown", "60", std::tuple{6, 6, 6}, "for 6s"},

@@ -34,8 +34,7 @@ TEST(Monitor, MainStationActivatesWatchesSendsAndCountsDown) {
     m.Seconds(1);
     EXPECT_EQ(counter(), std::tuple(std::string("Activity"), kDarkGreen, std::string("Activity")));
     EXPECT_EQ(v.statusLine.text, "P1 .. P3  .");
-    // An open screen holds the monitor (no entry), and the tick that closes it when its count runs out
-    // runs no step.
+    // An open screen holds the monitor (no entry); the tick closing it when its count ends runs no step.
     for (bool about : {true, false}) {
         about ? m.app.window.OnAbout() : m.app.window.OnConfigure();
         m.Seconds(10);
@@ -92,7 +91,6 @@ TEST(Monitor, FixedTimeForItsWholeMinuteAndFixedDelayForceTheCountdown) {
                   std::tuple(due ? MonitorPhase::Shutdown : MonitorPhase::Run, due))
             << second;
     }
-    // The fixed delay counts down beside the activity and forces the countdown.
     Monitor m;
     m.world.processes.names = {"worker.exe"};
     Activate(m, IniFile().Set("Del_On", 2).Set("DelTime", 60));

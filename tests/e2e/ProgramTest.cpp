@@ -28,8 +28,7 @@ const std::array<Stream, 3> kStreams{"/dev/null", "stdout.txt", "stderr.txt"};
 const std::string kWatchNote = MakeProcessTable()->Watch().kernelEvents ? " (kernel process events)" : "";
 const Config kWaiting{{"StartDelay", "3600"}};
 
-// quenzeld (or the desktop program, offscreen) in a station's folder, its lock in runtime, so that only
-// the copies a test means to meet meet. Never a power action: -InhibitShutdown, and no system bus.
+// A program in a station's folder, its lock in runtime; no power action: -InhibitShutdown, no system bus.
 struct Quenzeld : Process {
     Quenzeld(const TempDir& runtime, const Station& s, const std::array<Stream, 3>& streams = kStreams,
              const char* program = QZ_QUENZELD)
@@ -87,7 +86,6 @@ TEST(Quenzeld, PowersOffInSimulationOnceTheWatchedProcessHasEnded) {
     EXPECT_EQ(program.Stderr(), "Quenzel Simulate Power Off\nTest Real Power Off\n\n");
 }
 
-// On a pseudo-terminal as its input, for the keys typed at the master side.
 TEST(Quenzeld, RefusesASecondCopyObeysSignalsAndKeysAndGivesTheTerminalBack) {
     Terminal terminal;
     const int slave = open(terminal.Name().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -128,10 +126,8 @@ TEST(Quenzeld, RefusesASecondCopyObeysSignalsAndKeysAndGivesTheTerminalBack) {
     close(slave);
 }
 
-// Nothing done to its standard streams holds quenzeld up or turns into a command: a pipe nobody
-// reads (lines dropped and counted), or streams closed at start (its own descriptors must not land
-// there, or a status line becomes a signal). Unconfigured with its errors on a terminal (CR LF line
-// ends), it says once what to edit and how to reload. The desktop program ends on SIGTERM and SIGINT.
+// A full pipe's lines are dropped and counted; on streams closed at start its own descriptors must not
+// land (a status line becomes a signal). Unconfigured, it tells a terminal (CR LF) once what to edit.
 TEST(Programs, NeitherAFullPipeNorClosedStreamsHoldThemUpAndTheyEndOnSignals) {
     Terminal terminal;
     const struct {
@@ -196,40 +192,31 @@ TEST(Programs, NeitherAFullPipeNorClosedStreamsHoldThemUpAndTheyEndOnSignals) {
     }
 }
 
-// A box it cannot go on after ends it with status 1: here a port another holds at the start.
-TEST(Quenzeld, APortAnotherHoldsEndsItWithTheBoxAndStatusOne) {
+// Answered before anything starts (no log), the desktop program's without a display. A box it cannot
+// go on after ends it with status 1: here a port another holds at the start.
+TEST(Programs, AnswerHelpAndVersionRefuseStrangeOptionsAndEndOnABox) {
     const int port = FreeUdpPort();
     const auto holder = MakeUdpSocket();
     ASSERT_TRUE(holder->Bind(port));
-    TempDir runtime;
-    Station station({{"StartDelay", "3600"}, {"IPAdd", "127.1.1.1"}, {"Port2", std::to_string(port)}});
-    Quenzeld program(runtime, station);
-    EXPECT_EQ(program.WaitExit(), 1);
-    const std::string err = program.Stderr();
-    EXPECT_TRUE(err.starts_with("Quenzel Port Error\nThe RX Port " + std::to_string(port)) &&
-                err.ends_with("\nDo You Want To End The Program?\n\n"))
-        << err;
-    EXPECT_EQ(program.Stdout(), "");
-}
-
-// Answered before anything starts (no log), the desktop program's without a display.
-TEST(Programs, AnswerHelpAndVersionAndRefuseStrangeOptionsBeforeAnythingStarts) {
     std::vector<std::tuple<std::vector<std::string>, int, std::string>> rows{
         {{QZ_QUENZELD, "-h"}, 0, "Usage: quenzeld "},
         {{QZ_QUENZELD, "-InhibitShutdown", "-InhibitShutdwn"},
          2,
-         "quenzeld: unknown option \"-InhibitShutdwn\"\n"}};
+         "quenzeld: unknown option \"-InhibitShutdwn\"\n"},
+        {{QZ_QUENZELD, "-InhibitShutdown"}, 1, "Quenzel Port Error\nThe RX Port " + std::to_string(port)}};
 #ifdef QZ_QUENZEL
     rows.push_back({{QZ_QUENZEL, "--version"}, 0, "quenzel 1.6\n"});
 #endif
     for (const auto& [argv, status, said] : rows) {
         SCOPED_TRACE(argv.back());
-        Station station;
-        Process program(argv, {"QT_QPA_PLATFORM=xcb"}, station.Folder(), kStreams);
+        Station station({{"StartDelay", "3600"}, {"IPAdd", "127.1.1.1"}, {"Port2", std::to_string(port)}});
+        Process program(argv, {"QT_QPA_PLATFORM=xcb", "QZ_TEST_LOCK_FOLDER=" + station.Folder().string()},
+                        station.Folder(), kStreams);
         EXPECT_EQ(program.WaitExit(), status);
         const std::string out = station.dir.Read("stdout.txt"), err = station.dir.Read("stderr.txt");
         EXPECT_TRUE((status ? err : out).starts_with(said) && (status ? out : err).empty()) << out << err;
-        EXPECT_FALSE(fs::exists(station.Folder() / "Log/Quenzel.log"));
+        EXPECT_TRUE(status == 1 ? err.ends_with("\nDo You Want To End The Program?\n\n")
+                                : !fs::exists(station.Folder() / "Log/Quenzel.log"));
     }
 }
 
