@@ -18,14 +18,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display number nobody uses, whose frame buffer is a file we can read.
-display=70
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1024x768x24 -fbdir "$work" -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-DISPLAY=":$display" openbox >/dev/null 2>&1 &
-pids+=($!)
+. scripts/wine-display.sh
+start_display 70
 
 mkdir -p "$work/take" docs
 # Each scene asks for its picture with a file "NAME.take" holding the screen area to take.
@@ -33,14 +27,5 @@ QZ_PICTURES="Z:${work}/take" DISPLAY=":$display" \
     tests/win/wine-gui.sh "$build/wine-gui" "$build/tests/win/win_tests.exe" >"$work/tests.log" 2>&1 &
 tests=$!
 pids+=($tests)
-while kill -0 "$tests" 2>/dev/null; do
-    for request in "$work"/take/*.take; do
-        [ -e "$request" ] || continue
-        name=$(basename "$request" .take)
-        python3 scripts/xwd-png.py "$work/Xvfb_screen0" "docs/$name" "$(cat "$request")"
-        rm -f "$request"
-        echo "docs/$name"
-    done
-    sleep 0.2
-done
+take_pictures "$tests"
 wait "$tests" || { cat "$work/tests.log"; exit 1; }

@@ -27,14 +27,9 @@ trap cleanup EXIT
 x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -Wall -Wextra -Werror -municode -static \
     -o "$work/win-walk.exe" scripts/win-walk.cpp
 
-display=80
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1024x768x24 -fbdir "$work" -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+. scripts/wine-display.sh
+start_display 80
 export DISPLAY=":$display" WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-openbox >/dev/null 2>&1 &
-pids+=($!)
 
 wineboot -i >/dev/null 2>&1
 wineserver -w
@@ -46,14 +41,5 @@ mkdir -p "$work/take" docs
 wine explorer "$folder" >/dev/null 2>&1 &
 wine "$work/win-walk.exe" "Z:${work//\//\\}\\take" "$folder" >"$work/walk.log" 2>&1 &
 walk=$!
-while kill -0 "$walk" 2>/dev/null; do
-    for request in "$work"/take/*.take; do
-        [ -e "$request" ] || continue
-        name=$(basename "$request" .take)
-        python3 scripts/xwd-png.py "$work/Xvfb_screen0" "docs/$name" "$(cat "$request")"
-        rm -f "$request"
-        echo "docs/$name"
-    done
-    sleep 0.1
-done
+take_pictures "$walk"
 wait "$walk" || { tr -d '\r' <"$work/walk.log"; exit 1; }

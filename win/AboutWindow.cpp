@@ -3,6 +3,7 @@
 #include "app/MainWindowModel.h"
 #include "screens/WebLauncher.h"
 #include "win/MainWindow.h"
+#include "win/ScreenMessages.h"
 #include "win/Text.h"
 #include "win/Window.h"
 
@@ -59,7 +60,8 @@ void AboutWindow::Render() {
 }
 
 LRESULT AboutWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (const auto answer = FormMessage(form_, message, wParam, lParam)) return *answer;
+    if (const auto answer = ScreenMessage(form_, screen_, runner_, window, message, wParam, lParam))
+        return *answer;
     switch (message) {
     case WM_COMMAND:
         // Escape leaves the screen as its Exit does.
@@ -68,15 +70,6 @@ LRESULT AboutWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
         return 0;
     case WM_TIMER:
         if (wParam == kSecondTimer) runner_.Run([this] { screen_.OnSecond(); });
-        return 0;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE) PostMessageW(window, kActivated, 0, 0);
-        break;
-    case kActivated:
-        if (Open()) runner_.Run([this] { screen_.OnActivated(); });
-        return 0;
-    case WM_CLOSE:
-        runner_.Run([this] { screen_.Close(); });
         return 0;
     default:
         break;

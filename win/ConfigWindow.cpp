@@ -4,6 +4,7 @@
 #include "app/ProgramEnd.h"
 #include "screens/WebLauncher.h"
 #include "win/MainWindow.h"
+#include "win/ScreenMessages.h"
 #include "win/Text.h"
 #include "win/Window.h"
 
@@ -147,7 +148,8 @@ void ConfigWindow::Render() {
 }
 
 LRESULT ConfigWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (const auto answer = FormMessage(form_, message, wParam, lParam)) return *answer;
+    if (const auto answer = ScreenMessage(form_, screen_, runner_, window, message, wParam, lParam))
+        return *answer;
     switch (message) {
     case WM_COMMAND:
         if (auto action = form_.Action(screen_, screen_.view, wParam, lParam)) runner_.Run(action);
@@ -160,15 +162,6 @@ LRESULT ConfigWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM
             timeoutOn_ = false;
             runner_.Run([this] { screen_.OnStatusTimeout(); });
         }
-        return 0;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE) PostMessageW(window, kActivated, 0, 0);
-        break;
-    case kActivated:
-        if (Open()) runner_.Run([this] { screen_.OnActivated(); });
-        return 0;
-    case WM_CLOSE:
-        runner_.Run([this] { screen_.Close(); });
         return 0;
     default:
         break;
