@@ -3,7 +3,6 @@
 #include "app/MainWindowModel.h"
 #include "screens/WebLauncher.h"
 #include "win/MainWindow.h"
-#include "win/ScreenMessages.h"
 #include "win/Text.h"
 #include "win/Window.h"
 
@@ -32,16 +31,11 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 } // namespace
 
 AboutWindow::AboutWindow(Program& p, MainWindowModel& main, MainWindow& runner)
-    : p_(p), main_(main), runner_(runner), screen_(p, *this) {
+    : ScreenWindow(p, static_cast<AboutScreenHost&>(*this), runner), p_(p), main_(main) {
     window_ = CreateTopWindow(L"QuenzelAbout", &WindowProc<AboutWindow>, this, kStyle, WS_EX_DLGMODALFRAME,
                               runner.Handle(), {308, 149});
     form_.Build(window_, ControlTable());
     screen_.Load();
-}
-
-AboutWindow::~AboutWindow() {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
 }
 
 void AboutWindow::Render() {
@@ -60,8 +54,7 @@ void AboutWindow::Render() {
 }
 
 LRESULT AboutWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (const auto answer = ScreenMessage(form_, screen_, runner_, window, message, wParam, lParam))
-        return *answer;
+    if (const auto answer = CommonMessage(window, message, wParam, lParam)) return *answer;
     switch (message) {
     case WM_COMMAND:
         // Escape leaves the screen as its Exit does.

@@ -4,7 +4,6 @@
 #include "app/ProgramEnd.h"
 #include "screens/WebLauncher.h"
 #include "win/MainWindow.h"
-#include "win/ScreenMessages.h"
 #include "win/Text.h"
 #include "win/Window.h"
 
@@ -116,16 +115,11 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 } // namespace
 
 ConfigWindow::ConfigWindow(Program& p, App& main, MainWindow& runner)
-    : p_(p), main_(main), runner_(runner), screen_(p, *this) {
+    : ScreenWindow(p, static_cast<ConfigScreenHost&>(*this), runner), p_(p), main_(main) {
     window_ = CreateTopWindow(L"QuenzelConfig", &WindowProc<ConfigWindow>, this, kStyle, 0, runner.Handle(),
                               {766, 645});
     form_.Build(window_, ControlTable());
     screen_.Load();
-}
-
-ConfigWindow::~ConfigWindow() {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
 }
 
 void ConfigWindow::FollowTimer(UINT_PTR timer, bool enabled, UINT milliseconds) {
@@ -148,8 +142,7 @@ void ConfigWindow::Render() {
 }
 
 LRESULT ConfigWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (const auto answer = ScreenMessage(form_, screen_, runner_, window, message, wParam, lParam))
-        return *answer;
+    if (const auto answer = CommonMessage(window, message, wParam, lParam)) return *answer;
     switch (message) {
     case WM_COMMAND:
         if (auto action = form_.Action(screen_, screen_.view, wParam, lParam)) runner_.Run(action);
