@@ -5,6 +5,7 @@
 
 #include "app/CommandLine.h"
 #include "app/LinkKey.h"
+#include "app/Machine.h"
 #include "console/EventLoop.h"
 #include "console/OutputChannel.h"
 #include "platform/Backend.h"
@@ -14,16 +15,8 @@ namespace {
 
 int RunQuenzeld(const qz::Options& options, qz::ConsoleOutput& output) {
     qz::ConsoleHost host(output);
-    qz::SystemClock clock;
-    qz::FileSys files; // the current folder
-    auto processes = qz::MakeProcessTable();
-    auto power = qz::MakePowerApi();
-    auto socket = qz::MakeUdpSocket();
-    auto resolver = qz::MakeNameResolver();
-    auto guard = qz::MakeInstanceGuard();
-    auto system = qz::MakeSystemServices();
-    qz::Program program(
-        qz::Services{host, clock, files, *processes, *power, *socket, *resolver, *guard, *system});
+    qz::Machine machine;
+    qz::Program program(machine.For(host));
     program.rt.commandLine = qz::CommandLineText(options);
     program.rt.exeName = "quenzeld";
 

@@ -2,8 +2,8 @@
 #include <QWidget>
 #include <optional>
 
+#include "app/EventGate.h"
 #include "core/WindowHost.h"
-#include "gui/EventGate.h"
 #include "screens/AlreadyRunningScreen.h"
 
 class QLabel;

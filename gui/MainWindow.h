@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "app/App.h"
+#include "app/EventGate.h"
 #include "core/Program.h"
 #include "core/WindowHost.h"
-#include "gui/EventGate.h"
 
 class QMenu;
 class QSocketNotifier;

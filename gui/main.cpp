@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "app/CommandLine.h"
+#include "app/Machine.h"
 #include "app/Startup.h"
 #include "core/Program.h"
 #include "gui/Desktop.h"
@@ -56,15 +57,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     qz::QtHost host;
-    qz::SystemClock clock;
-    qz::FileSys files;
-    const auto processes = qz::MakeProcessTable();
-    const auto power = qz::MakePowerApi();
-    const auto socket = qz::MakeUdpSocket();
-    const auto resolver = qz::MakeNameResolver();
-    const auto guard = qz::MakeInstanceGuard();
-    const auto system = qz::MakeSystemServices();
-    qz::Program p(qz::Services{host, clock, files, *processes, *power, *socket, *resolver, *guard, *system});
+    qz::Machine machine;
+    qz::Program p(machine.For(host));
     p.rt.exeName = "quenzel";
     p.rt.commandLine = qz::CommandLineText(options);
 

@@ -3,8 +3,8 @@
 
 #include <optional>
 
+#include "app/EventGate.h"
 #include "screens/AlreadyRunningScreen.h"
-#include "win/Events.h"
 #include "win/Form.h"
 
 namespace qz::win {

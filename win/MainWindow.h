@@ -7,9 +7,9 @@
 #include <string>
 
 #include "app/App.h"
+#include "app/EventGate.h"
 #include "core/Program.h"
 #include "core/WindowHost.h"
-#include "win/Events.h"
 #include "win/Form.h"
 #include "win/Tray.h"
 

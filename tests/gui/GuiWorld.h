@@ -2,8 +2,8 @@
 #include <QTest>
 #include <memory>
 
+#include "app/EventGate.h"
 #include "gui/MainWindow.h"
-#include "gui/ProgramEnd.h"
 #include "gui/QtHost.h"
 #include "gui/Tray.h"
 #include "tests/app/Harness.h"

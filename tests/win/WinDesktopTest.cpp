@@ -30,7 +30,7 @@ constexpr COLORREF kOrangeRef = 0x0080FF, kGreenRef = 0x006600, kBlueRef = 0xFF0
 
 // Answers boxes as the fake host does; at the program's end it hands control back to the window.
 struct WinTestHost : FakeHost {
-    [[noreturn]] void EndProgram(int status) override { throw win::ProgramEnd{status}; }
+    [[noreturn]] void EndProgram(int status) override { throw ProgramEnd{status}; }
 };
 
 bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 3000) {
