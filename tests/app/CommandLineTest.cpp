@@ -13,7 +13,6 @@ namespace {
 using Args = std::vector<std::string_view>;
 constexpr int kRuns = -1;
 
-// Options stand anywhere, compared whole and with case; the rest is refused; Qt's go to Qt.
 TEST(CommandLine, EveryOptionAnywhereAndNothingElse) {
     struct Row {
         Args args;

@@ -31,7 +31,6 @@ Events Suspended(const std::string& type) {
             "Restart/" + type, "---------/----------", "---------/----------"};
 }
 
-// Each type's action, forced or not, and under the start options that shorten delays and simulate it.
 TEST(Countdown, ActionOfEachTypeNormalForcedOrSimulated) {
     enum How { Normal, Forced, FixedTime };
     struct Row {
@@ -119,7 +118,6 @@ struct WindowScreenHost final : ConfigScreenHost {
     App& app;
 };
 
-// After a save the monitor counts the saved delays, or a start option's short ones the file never sees.
 TEST(Reload, TheMonitorCountsTheSavedDelaysOrAStartOptionsShortOnes) {
     for (const auto& [option, procDelay, delays, sentence] :
          {std::tuple{"-InhibitShutdown", "60", std::tuple{6, 6, 6}, "for 6s"},

@@ -132,7 +132,6 @@ TEST(WinEvents, TheConsoleControlsEndTheLoop) {
     }
 }
 
-// Each setting of the event is one reload, and so is the key c; a socket that cannot wake it is an error.
 TEST(WinEvents, TheReloadEventAndTheKeyCReloadAndABadSocketIsAnError) {
     WSADATA data;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);

@@ -273,7 +273,6 @@ TEST(DesktopStart, SecondCopyShowsOnlyTheAlreadyRunningWindow) {
     EXPECT_EQ(window.EndedWith(), 1);
 }
 
-// A slave's commands arrive through the socket's notifier.
 TEST(LinkEvents, CommandsArriveThroughTheEventLoopAfterAReloadToo) {
     auto socket = MakeUdpSocket(), sender = MakeUdpSocket();
     ASSERT_TRUE(sender->Bind(FreeUdpPort()));

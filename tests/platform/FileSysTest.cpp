@@ -13,7 +13,6 @@ namespace {
 
 using test::TempDir;
 
-// Whatever stands in a file's place that is not a regular file is neither read nor written, unwaited.
 TEST(FileSys, AppendNeverCreatesUsesPlatformLineEndsAndOnlyRegularFilesAreReadOrWrittenUnwaited) {
     namespace fs = std::filesystem;
     TempDir dir;

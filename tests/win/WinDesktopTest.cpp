@@ -186,7 +186,6 @@ TEST(MainWindow, ShowsTheViewRunsTrayCountdownAndScreensFollowsTheDpiAndTheLink)
     EXPECT_EQ(second.EndedWith(), 1);
 }
 
-// A long title widens its box to show it whole, the answer comes back; each kind's icon and buttons.
 TEST(WinHost, ALongTitleWidensTheBoxAndEachKindShowsItsIconAndButtons) {
     static const std::wstring title = L"Quenzel Start Up Error - a title far longer than its text";
     static LONG width = 0, needed = 0;

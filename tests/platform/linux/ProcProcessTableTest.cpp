@@ -126,7 +126,6 @@ struct Child {
     std::optional<test::Process> process_;
 };
 
-// Between scans the events show what a walk shows; after a queue overrun the table walks again.
 TEST(ProcEventTable, SeesAWatchedNameStartExecInRenameAndEndAtTheNextScanAsTheWalkDoes) {
     if (geteuid() != 0) GTEST_SKIP() << "the kernel's process events are for root";
     const auto events = ProcEventTable::Open("/proc", 4096); // room for a few events only

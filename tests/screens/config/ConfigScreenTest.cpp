@@ -169,7 +169,6 @@ TEST(ValidateFields, CountsAndMarksEveryCheckAtItsBoundsAndSwitchesTheHints) {
     }
 }
 
-// A configuration file gone while the screen was open cannot be saved over: the box, then the end.
 TEST(Save, AConfigurationFileGoneEndsTheProgramThroughItsHost) {
     ScreenWorld w;
     ConfigScreen& s = w.Open();
